@@ -1,0 +1,17 @@
+# Help texts are kept with LF line ends in src/app/help and compiled into the
+# program with CR LF line ends, which is how the program has always printed them.
+file(GLOB VARKIT_HELP_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/app/help/*.txt)
+set(VARKIT_HELP_DIR ${CMAKE_BINARY_DIR}/help)
+set(qrc "<RCC>\n  <qresource prefix=\"/\">\n")
+foreach(help ${VARKIT_HELP_FILES})
+  get_filename_component(name ${help} NAME)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${help})
+  file(READ ${help} text)
+  string(REPLACE "\r\n" "\n" text "${text}")
+  string(REPLACE "\n" "\r\n" text "${text}")
+  file(CONFIGURE OUTPUT ${VARKIT_HELP_DIR}/${name} CONTENT "${text}" @ONLY)
+  string(APPEND qrc "    <file>${name}</file>\n")
+endforeach()
+string(APPEND qrc "  </qresource>\n</RCC>\n")
+file(CONFIGURE OUTPUT ${VARKIT_HELP_DIR}/help.qrc CONTENT "${qrc}" @ONLY)
+set(VARKIT_HELP_QRC ${VARKIT_HELP_DIR}/help.qrc)
