@@ -1,0 +1,17 @@
+#pragma once
+
+#include "app/Task.h"
+
+// `schema` and `precompute` both take exactly one source argument.
+bool parseSingleSourceArgs(QString& sourcePath);
+
+// Prints a source's schema as JSON (a folder: the list of its sources' schemas).
+class Schema : public Task {
+public:
+    Schema() : Task(QStringLiteral(":/schemahelp.txt")) {}
+    bool parseArgs() override { return parseSingleSourceArgs(m_sourcePath); }
+    int run() override { return notAvailable("schema"); }
+
+private:
+    QString m_sourcePath;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/Task.h"
+
+#include <QVector>
+
+// Writes the locus and sample fields of a source as tab-delimited text.
+class WriteTxt : public Task {
+public:
+    WriteTxt() : Task(QStringLiteral(":/writetxthelp.txt")) {}
+    bool parseArgs() override;
+    int run() override { return notAvailable("writetxt"); }
+
+private:
+    QString m_sourcePath;
+    QString m_destinationPath;
+    QVector<int> m_fieldIndexes;
+};

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/Task.h"
+
+#include <QVector>
+
+// Writes a variant source as VCF.
+class WriteVcf : public Task {
+public:
+    WriteVcf() : Task(QStringLiteral(":/writevcfhelp.txt")) {}
+    bool parseArgs() override;
+    int run() override { return notAvailable("writevcf"); }
+
+private:
+    QString m_sourcePath;
+    QString m_destinationPath;
+    QVector<int> m_fieldIndexes;
+    bool m_destinationGiven = false;
+};

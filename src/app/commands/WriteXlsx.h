@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/Task.h"
+#include "app/commands/FieldSelection.h"
+
+// Writes the locus and sample fields of a source to an xlsx workbook.
+class WriteXlsx : public Task {
+public:
+    WriteXlsx() : Task(QStringLiteral(":/writexlsxhelp.txt")) {}
+    bool parseArgs() override;
+    int run() override { return notAvailable("writexlsx"); }
+
+private:
+    QString m_sourcePath;
+    QString m_destinationPath;
+    QVector<FieldGroupSelection> m_matrixFieldGroup;
+    QVector<FieldGroupSelection> m_fieldGroups;
+};
