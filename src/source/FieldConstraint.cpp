@@ -1,0 +1,3 @@
+#include "source/FieldConstraint.h"
+
+FieldConstraint::~FieldConstraint() = default;
