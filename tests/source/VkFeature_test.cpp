@@ -44,6 +44,25 @@ TEST(VkFeatureTest, SharedNamesHandOutOneCopy) {
     EXPECT_EQ(a.chromosome().constData(), b.chromosome().constData());
 }
 
+TEST(VkFeatureTest, InternedNamesOutliveTheirTable) {
+    QByteArray kept;
+    QByteArray longName(300, 'x');
+    {
+        SharedNames names;
+        kept = names.intern("0/1", 3);
+        longName = names.intern(longName);
+    }
+    SharedNames other;
+    EXPECT_EQ(kept, "0/1");
+    EXPECT_EQ(other.intern("0/1", 3).constData(), kept.constData());
+    EXPECT_EQ(longName, QByteArray(300, 'x'));
+    // Changing a copy never touches the shared bytes.
+    QByteArray changed = kept;
+    changed.append("|2");
+    EXPECT_EQ(changed, "0/1|2");
+    EXPECT_EQ(SharedNames::permanent("0/1", 3), "0/1");
+}
+
 TEST(VkSourceInfoTest, EmptyInfoWritesNothing) {
     EXPECT_TRUE(VkSourceInfo().toMap().isEmpty());
 }
