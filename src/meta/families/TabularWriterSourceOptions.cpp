@@ -1,0 +1,5 @@
+#include "meta/families/TabularWriterSourceOptions.h"
+
+VK_DEFINE_OPTIONS(TabularWriterSourceOptions, VK_TABULAR_WRITER_SOURCE_OPTIONS)
+VK_DEFINE_OPTIONS(DelimitedTextWriterSourceOptions, VK_DELIMITED_TEXT_WRITER_SOURCE_OPTIONS)
+VK_DEFINE_OPTIONS(XlsxWriterSourceOptions, VK_XLSX_WRITER_SOURCE_OPTIONS)
