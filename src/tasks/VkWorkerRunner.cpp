@@ -123,6 +123,12 @@ void VkWorkerRunner::percentDoneFromWorker(int percent, int senderWorkerId) {
     emit percentDone(percent, this);
 }
 
+void VkWorkerRunner::setError(int errorId, const QString& errorText) {
+    m_errorId = errorId;
+    m_errorText = errorText;
+    emit errorOccurred(this);
+}
+
 void VkWorkerRunner::errOccurredFromWorker(int errId, QString errMsg, int senderWorkerId) {
     if (senderWorkerId != m_currentWorkerId || m_canceled) {
         return;

@@ -57,6 +57,10 @@ public slots:
     void sameThreadWorkerShutdown(int senderWorkerId);
     void workerPingRespone(int senderWorkerId);
 
+protected:
+    // Records an error found on the runner's side, such as a worker that could not be made.
+    void setError(int errorId, const QString& errorText);
+
 private:
     void connectWorker(VkWorker* worker);
     void adoptOnSameThread(VkWorker* worker);
