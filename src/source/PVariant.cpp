@@ -47,8 +47,7 @@ template <class Container> QByteArray joinTexts(const Container& values, char se
 
 } // namespace
 
-PVariant::PVariant(ValueType type, Storage storage) noexcept
-    : m_code(0), m_type(type), m_storage(storage), m_spare(0) {
+PVariant::PVariant(ValueType type, Storage storage) noexcept : m_code(0), m_type(type), m_storage(storage) {
     m_payload.l = 0;
 }
 

@@ -37,7 +37,7 @@ public:
     static constexpr float MissingFloat = -std::numeric_limits<float>::max();
     static constexpr int32_t MissingCategorical = MissingInt;
 
-    PVariant() noexcept : m_code(0), m_type(ValueType::Invalid), m_storage(Storage::Inline), m_spare(0) {
+    PVariant() noexcept : m_code(0), m_type(ValueType::Invalid), m_storage(Storage::Inline) {
         m_payload.l = 0;
     }
     PVariant(bool value) noexcept;
@@ -69,14 +69,12 @@ public:
     static PVariant missing(ValueType type);
 
     PVariant(const PVariant& other)
-        : m_payload(other.m_payload), m_code(other.m_code), m_type(other.m_type), m_storage(other.m_storage),
-          m_spare(0) {
+        : m_payload(other.m_payload), m_code(other.m_code), m_type(other.m_type), m_storage(other.m_storage) {
         if (m_storage != Storage::Inline)
             copyShared(other);
     }
     PVariant(PVariant&& other) noexcept
-        : m_payload(other.m_payload), m_code(other.m_code), m_type(other.m_type), m_storage(other.m_storage),
-          m_spare(0) {
+        : m_payload(other.m_payload), m_code(other.m_code), m_type(other.m_type), m_storage(other.m_storage) {
         other.m_storage = Storage::Inline;
         other.m_type = ValueType::Invalid;
     }
@@ -156,8 +154,9 @@ public:
     QVector<bool> toBoolList() const;
     QVector<QString> toStringList() const;
 
-    // Plain text of the value, as written into delimited text. Elements of a vector are
-    // joined by ",", map entries are written "key=value" joined by ";".
+    // Plain text of the value, as written into delimited text; a missing Bool has none.
+    // Elements of an array are joined by ",", the elements of a VectorOfData (and the samples
+    // of a SampleMatrix) by ";", map entries are written "key=value" joined by ";".
     QByteArray toText() const;
 
     bool operator==(const PVariant& other) const;
@@ -202,7 +201,6 @@ private:
     int32_t m_code;
     ValueType m_type;
     Storage m_storage;
-    uint8_t m_spare;
 };
 
 static_assert(sizeof(PVariant) == 16, "PVariant must stay two words");
