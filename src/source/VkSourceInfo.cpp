@@ -1,5 +1,7 @@
 #include "source/VkSourceInfo.h"
 
+#include "meta/VkOptionsIO.h"
+
 namespace {
 
 void insertText(PVariantMap& map, const char* key, const QString& text) {
@@ -25,6 +27,22 @@ template <class T> T readNumber(const PVariantMap& map, const char* key, T fallb
     bool ok = false;
     const qint64 number = map.value(key).toInt64(&ok);
     return ok ? T(number) : fallback;
+}
+
+PVariantMap docInfoMap(const SourceMetaOptions& docInfo) {
+    if (docInfo.isNull())
+        return PVariantMap();
+    const PVariant written = VkOptionsIO::write(docInfo);
+    return written == VkOptionsIO::write(SourceMetaOptions()) ? PVariantMap() : written.map();
+}
+
+SourceMetaOptions readDocInfo(const PVariant& value) {
+    SourceMetaOptions record(VkOptionsIO::read(value));
+    if (record.isNull() && value.type() == ValueType::KeyValuePairs) {
+        const PVariantMap wrapped{{"className", SourceMetaOptions::kClassName}, {"fields", value}};
+        record = SourceMetaOptions(VkOptionsIO::read(PVariant(wrapped)));
+    }
+    return record.isNull() ? SourceMetaOptions() : record;
 }
 
 } // namespace
@@ -74,7 +92,7 @@ PVariantMap VkSourceInfo::toMap() const {
         map.insert("size", size);
     insertDate(map, "curated", curated);
     insertDate(map, "modified", modified);
-    insertMap(map, "docInfo", docInfo);
+    insertMap(map, "docInfo", docInfoMap(docInfo));
     insertMap(map, "properties", properties);
     insertMap(map, "coordInfo", coordInfo.toMap());
     insertText(map, "source", source);
@@ -107,7 +125,7 @@ bool VkSourceInfo::fromMap(const PVariantMap& map, VkSourceInfo* info, QString* 
     result.size = readNumber<qint64>(map, "size", -1);
     result.curated = readDate(map, "curated");
     result.modified = readDate(map, "modified");
-    result.docInfo = map.value("docInfo").map();
+    result.docInfo = readDocInfo(map.value("docInfo"));
     result.properties = map.value("properties").map();
     result.coordInfo = VkCoordInfo::fromMap(map.value("coordInfo").map());
     result.source = map.value("source").toQString();
@@ -136,6 +154,7 @@ bool VkSourceInfo::operator==(const VkSourceInfo& other) const {
     return name == other.name && url == other.url && format == other.format && uuid == other.uuid &&
            folder == other.folder && size == other.size && entityCount == other.entityCount &&
            locusCount == other.locusCount && curated == other.curated && modified == other.modified &&
-           docInfo == other.docInfo && properties == other.properties && coordInfo == other.coordInfo &&
-           source == other.source && schema == other.schema && stylesheet == other.stylesheet;
+           docInfoMap(docInfo) == docInfoMap(other.docInfo) && properties == other.properties &&
+           coordInfo == other.coordInfo && source == other.source && schema == other.schema &&
+           stylesheet == other.stylesheet;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "meta/families/SourceMetaOptions.h"
 #include "source/VkField.h"
 
 #include <QDateTime>
@@ -37,7 +38,8 @@ public:
     // "locusCount", "uuid", "folder", "size", "curated", "modified", "docInfo", "properties",
     // "coordInfo", "source", "schema", "stylesheet", each only when it has a value.
     PVariantMap toMap() const;
-    // Fails, with the field's message, when a field of the schema does not read.
+    // Fails, with the field's message, when a field of the schema does not read. "docInfo" may be
+    // an option-record map or just its map of option values.
     static bool fromMap(const PVariantMap& map, VkSourceInfo* info, QString* error = nullptr);
 
     // Index in the schema of the field with this symbol; -1 when there is none.
@@ -58,9 +60,9 @@ public:
     int32_t locusCount = -1;
     QDateTime curated;
     QDateTime modified;
-    // The user-settable description: the option values of a SourceMetaOptions record, kept in
-    // its serialised form so that this model does not depend on the option machinery.
-    PVariantMap docInfo;
+    // The user-settable description. Written as its option-record map only when some option
+    // differs from its default.
+    SourceMetaOptions docInfo;
     PVariantMap properties;
     VkCoordInfo coordInfo;
     QString source;

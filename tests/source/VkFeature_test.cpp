@@ -77,7 +77,7 @@ TEST(VkSourceInfoTest, MapKeysInOrderAndRoundTrip) {
     info.uuid = QStringLiteral("b7c1");
     info.size = qint64(5) << 32;
     info.curated = QDateTime(QDate(2024, 2, 29), QTime(12, 30, 1, 250), Qt::UTC);
-    info.docInfo.insert("name", "Trio");
+    info.docInfo.setName(QStringLiteral("Trio"));
     info.properties.insert("SampleNames", QVector<QByteArray>{"child", "mother", "father"});
     info.coordInfo.coordSysId = QStringLiteral("GRCh38");
     info.coordInfo.featureType = QString::fromLatin1(FeatureTypeName::Variant);
@@ -94,6 +94,7 @@ TEST(VkSourceInfoTest, MapKeysInOrderAndRoundTrip) {
     EXPECT_EQ(map.value("size").type(), ValueType::Int64);
     EXPECT_EQ(map.value("coordInfo"),
               PVariant(PVariantMap{{"coordSysId", "GRCh38"}, {"featureType", "Variant"}}));
+    EXPECT_EQ(map.value("docInfo").map().value("fields").map().value("name"), PVariant("Trio"));
     const QVector<PVariantMap> fields = map.value("schema").map().value("fields").mapVector();
     ASSERT_EQ(fields.size(), 2);
     EXPECT_EQ(fields.at(1).value("genotypic"), PVariant(true));
@@ -106,6 +107,19 @@ TEST(VkSourceInfoTest, MapKeysInOrderAndRoundTrip) {
     EXPECT_EQ(read.fieldIndex("DP"), -1);
     EXPECT_EQ(read.field(VkField::SegmentIdx)->symbol, "SEGMENT");
     EXPECT_EQ(read.field(2), nullptr);
+}
+
+TEST(VkSourceInfoTest, DocInfoReadsFromPlainOptionValues) {
+    const PVariantMap docInfo{{"name", "Trio"}, {"curatedBy", "lab"}};
+    VkSourceInfo info;
+    ASSERT_TRUE(VkSourceInfo::fromMap(PVariantMap{{"docInfo", docInfo}}, &info));
+    EXPECT_EQ(info.docInfo.name(), "Trio");
+    EXPECT_EQ(info.docInfo.curatedBy(), "lab");
+    EXPECT_EQ(info.docInfo.seriesName(), "");
+
+    ASSERT_TRUE(VkSourceInfo::fromMap(PVariantMap{{"docInfo", "not a record"}}, &info));
+    EXPECT_FALSE(info.docInfo.isNull());
+    EXPECT_EQ(info.docInfo.name(), "");
 }
 
 TEST(VkSourceInfoTest, BadFieldFailsTheRead) {
