@@ -193,4 +193,4 @@ private:
     VkOptionsData* Family##Meta::newData() const {                                                           \
         return new Family##Data;                                                                             \
     }                                                                                                        \
-    static const bool Family##Registered = VkMetaRegistry::add(Family::staticMeta());
+    [[maybe_unused]] static const bool Family##Registered = VkMetaRegistry::add(Family::staticMeta());

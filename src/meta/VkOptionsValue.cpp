@@ -25,7 +25,7 @@ bool registerOptionTypes() {
     return true;
 }
 
-const bool kOptionTypesRegistered = registerOptionTypes();
+[[maybe_unused]] const bool kOptionTypesRegistered = registerOptionTypes();
 
 } // namespace
 
