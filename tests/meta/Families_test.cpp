@@ -94,6 +94,7 @@ TEST(OptionFamiliesTest, EveryFamilyIsRegisteredUnderItsClassName) {
         EXPECT_EQ(VkMetaRegistry::find(meta->className()), meta) << meta->className().toStdString();
         EXPECT_EQ(meta->classVersion(), 1);
         EXPECT_FALSE(meta->description().isEmpty());
+        EXPECT_TRUE(VkMetaRegistry::classNames().contains(meta->className()));
     }
 }
 
