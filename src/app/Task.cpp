@@ -1,10 +1,17 @@
 #include "app/Task.h"
 
 #include "app/Console.h"
+#include "meta/Json.h"
+#include "source/LocalSourceWatcher.h"
+#include "source/VkSourceTypeRegistry.h"
 #include "tasks/VkEventedThread.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
 
 static void initHelpResources() {
     // The help texts live in a static library; the linker keeps them only when referenced.
@@ -49,4 +56,75 @@ QStringList Task::arguments() {
 int Task::notAvailable(const char* word) {
     return printError(
         QStringLiteral("varkit %1: this command is not available yet\n").arg(QLatin1String(word)));
+}
+
+namespace {
+QByteArray readStandardInput() {
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return QByteArray();
+    return input.readAll();
+}
+
+VkSourcePtr openDescriptionText(const QByteArray& text) {
+    PVariant description;
+    QString error;
+    if (!Json::read(text, description, &error) || description.type() != ValueType::KeyValuePairs) {
+        if (error.isEmpty())
+            error = QStringLiteral("the text is not a source description");
+        VkSourcePtr source(new VkSource(QStringLiteral("stdin")));
+        source->setErrorText(QStringLiteral("Failed to parse txsource through stdin: ") + error);
+        return source;
+    }
+    return VkSourceTypeRegistry::instance().openDescription(description.map(), QDir::currentPath());
+}
+} // namespace
+
+VkSourcePtr Task::openInput(const QString& path) {
+    if (path != QLatin1String("-")) {
+        m_input = VkSourceTypeRegistry::instance().open(path);
+        return m_input;
+    }
+    const QByteArray text = readStandardInput();
+    if (text.startsWith('{'))
+        m_input = openDescriptionText(text);
+    else
+        m_input = VkSourceTypeRegistry::instance().open(QString::fromUtf8(text).trimmed());
+    return m_input;
+}
+
+int Task::checkInput(const VkSourcePtr& source, const QString& path) const {
+    if (source && source->isValid())
+        return 0;
+    printHelp();
+    return printError(
+        QStringLiteral("source %1 is not valid: %2\n").arg(path, source ? source->errorText() : QString()));
+}
+
+void Task::initDataFolders() {
+    static const char* const candidates[] = {
+        "/Data/",
+        "/GenomeMaps/",
+        "/../lumaviewer/GenomeMaps/",
+        "/../../lumaviewer/GenomeMaps/",
+        "/GenomeAssemblies/",
+        "/../lumaviewer/GenomeAssemblies/",
+        "/../../lumaviewer/GenomeAssemblies/",
+        "/../lumaviewer/Data/",
+        "/../../lumaviewer/Data/",
+    };
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QString dataFolder;
+    for (const char* suffix : candidates) {
+        const QString candidate = QDir::cleanPath(programFolder + QLatin1String(suffix));
+        if (QFileInfo(candidate).isDir()) {
+            dataFolder = candidate;
+            break;
+        }
+    }
+    VkSourceTypeRegistry::instance().setPathAlias(QStringLiteral("Sys"), dataFolder);
+    if (dataFolder.isEmpty())
+        return;
+    LocalSourceWatcher* watcher = LocalSourceWatcher::open(QStringLiteral("sys"), dataFolder);
+    watcher->setInfoPatchFile(dataFolder + QStringLiteral("/info_patch.txt"));
 }

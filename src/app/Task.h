@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source/VkSource.h"
+
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -26,6 +28,15 @@ public:
     // Stops the utility thread and waits until it is gone.
     void stopUtilityThread();
 
+    // Opens the input named on the command line; "-" reads a path or a JSON source description
+    // from standard input. The source is kept for the life of the command.
+    VkSourcePtr openInput(const QString& path);
+    // Finds the shared data folder next to the program and registers it as "Sys".
+    static void initDataFolders();
+    // The common check of an opened input: prints the help and the reason, returns 1 when the
+    // source is invalid, 0 when it is usable.
+    int checkInput(const VkSourcePtr& source, const QString& path) const;
+
 protected:
     static QStringList arguments();
     VkEventedThread* utilityThread() const;
@@ -35,4 +46,5 @@ protected:
 private:
     QPointer<VkEventedThread> m_utilityThread;
     QString m_helpResource;
+    VkSourcePtr m_input;
 };

@@ -10,8 +10,10 @@ class Schema : public Task {
 public:
     Schema() : Task(QStringLiteral(":/schemahelp.txt")) {}
     bool parseArgs() override { return parseSingleSourceArgs(m_sourcePath); }
-    int run() override { return notAvailable("schema"); }
+    int run() override;
 
 private:
+    int printFolder() const;
+
     QString m_sourcePath;
 };
