@@ -1,0 +1,122 @@
+#include "formats/fasta/FastaReference.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <htslib/faidx.h>
+#include <htslib/hts.h>
+
+#include <cstdlib>
+
+namespace {
+// The compression of a file as htslib sees it; false when it cannot be opened.
+bool detectCompression(const QString& path, htsCompression* compression) {
+    htsFile* file = hts_open(QFile::encodeName(path).constData(), "r");
+    if (!file)
+        return false;
+    *compression = hts_get_format(file)->compression;
+    hts_close(file);
+    return true;
+}
+
+bool isCurrent(const QString& index, const QFileInfo& data) {
+    const QFileInfo info(index);
+    return info.exists() && info.lastModified() >= data.lastModified();
+}
+
+// Builds the ".fai" (and ".gzi") next to the FASTA file.
+bool buildIndex(const QString& path, const QString& faiPath, const QString& gziPath, QString* error) {
+    QFile probe(faiPath);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        *error = QStringLiteral("Cannot create the index %1 of %2: the folder %3 is not writable")
+                     .arg(faiPath, path, QFileInfo(path).absolutePath());
+        return false;
+    }
+    probe.close();
+    if (fai_build3(QFile::encodeName(path).constData(), nullptr, nullptr) == 0)
+        return true;
+    QFile::remove(faiPath);
+    if (!gziPath.isEmpty())
+        QFile::remove(gziPath);
+    *error = QStringLiteral("%1 is not a valid FASTA file: its index could not be built").arg(path);
+    return false;
+}
+} // namespace
+
+FastaReference::FastaReference(QString path, QVector<Sequence> sequences, faidx_t* index)
+    : ReferenceSequence(std::move(sequences)), m_path(std::move(path)), m_index(index) {}
+
+FastaReference::~FastaReference() {
+    fai_destroy(m_index);
+}
+
+QSharedPointer<FastaReference> FastaReference::open(const QString& path, QString* error) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        *error = QStringLiteral("%1 does not exist").arg(path);
+        return nullptr;
+    }
+    if (info.size() == 0) {
+        *error = QStringLiteral("%1 holds no sequences").arg(path);
+        return nullptr;
+    }
+    htsCompression compression = no_compression;
+    if (!detectCompression(path, &compression)) {
+        *error = QStringLiteral("%1 cannot be read").arg(path);
+        return nullptr;
+    }
+    if (compression != no_compression && compression != bgzf) {
+        *error = QStringLiteral("%1 is compressed with plain gzip, which cannot be indexed: recompress it "
+                                "with bgzip to read it")
+                     .arg(path);
+        return nullptr;
+    }
+    const QString faiPath = path + QStringLiteral(".fai");
+    const QString gziPath = compression == bgzf ? path + QStringLiteral(".gzi") : QString();
+    const bool indexed = isCurrent(faiPath, info) && (gziPath.isEmpty() || isCurrent(gziPath, info));
+    if (!indexed && !buildIndex(path, faiPath, gziPath, error))
+        return nullptr;
+
+    faidx_t* index = fai_load3(QFile::encodeName(path).constData(), QFile::encodeName(faiPath).constData(),
+                               gziPath.isEmpty() ? nullptr : QFile::encodeName(gziPath).constData(), 0);
+    if (!index) {
+        *error = QStringLiteral("The index %1 of %2 cannot be read").arg(faiPath, path);
+        return nullptr;
+    }
+    // Neighbouring windows come from the same bgzip blocks: keep a few decompressed.
+    fai_set_cache_size(index, 4 << 20);
+    QVector<Sequence> sequences;
+    for (int i = 0; i < faidx_nseq(index); ++i) {
+        const char* name = faidx_iseq(index, i);
+        sequences.append({QByteArray(name), faidx_seq_len(index, name)});
+    }
+    if (sequences.isEmpty()) {
+        fai_destroy(index);
+        *error = QStringLiteral("%1 holds no sequences").arg(path);
+        return nullptr;
+    }
+    return QSharedPointer<FastaReference>(new FastaReference(path, std::move(sequences), index));
+}
+
+bool FastaReference::fetch(int index, qint64 start, qint64 stop, QByteArray* out, QString* error) const {
+    const Sequence& sequence = sequences()[index];
+    hts_pos_t length = 0;
+    char* bases = nullptr;
+    {
+        QMutexLocker locker(&m_mutex);
+        bases = faidx_fetch_seq64(m_index, sequence.name.constData(), start, stop - 1, &length);
+    }
+    if (!bases || length != stop - start) {
+        std::free(bases);
+        *error = QStringLiteral("Cannot read %1:%2-%3 from %4")
+                     .arg(QString::fromUtf8(sequence.name))
+                     .arg(start)
+                     .arg(stop)
+                     .arg(m_path);
+        return false;
+    }
+    *out = QByteArray(bases, int(length));
+    std::free(bases);
+    return true;
+}

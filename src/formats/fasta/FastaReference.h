@@ -1,0 +1,30 @@
+#pragma once
+
+#include "source/ReferenceSequence.h"
+
+#include <QMutex>
+#include <QSharedPointer>
+
+struct faidx_t;
+
+// A FASTA file read through its faidx index (".fai", and ".gzi" for a bgzip-compressed file). A
+// missing or outdated index is built next to the file; plain gzip cannot be indexed and is refused.
+class FastaReference : public ReferenceSequence {
+public:
+    ~FastaReference() override;
+
+    // Opens the file, building its index when needed; null, with the reason, on failure.
+    static QSharedPointer<FastaReference> open(const QString& path, QString* error);
+
+protected:
+    bool fetch(int index, qint64 start, qint64 stop, QByteArray* out, QString* error) const override;
+
+private:
+    FastaReference(QString path, QVector<Sequence> sequences, faidx_t* index);
+
+    QString m_path;
+
+    // faidx keeps one file position, so fetches take turns.
+    mutable QMutex m_mutex;
+    faidx_t* m_index;
+};
