@@ -98,7 +98,6 @@ const char* BgzLineIterator::nextLine(int* length, qint64* filePosition) {
 const char* BgzLineIterator::joinAcrossBlocks(const char* start, int size, int* length) {
     m_joined.assign(start, size);
     for (;;) {
-        m_bgzf->block_offset = m_bgzf->block_length;
         m_bgzf->uncompressed_address += size;
         if (!nextBlock())
             return hasError() ? nullptr : finishLine(m_joined.data(), m_joined.size(), length);
@@ -116,11 +115,15 @@ const char* BgzLineIterator::joinAcrossBlocks(const char* start, int size, int* 
     }
 }
 
-// htslib skips the empty blocks inside a file, so an empty block means the end of the data. Its
-// reader can report the end of a damaged file as a clean end and leave the fault in errcode.
+// As htslib's own line reader does, a used-up block is handed back emptied: its plain gzip and
+// plain text readers rely on that. A seek leaves its offset in a block not yet loaded (length 0),
+// which is kept. htslib skips the empty blocks inside a file, so an empty block means the end of
+// the data; a damaged file can also end "cleanly" with the fault left in errcode.
 bool BgzLineIterator::nextBlock() {
     if (hasError())
         return false;
+    if (m_bgzf->block_length > 0)
+        m_bgzf->block_offset = m_bgzf->block_length = 0;
     const bool failed = bgzf_read_block(m_bgzf) != 0 || m_bgzf->errcode != 0;
     if (failed || m_bgzf->block_length == 0) {
         if (failed)
