@@ -1,0 +1,104 @@
+#include "formats/bam/BamSourceTypeManager.h"
+
+#include "formats/bam/BamCursor.h"
+#include "formats/bam/BamFeatureReader.h"
+#include "formats/bam/BamFile.h"
+#include "source/ReferenceSequence.h"
+#include "source/SchemaText.h"
+#include "source/VkSourceTypeRegistry.h"
+
+#include <QFileInfo>
+
+namespace {
+[[maybe_unused]] const bool kRegistered = [] {
+    VkSourceTypeRegistry::instance().registerManager(std::make_unique<BamSourceTypeManager>());
+    return true;
+}();
+
+const char* const kFieldDocs[BamField::Count] = {
+    "Read name",
+    "BAM index bin of the alignment",
+    "Mapping quality",
+    "SAM flag bits",
+    "CIGAR operations, one letter each",
+    "CIGAR operation lengths",
+    "Chromosome of the mate",
+    "Start of the mate (0-based)",
+    "Observed template length",
+    "Read bases",
+    "Read bases over the reference span: '-' for deleted bases, '.' for skipped bases",
+    "Base qualities, Phred+33",
+};
+
+VkFieldList readSchema() {
+    VkFieldList fields;
+    SchemaText::parse(BamSourceTypeManager::SchemaLine, &fields);
+    for (int i = 0; i < fields.size(); ++i)
+        fields[i].doc = QString::fromLatin1(kFieldDocs[i]);
+    return fields;
+}
+
+// The values of one tag over the header lines of one type ("@SQ", "AS"), in order, without repeats.
+QStringList headerValues(const QByteArray& header, const QByteArray& lineType, const QByteArray& tag) {
+    QStringList values;
+    for (const QByteArray& line : header.split('\n')) {
+        if (!line.startsWith(lineType + '\t'))
+            continue;
+        for (const QByteArray& field : line.split('\t')) {
+            const QString value = QString::fromUtf8(field.mid(3));
+            if (field.startsWith(tag + ':') && !values.contains(value))
+                values.append(value);
+        }
+    }
+    return values;
+}
+
+// The assembly the header names, in an "AS" or "UR" tag of its references.
+QString coordSysIdOf(const QByteArray& header) {
+    for (const char* tag : {"AS", "UR"})
+        for (const QString& value : headerValues(header, "@SQ", tag))
+            if (!ReferenceSequence::coordSysIdForName(value).isEmpty())
+                return ReferenceSequence::coordSysIdForName(value);
+    return QString();
+}
+} // namespace
+
+const char BamSourceTypeManager::SchemaLine[] = "Name=s\tBin=i\tMapQual=i\tFlag=i\tCigarOp=s\tCigarLen=@i\t"
+                                                "MateChr=s\tMatePos=i\tTemplateLen=i\tSeq=s\tAlign=s\tQual=s";
+
+bool BamSourceTypeManager::describe(VkSource& source, QString* error) const {
+    const std::unique_ptr<BamFile> file = BamFile::open(source.path(), error);
+    if (!file)
+        return false;
+    const QFileInfo info(source.path());
+    VkSourceInfo& description = source.info();
+    description.name = info.fileName();
+    description.folder = info.absolutePath();
+    description.size = info.size();
+    description.schema = readSchema();
+    description.entityCount = 0;
+    description.locusCount = int32_t(std::min<qint64>(file->placedReadCount(), INT32_MAX));
+    // A read is an interval of the reference that carries the read's fields.
+    description.coordInfo.featureType = QString::fromLatin1(FeatureTypeName::Interval);
+    const QByteArray header = file->headerText();
+    description.coordInfo.coordSysId = coordSysIdOf(header);
+    const QString indexPath = BamFile::indexPathOf(source.path());
+    if (!indexPath.isEmpty())
+        description.properties.insert("IndexFile", PVariant(indexPath));
+    const QStringList samples = headerValues(header, "@RG", "SM");
+    if (!samples.isEmpty())
+        description.properties.insert("SampleNames", PVariant::fromStringList(samples.toVector()));
+    return true;
+}
+
+bool BamSourceTypeManager::precomputeNeeded(const VkSource& source, const QString& usage,
+                                            QString* message) const {
+    if (usage != QLatin1String("GenomicIndex") || !BamFile::indexPathOf(source.path()).isEmpty())
+        return false;
+    *message = QStringLiteral("Computing a BAM Index (BAI) for this source. Please wait...");
+    return true;
+}
+
+VkFeatureReader* BamSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
+    return new BamFeatureReader(source);
+}

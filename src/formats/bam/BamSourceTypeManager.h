@@ -1,0 +1,37 @@
+#pragma once
+
+#include "source/VkSourceTypeManager.h"
+
+// The fields of an aligned read, in schema order.
+namespace BamField {
+enum : int {
+    Name,
+    Bin,
+    MapQual,
+    Flag,
+    CigarOp,
+    CigarLen,
+    MateChr,
+    MatePos,
+    TemplateLen,
+    Seq,
+    Align,
+    Qual,
+    Count
+};
+}
+
+// BAM alignment files: one feature per placed read, with the fixed schema of aligned reads.
+class BamSourceTypeManager : public LocalSourceTypeManager {
+public:
+    static constexpr int TypeId = 2;
+    // The schema of aligned reads, one "symbol=type" per field.
+    static const char SchemaLine[];
+
+    int typeId() const override { return TypeId; }
+    QStringList suffixes() const override { return {QStringLiteral(".bam")}; }
+    bool describe(VkSource& source, QString* error) const override;
+    // "GenomicIndex" is needed while the file has no index.
+    bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
+    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+};
