@@ -56,6 +56,7 @@ public:
     TsfStatement& operator=(TsfStatement&& other) noexcept;
 
     bool isValid() const { return m_stmt != nullptr; }
+    sqlite3_stmt* handle() const { return m_stmt; }
     const QString& errorText() const { return m_error; }
 
     TsfStatement& bindNull(int index);

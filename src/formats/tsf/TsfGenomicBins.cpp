@@ -20,12 +20,13 @@ int binOf(int64_t start, int64_t stop) {
 }
 
 QVector<int> overlappingBins(int64_t start, int64_t end) {
-    // Records past 2^29 all sit in bin 0, so nothing is gained by enumerating bins beyond it.
+    // Records past 2^29 all sit in bin 0, the only bin of the top level, so enumeration stops at
+    // 2^29 and the top level always gives bin 0.
     constexpr int64_t limit = int64_t(1) << 29;
     start = std::min(std::max<int64_t>(start, 0), limit);
     end = std::min(std::max<int64_t>(end, start), limit);
-    QVector<int> bins;
-    for (int level = 0; level < LevelCount; ++level) {
+    QVector<int> bins{0};
+    for (int level = 1; level < LevelCount; ++level) {
         const int shift = LevelShifts[level];
         for (int64_t bin = (start >> shift); bin <= (end >> shift); ++bin)
             bins.append(int(bin + LevelOffsets[level]));

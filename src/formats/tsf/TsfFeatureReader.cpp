@@ -1,0 +1,215 @@
+#include "formats/tsf/TsfFeatureReader.h"
+
+#include "formats/tsf/TsfFieldReader.h"
+#include "formats/tsf/TsfGenomicBins.h"
+#include "formats/tsf/TsfIndexReader.h"
+
+#include <algorithm>
+
+namespace {
+
+// Reads features of a list of records, or of a range when no list is given.
+class TsfRecordCursor : public FeatureCursor {
+public:
+    TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, std::vector<qint64> records, QList<int> fields)
+        : m_reader(std::move(reader)), m_records(std::move(records)), m_fields(std::move(fields)),
+          m_count(qint64(m_records.size())) {}
+    TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, qint64 first, qint64 end, QList<int> fields)
+        : m_reader(std::move(reader)), m_fields(std::move(fields)), m_first(first),
+          m_count(std::max<qint64>(end - first, 0)) {}
+
+    bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
+        for (int n = 0; n < maxCount && m_next < m_count; ++n, ++m_next) {
+            const qint64 record = m_records.empty() ? m_first + m_next : m_records[size_t(m_next)];
+            VkFeature feature;
+            if (!m_reader->readFeature(record, m_fields, &feature, error))
+                return false;
+            batch.append(feature);
+        }
+        return true;
+    }
+    bool atEnd() const override { return m_next >= m_count; }
+    int percentDone() const override { return m_count ? int(100 * m_next / m_count) : 100; }
+
+private:
+    std::unique_ptr<TsfFieldReader> m_reader;
+    std::vector<qint64> m_records;
+    QList<int> m_fields;
+    qint64 m_first = 0;
+    qint64 m_count = 0;
+    qint64 m_next = 0;
+};
+
+std::unique_ptr<TsfFieldReader> openReader(const VkSourcePtr& source, QString* error) {
+    auto reader = std::make_unique<TsfFieldReader>(source);
+    if (!reader->isOpen()) {
+        *error = reader->errorText();
+        return nullptr;
+    }
+    return reader;
+}
+
+struct Run {
+    qint64 offset;
+    qint64 count;
+};
+
+bool binRuns(TsfDatabase& db, const QString& table, int chromosome, const VkSegment& region, bool exact,
+             std::vector<Run>* runs, QString* error) {
+    if (exact) {
+        TsfStatement bin(db,
+                         QStringLiteral("SELECT min_start, max_stop, field_offset, n FROM %1 WHERE id = ?")
+                             .arg(table)
+                             .toUtf8());
+        bin.bind(1, qint64(TsfGenomicBins::binId(chromosome,
+                                                 TsfGenomicBins::binOf(region.start(), region.stop()))));
+        // The bin is used only when its extent holds the query.
+        if (bin.next() && bin.columnInt64(0) <= region.start() && bin.columnInt64(1) >= region.stop())
+            runs->push_back(Run{bin.columnInt64(2), bin.columnInt64(3)});
+        *error = bin.errorText();
+        return error->isEmpty();
+    }
+    TsfStatement overlap(db,
+                         QStringLiteral("SELECT field_offset, n FROM %1 WHERE id = ? AND min_start <= ? AND "
+                                        "max_stop >= ?")
+                             .arg(table)
+                             .toUtf8());
+    const qint64 end = std::max<qint64>(qint64(region.stop()) - 1, 0);
+    for (int bin : TsfGenomicBins::overlappingBins(region.start(), end)) {
+        overlap.reset();
+        overlap.bind(1, qint64(TsfGenomicBins::binId(chromosome, bin))).bind(2, qint64(region.stop()));
+        overlap.bind(3, qint64(region.start()));
+        while (overlap.next())
+            runs->push_back(Run{overlap.columnInt64(0), overlap.columnInt64(1)});
+        if (overlap.hasError() || !overlap.isValid()) {
+            *error = overlap.errorText();
+            return false;
+        }
+    }
+    return true;
+}
+
+int32_t intAt(TypedChunkTableReader& table, qint64 row, int column, QString* error, bool* ok) {
+    int position = 0;
+    const TsfValueArray* chunk = table.chunkAt(row, column, &position, error);
+    *ok = chunk && chunk->type() == ValueType::Int;
+    if (chunk && !*ok)
+        *error = QStringLiteral("Genomic index column %1 does not hold Int values").arg(column);
+    return *ok ? chunk->scalarAt<int32_t>(position) : 0;
+}
+
+} // namespace
+
+FeatureCursorPtr TsfFeatureReader::openCursor(const ReadRequest& request, QString* error) {
+    if (request.kind == ReadRequest::Region) {
+        if (request.mode == Vk::Exact)
+            return regionCursor(request.regions, request.fieldList, true, error);
+        if (request.mode != Vk::Overlap && request.mode != Vk::Within) {
+            *error = QStringLiteral("Unsupported read mode");
+            return nullptr;
+        }
+    }
+    return LocalFeatureReader::openCursor(request, error);
+}
+
+bool TsfFeatureReader::regionRecords(TsfFieldReader& reader, const QList<VkSegment>& regions, bool exact,
+                                     std::vector<qint64>* records, QString* error) {
+    const TsfSourceResource& resource = reader.resource();
+    if (!resource.hasGenomicIndex()) {
+        *error = QStringLiteral("Source does not have a genomic index computed");
+        return false;
+    }
+    if (!TsfLayout::isPlainIdentifier(resource.gidxQueryTable)) {
+        *error = QStringLiteral("Invalid table or column name %1").arg(resource.gidxQueryTable);
+        return false;
+    }
+    std::shared_ptr<TypedChunkTableReader> data = reader.chunkTable(resource.gidxDataTableId, error);
+    if (!data)
+        return false;
+    const int mode = exact ? Vk::Exact : Vk::Overlap;
+    for (const VkSegment& region : regions) {
+        const int chromosome = resource.chromosomeIndex.value(region.chromosome(), -1);
+        std::vector<Run> runs;
+        if (chromosome < 0)
+            continue;
+        if (!binRuns(reader.database(), resource.gidxQueryTable, chromosome, region, exact, &runs, error))
+            return false;
+        for (const Run& run : runs) {
+            for (qint64 row = run.offset; row < run.offset + run.count; ++row) {
+                bool ok = false;
+                const int32_t start = intAt(*data, row, TsfLayout::GidxStartColumn, error, &ok);
+                const int32_t stop = ok ? intAt(*data, row, TsfLayout::GidxStopColumn, error, &ok) : 0;
+                const int32_t record = ok ? intAt(*data, row, TsfLayout::GidxRecordColumn, error, &ok) : 0;
+                if (!ok)
+                    return false;
+                if (matches(VkSegment(region.chromosome(), start, stop), region, mode))
+                    records->push_back(record);
+            }
+        }
+    }
+    std::sort(records->begin(), records->end());
+    records->erase(std::unique(records->begin(), records->end()), records->end());
+    return true;
+}
+
+FeatureCursorPtr TsfFeatureReader::regionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
+                                                bool exact, QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+    std::vector<qint64> records;
+    if (!reader || !regionRecords(*reader, regions, exact, &records, error))
+        return nullptr;
+    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+}
+
+FeatureCursorPtr TsfFeatureReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
+                                                        QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+    if (!reader)
+        return nullptr;
+    const qint64 count = reader->resource().locusCount;
+    return std::make_unique<TsfRecordCursor>(std::move(reader), std::max<qint64>(offset, 0), count, fields);
+}
+
+FeatureCursorPtr TsfFeatureReader::openRegionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
+                                                    QString* error) {
+    return regionCursor(regions, fields, false, error);
+}
+
+FeatureCursorPtr TsfFeatureReader::openIdsCursor(const QList<qint64>& ids, const QList<int>& fields,
+                                                 QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+    if (!reader)
+        return nullptr;
+    const qint64 count = reader->resource().locusCount;
+    std::vector<qint64> records;
+    for (qint64 id : ids)
+        if (id >= 0 && id < count)
+            records.push_back(id);
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+}
+
+FeatureCursorPtr TsfFeatureReader::openPrefixCursor(const QString& prefix, const QList<VkSegment>& regions,
+                                                    const QList<int>& fields, QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+    if (!reader)
+        return nullptr;
+    if (reader->resource().fieldIndexes.isEmpty()) {
+        *error = QStringLiteral("No fields are indexed in this TSF file");
+        return nullptr;
+    }
+    TsfIndexReader index(*reader);
+    const QList<int> searchable = index.searchableFields(fields);
+    if (searchable.isEmpty()) {
+        *error = QStringLiteral("No fields in source are searchable or match provided fieldList");
+        return nullptr;
+    }
+    std::vector<qint64> records;
+    QString reason;
+    if (!index.search(prefix, regions, searchable, &records, &reason)) {
+        *error = QStringLiteral("Unable setup up a prefix search transform: ") + reason;
+        return nullptr;
+    }
+    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+}

@@ -1,0 +1,511 @@
+#include "formats/tsf/TsfFieldReader.h"
+
+#include "formats/tsf/RawSqlTableReader.h"
+#include "formats/tsf/TsfSourceRecords.h"
+
+namespace {
+
+// The type chunks hold for a field type: codes for Categorical fields.
+ValueType storedType(ValueType type) {
+    if (type == ValueType::Categorical)
+        return ValueType::Int;
+    if (type == ValueType::CategoricalArray)
+        return ValueType::IntArray;
+    return type;
+}
+
+bool readableByField(ValueType type) {
+    return TsfValueArray::isStorable(type);
+}
+
+// Per-entity values of one record gathered into the vector a feature carries.
+class MatrixGather {
+public:
+    MatrixGather(ValueType stored, int entities) : m_stored(stored) {
+        m_offsets.reserve(entities + 1);
+        m_offsets.append(0);
+    }
+
+    void add(const TsfValueArray& chunk, int position) {
+        switch (m_stored) {
+        case ValueType::Int:
+            m_ints.append(chunk.scalarAt<int32_t>(position));
+            break;
+        case ValueType::Float:
+            m_floats.append(chunk.scalarAt<float>(position));
+            break;
+        case ValueType::Float64:
+            m_doubles.append(chunk.scalarAt<double>(position));
+            break;
+        case ValueType::Bool:
+            m_bools.append(chunk.scalarAt<uint8_t>(position));
+            break;
+        case ValueType::String:
+            m_strings.append(chunk.stringAt(position));
+            break;
+        case ValueType::IntArray:
+            appendItems(m_ints, chunk, position);
+            break;
+        case ValueType::FloatArray:
+            appendItems(m_floats, chunk, position);
+            break;
+        case ValueType::Float64Array:
+            appendItems(m_doubles, chunk, position);
+            break;
+        case ValueType::BoolArray:
+            appendItems(m_bools, chunk, position);
+            break;
+        case ValueType::StringArray:
+            for (int k = 0; k < chunk.arrayCount(position); ++k)
+                m_strings.append(chunk.arrayString(position, k));
+            m_offsets.append(m_strings.size());
+            break;
+        default:
+            m_values.append(chunk.valueAt(position));
+            break;
+        }
+    }
+
+    PVariant take() {
+        switch (m_stored) {
+        case ValueType::Int:
+            return PVariant(m_ints);
+        case ValueType::Float:
+            return PVariant(m_floats);
+        case ValueType::Float64:
+            return PVariant(m_doubles);
+        case ValueType::Bool:
+            return PVariant(m_bools);
+        case ValueType::String:
+            return PVariant(m_strings);
+        case ValueType::IntArray:
+            return PVariant(SampleMatrix(PVariant(m_ints), m_offsets));
+        case ValueType::FloatArray:
+            return PVariant(SampleMatrix(PVariant(m_floats), m_offsets));
+        case ValueType::Float64Array:
+            return PVariant(SampleMatrix(PVariant(m_doubles), m_offsets));
+        case ValueType::BoolArray:
+            return PVariant(SampleMatrix(PVariant(m_bools), m_offsets));
+        case ValueType::StringArray:
+            return PVariant(SampleMatrix(PVariant(m_strings), m_offsets));
+        default:
+            return PVariant(m_values);
+        }
+    }
+
+private:
+    template <class T> void appendItems(QVector<T>& flat, const TsfValueArray& chunk, int position) {
+        const int count = chunk.arrayCount(position);
+        const int at = flat.size();
+        flat.resize(at + count);
+        if (count > 0)
+            std::memcpy(flat.data() + at, chunk.arrayItems(position), size_t(count) * sizeof(T));
+        m_offsets.append(flat.size());
+    }
+
+    ValueType m_stored;
+    QVector<int32_t> m_offsets;
+    QVector<int32_t> m_ints;
+    QVector<float> m_floats;
+    QVector<double> m_doubles;
+    QVector<uint8_t> m_bools;
+    QVector<QByteArray> m_strings;
+    PVariantVector m_values;
+};
+
+// Values of all entities as one vector: typed when they share a scalar type.
+PVariant entityVector(const PVariantVector& values, ValueType type) {
+    switch (type) {
+    case ValueType::String: {
+        QVector<QByteArray> strings;
+        for (const PVariant& value : values)
+            strings.append(value.bytes());
+        return PVariant(strings);
+    }
+    case ValueType::Int:
+    case ValueType::Categorical: {
+        QVector<int32_t> ints;
+        for (const PVariant& value : values)
+            ints.append(value.intValue());
+        return PVariant(ints);
+    }
+    default:
+        return PVariant(values);
+    }
+}
+
+} // namespace
+
+TsfFieldReader::TsfFieldReader(VkSourcePtr source) : VkFieldReader(std::move(source)) {
+    m_resource = m_source ? m_source->resource<TsfSourceResource>() : nullptr;
+    if (!m_resource) {
+        static const TsfSourceResource empty;
+        m_resource = &empty;
+        m_errorText = QStringLiteral("Not a valid TSF source.");
+        return;
+    }
+    m_db.open(m_resource->databasePath, TsfDatabase::Mode::ReadOnly, &m_errorText);
+}
+
+TsfFieldReader::~TsfFieldReader() {
+    // Table readers hold statements of the connection; they go first.
+    m_fields.clear();
+    m_tables.clear();
+    m_chunkTables.clear();
+}
+
+TsfFieldReader::FieldAccess* TsfFieldReader::access(qint64 fieldId, QString* error) {
+    auto found = m_fields.find(fieldId);
+    if (found == m_fields.end()) {
+        found = m_fields.emplace(fieldId, FieldAccess()).first;
+        resolve(fieldId, &found->second);
+    }
+    if (!found->second.error.isEmpty()) {
+        *error = found->second.error;
+        return nullptr;
+    }
+    return &found->second;
+}
+
+bool TsfFieldReader::resolve(qint64 fieldId, FieldAccess* access) {
+    if (!m_db.isOpen()) {
+        access->error = m_errorText.isEmpty() ? QStringLiteral("Not a valid TSF source.") : m_errorText;
+        return false;
+    }
+    TsfCatalog catalog(m_db);
+    TsfFieldRow row;
+    if (!catalog.readField(m_resource->sourceId, fieldId, &row, &access->error) ||
+        !TsfSourceRecords::fieldFromRow(row, &access->field, &access->error))
+        return false;
+    if (row.locusIdxMap.isEmpty() && row.entityIdxMap.isEmpty()) {
+        access->error =
+            QStringLiteral("Neither locus or entity index maps were set for table:%1, field:%2 in "
+                           "source %3.")
+                .arg(row.tableId)
+                .arg(fieldId)
+                .arg(m_resource->sourceId);
+        return false;
+    }
+    access->table = tableReader(row, &access->error);
+    if (!access->table)
+        return false;
+    access->chunks = dynamic_cast<TypedChunkTableReader*>(access->table.get());
+    access->column = row.fieldTableIdx.toInt();
+    return true;
+}
+
+std::shared_ptr<TsfTableReader> TsfFieldReader::tableReader(const TsfFieldRow& row, QString* error) {
+    const QString key = QStringLiteral("%1_%2_%3").arg(row.tableId).arg(row.locusIdxMap, row.entityIdxMap);
+    if (const auto shared = m_tables.value(key))
+        return shared;
+    TsfTableRow table;
+    QString name;
+    TsfLayout::TableFormat format;
+    if (!TsfCatalog(m_db).readTable(row.tableId, &table, error)) {
+        *error = QStringLiteral("Unable to find table with ID %1 for field %2 in source %3.")
+                     .arg(row.tableId)
+                     .arg(row.fieldId)
+                     .arg(m_resource->sourceId);
+        return nullptr;
+    }
+    if (!TsfLayout::parseTableUri(table.uri, &name, error) ||
+        !TsfLayout::classifyTableFormat(table.format, &format, error))
+        return nullptr;
+    if (!TsfLayout::isPlainIdentifier(name)) {
+        *error = QStringLiteral("Invalid table or column name %1").arg(name);
+        return nullptr;
+    }
+    TsfIndexMap locusMap;
+    TsfIndexMap entityMap;
+    if (!indexMap(row.locusIdxMap, &locusMap, error) || !indexMap(row.entityIdxMap, &entityMap, error))
+        return nullptr;
+    std::shared_ptr<TsfTableReader> reader;
+    if (format == TsfLayout::TableFormat::ChunkTable) {
+        TsfChunkTableMeta meta;
+        if (!TsfChunkTableMeta::fromJson(table.meta, name, &meta, error))
+            return nullptr;
+        reader = std::make_shared<TypedChunkTableReader>(m_db, name, meta, m_resource->tableIdentity(name),
+                                                         std::move(locusMap), std::move(entityMap));
+    } else if (format == TsfLayout::TableFormat::Raw) {
+        reader =
+            RawSqlTableReader::open(m_db, name, table.meta, std::move(locusMap), std::move(entityMap), error);
+    } else {
+        *error = QStringLiteral("Tables of format %1 cannot be read").arg(table.format);
+    }
+    if (reader)
+        m_tables.insert(key, reader);
+    return reader;
+}
+
+bool TsfFieldReader::indexMap(const QString& text, TsfIndexMap* map, QString* error) {
+    qint64 tableId = 0;
+    int column = 0;
+    if (text.isEmpty())
+        *map = TsfIndexMap();
+    else if (text == QLatin1String(TsfLayout::IdxIsId) || text == QLatin1String(TsfLayout::SparseArrayMap))
+        *map = TsfIndexMap::identity();
+    else if (TsfLayout::parseColumnMap(text, &tableId, &column)) {
+        std::shared_ptr<TypedChunkTableReader> table = chunkTable(tableId, error);
+        if (!table)
+            return false;
+        *map = TsfIndexMap::column(std::move(table), column);
+    } else if (TsfLayout::isPlainIdentifier(text)) {
+        *map = TsfIndexMap::table(m_db, text);
+    } else {
+        *error = QStringLiteral("Invalid table or column name %1").arg(text);
+        return false;
+    }
+    return true;
+}
+
+std::shared_ptr<TypedChunkTableReader> TsfFieldReader::chunkTable(qint64 tableId, QString* error) {
+    if (const auto shared = m_chunkTables.value(tableId))
+        return shared;
+    TsfTableRow table;
+    QString name;
+    TsfLayout::TableFormat format;
+    TsfChunkTableMeta meta;
+    if (!TsfCatalog(m_db).readTable(tableId, &table, error) ||
+        !TsfLayout::parseTableUri(table.uri, &name, error) ||
+        !TsfLayout::classifyTableFormat(table.format, &format, error))
+        return nullptr;
+    if (format != TsfLayout::TableFormat::ChunkTable || !TsfLayout::isPlainIdentifier(name)) {
+        *error = QStringLiteral("Table %1 is not a chunk table").arg(tableId);
+        return nullptr;
+    }
+    if (!TsfChunkTableMeta::fromJson(table.meta, name, &meta, error))
+        return nullptr;
+    auto reader = std::make_shared<TypedChunkTableReader>(m_db, name, meta, m_resource->tableIdentity(name));
+    m_chunkTables.insert(tableId, reader);
+    return reader;
+}
+
+bool TsfFieldReader::locusValue(FieldAccess& access, qint64 record, PVariant* value, QString* error) {
+    qint64 row = 0;
+    if (!access.table->locusMap().map(record, &row, error))
+        return false;
+    if (access.chunks) {
+        int position = 0;
+        const TsfValueArray* chunk = access.chunks->chunkAt(row, access.column, &position, error);
+        if (!chunk)
+            return false;
+        *value = chunk->valueAt(position);
+        return true;
+    }
+    *value = access.table->valueAt(row, access.column, error);
+    return error->isEmpty();
+}
+
+bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error) {
+    qint64 row = 0;
+    if (!access.table->locusMap().map(record, &row, error))
+        return false;
+    const int entities = int(m_resource->entityCount);
+    TsfIndexMap& entityMap = access.table->entityMap();
+    const bool identity = entityMap.kind() == TsfIndexMap::Kind::Identity;
+    if (!access.chunks) {
+        PVariantVector cells(entities);
+        for (int e = 0; e < entities; ++e)
+            if (!cellValue(access, row, e, &cells[e], error))
+                return false;
+        *value = PVariant(cells);
+        return true;
+    }
+    const ValueType stored = storedType(access.field.valueType);
+    MatrixGather gather(stored, entities);
+    for (int e = 0; e < entities; ++e) {
+        qint64 column = e;
+        if (!identity && !entityMap.map(e, &column, error))
+            return false;
+        int position = 0;
+        const TsfValueArray* chunk = access.chunks->chunkAt(row, int(column), &position, error);
+        if (!chunk)
+            return false;
+        if (chunk->type() != stored) {
+            *error = QStringLiteral("Matrix field %1 holds chunks of type %2")
+                         .arg(QString::fromUtf8(access.field.name), ValueTypes::name(chunk->type()));
+            return false;
+        }
+        gather.add(*chunk, position);
+    }
+    *value = gather.take();
+    return true;
+}
+
+bool TsfFieldReader::cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value,
+                               QString* error) {
+    qint64 column = 0;
+    if (!access.table->entityMap().map(entity, &column, error))
+        return false;
+    *value = access.table->valueAt(row, int(column), error);
+    return error->isEmpty();
+}
+
+bool TsfFieldReader::entityValues(FieldAccess& access, PVariant* value, QString* error) {
+    const int idx = access.field.idx;
+    const auto cached = m_entityValues.constFind(idx);
+    if (cached != m_entityValues.constEnd()) {
+        *value = cached.value();
+        return true;
+    }
+    PVariantVector values(int(m_resource->entityCount));
+    for (int e = 0; e < values.size(); ++e) {
+        qint64 row = 0;
+        if (!access.table->entityMap().map(e, &row, error))
+            return false;
+        values[e] = access.table->valueAt(row, access.column, error);
+        if (!error->isEmpty())
+            return false;
+    }
+    *value = entityVector(values, access.field.valueType);
+    m_entityValues.insert(idx, *value);
+    return true;
+}
+
+bool TsfFieldReader::readFeatureValue(qint64 record, int field, PVariant* value, QString* error) {
+    FieldAccess* found = access(field, error);
+    if (!found)
+        return false;
+    switch (found->field.fieldType) {
+    case VkField::Matrix:
+        return matrixValue(*found, record, value, error);
+    case VkField::EntityAttribute:
+        return entityValues(*found, value, error);
+    default:
+        return locusValue(*found, record, value, error);
+    }
+}
+
+bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* error) {
+    const int ids[] = {TsfLayout::ChrFieldId, TsfLayout::StartFieldId, TsfLayout::StopFieldId};
+    int32_t numbers[3] = {0, 0, -1};
+    for (int i = 0; i < 3; ++i) {
+        QString reason;
+        FieldAccess* found = access(ids[i], &reason);
+        if (!found) {
+            // A source written without positions has features without segments.
+            if (reason.startsWith(QLatin1String("Unable to find field with index")))
+                return true;
+            *error = reason;
+            return false;
+        }
+        qint64 row = 0;
+        int position = 0;
+        if (!found->table->locusMap().map(record, &row, error))
+            return false;
+        if (found->chunks) {
+            const TsfValueArray* chunk = found->chunks->chunkAt(row, found->column, &position, error);
+            if (!chunk)
+                return false;
+            numbers[i] = chunk->type() == ValueType::Int ? chunk->scalarAt<int32_t>(position) : 0;
+        } else {
+            numbers[i] = found->table->valueAt(row, found->column, error).toInt();
+            if (!error->isEmpty())
+                return false;
+        }
+    }
+    *segment = VkSegment(m_resource->chromosomes.value(numbers[0]), numbers[1], numbers[2]);
+    return true;
+}
+
+bool TsfFieldReader::readFeature(qint64 record, const QList<int>& fields, VkFeature* feature,
+                                 QString* error) {
+    VkSegment segment;
+    if (!readSegment(record, &segment, error))
+        return false;
+    PVariantVector values(m_resource->fieldRows.size());
+    for (int field : fields) {
+        if (field < 0 || field >= values.size())
+            continue;
+        if (!readFeatureValue(record, field, &values[field], error))
+            return false;
+    }
+    *feature = VkFeature(std::move(segment), std::move(values));
+    return true;
+}
+
+const TsfValueArray* TsfFieldReader::fieldChunk(int field, qint64 row, int* position, QString* error) {
+    FieldAccess* found = access(field, error);
+    if (!found)
+        return nullptr;
+    if (!found->chunks) {
+        *error = QStringLiteral("Field %1 is not stored in a chunk table").arg(field);
+        return nullptr;
+    }
+    return found->chunks->chunkAt(row, found->column, position, error);
+}
+
+const TsfFieldReader::FieldAccess* TsfFieldReader::plainField(int field) {
+    if (field < 0 || field >= m_resource->fieldRows.size()) {
+        m_errorText = QStringLiteral("Invalid field idx  %1").arg(field);
+        return nullptr;
+    }
+    QString error;
+    FieldAccess* found = access(field, &error);
+    if (!found)
+        m_errorText = error;
+    return found;
+}
+
+PVariantVector TsfFieldReader::readValues(qint64 row, int firstField, int endField) {
+    PVariantVector values;
+    for (int field = firstField; field < endField; ++field) {
+        PVariant value;
+        const FieldAccess* found = plainField(field);
+        if (found && found->field.isMatrix()) {
+            m_errorText = QStringLiteral("Can only read Matrix fields with the matrixCell(...) function.");
+        } else if (found && !readableByField(found->field.valueType)) {
+            m_errorText =
+                QStringLiteral("Field-based reads not support for field %1 (%2)")
+                    .arg(QString::fromUtf8(found->field.name), ValueTypes::name(found->field.valueType));
+        } else if (found) {
+            FieldAccess& readable = m_fields.at(field);
+            QString error;
+            qint64 tableRow = 0;
+            const bool entity = readable.field.fieldType == VkField::EntityAttribute;
+            const bool mapped = entity ? readable.table->entityMap().map(row, &tableRow, &error)
+                                       : readable.table->locusMap().map(row, &tableRow, &error);
+            if (mapped)
+                value = readable.table->valueAt(tableRow, readable.column, &error);
+            if (!error.isEmpty())
+                m_errorText = error;
+        }
+        values.append(value);
+    }
+    return values;
+}
+
+PVariantVector TsfFieldReader::matrixSlice(qint64 row, int field) {
+    const FieldAccess* found = plainField(field);
+    if (!found)
+        return PVariantVector();
+    PVariant value;
+    QString error;
+    if (!found->field.isMatrix() || !matrixValue(m_fields.at(field), row, &value, &error)) {
+        m_errorText =
+            found->field.isMatrix() ? error : QStringLiteral("Matrix slice not supported on this source");
+        return PVariantVector();
+    }
+    PVariantVector cells(value.size());
+    for (int i = 0; i < cells.size(); ++i)
+        cells[i] = value.at(i);
+    return cells;
+}
+
+PVariant TsfFieldReader::matrixCell(qint64 row, int field, int sample) {
+    const FieldAccess* found = plainField(field);
+    if (!found)
+        return PVariant();
+    if (!found->field.isMatrix()) {
+        m_errorText = QStringLiteral("Matrix cell not supported on this source");
+        return PVariant();
+    }
+    FieldAccess& matrix = m_fields.at(field);
+    QString error;
+    qint64 tableRow = 0;
+    PVariant value;
+    if (!matrix.table->locusMap().map(row, &tableRow, &error) ||
+        !cellValue(matrix, tableRow, sample, &value, &error))
+        m_errorText = error;
+    return value;
+}

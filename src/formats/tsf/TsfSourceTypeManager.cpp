@@ -1,0 +1,199 @@
+#include "formats/tsf/TsfSourceTypeManager.h"
+
+#include "formats/tsf/TsfFeatureReader.h"
+#include "formats/tsf/TsfFieldReader.h"
+#include "formats/tsf/TsfFullCoverageReader.h"
+#include "formats/tsf/TsfSourceRecords.h"
+#include "meta/Json.h"
+#include "source/VkSourceTypeRegistry.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+
+namespace {
+
+[[maybe_unused]] const bool registered = [] {
+    VkSourceTypeRegistry::instance().registerManager(std::make_unique<TsfSourceTypeManager>());
+    return true;
+}();
+
+constexpr char CoverageSuffix[] = ".covtsf";
+const char* const kSuffixes[] = {".tsf-autosave", ".covtsf", ".tsf", ".dsf"};
+
+bool isTsfName(const QString& path) {
+    if (TsfDatabase::isMemoryName(path))
+        return true;
+    return std::any_of(std::begin(kSuffixes), std::end(kSuffixes), [&](const char* suffix) {
+        return path.endsWith(QLatin1String(suffix), Qt::CaseInsensitive);
+    });
+}
+
+bool notValid(QString* error, const QString& cause = QString()) {
+    *error = cause.isEmpty() ? QStringLiteral("Not a valid TSF source.")
+                             : QStringLiteral("Not a valid TSF source. (%1)").arg(cause);
+    return false;
+}
+
+bool loadingFailed(const QString& path, const QString& cause, QString* error) {
+    *error = QStringLiteral("Loading %1 failed: %2").arg(path, cause);
+    return false;
+}
+
+// The chromosome names of the hidden Chr field, when the source stores positions.
+void loadChromosomes(TsfCatalog& catalog, TsfSourceResource* resource) {
+    TsfFieldRow row;
+    VkField chr;
+    QString ignored;
+    if (!catalog.readField(resource->sourceId, TsfLayout::ChrFieldId, &row, &ignored) ||
+        !TsfSourceRecords::fieldFromRow(row, &chr, &ignored))
+        return;
+    resource->chromosomes = chr.enumNames;
+    for (int i = 0; i < chr.enumNames.size(); ++i)
+        resource->chromosomeIndex.insert(chr.enumNames.at(i), i);
+}
+
+void applyIndexes(const QVector<TsfIndexRow>& indexes, TsfSourceResource* resource, VkSourceInfo* info) {
+    for (const TsfIndexRow& index : indexes) {
+        if (index.idxType == QLatin1String(TsfLayout::GenomicIndexType)) {
+            resource->gidxQueryTable = index.queryTableName;
+            resource->gidxDataTableId = index.dataTableId;
+            info->properties.insert(TsfLayout::GIdxTableNameKey, PVariant(index.queryTableName));
+            info->properties.insert(TsfLayout::GIdxChunkTableIdKey, PVariant(int(index.dataTableId)));
+        } else if (index.idxType == QLatin1String(TsfLayout::LexIndexType)) {
+            bool ok = false;
+            const int field = index.fieldId.toInt(&ok);
+            if (!ok || field < 0 || field >= info->schema.size())
+                continue;
+            resource->fieldIndexes.insert(field, index);
+            info->schema[field].props.insert("Indexed", PVariant(true));
+        } else if (index.idxType == QLatin1String(TsfLayout::SparseArrayIndexType)) {
+            resource->isSparseArray = true;
+        }
+    }
+}
+
+// The bin size of a coverage companion's first source.
+PVariant companionBinSize(const QString& companion) {
+    TsfDatabase db;
+    QString ignored;
+    QVector<TsfSourceRow> rows;
+    if (!db.open(companion, TsfDatabase::Mode::ReadOnly, &ignored) ||
+        !TsfCatalog(db).readSources(&rows, &ignored) || rows.isEmpty())
+        return PVariant();
+    PVariant meta;
+    if (!Json::read(rows.first().sourceMeta, meta))
+        return PVariant();
+    return meta.map().value(TsfLayout::BinSizeKey);
+}
+
+void applyCoverageCompanion(const QString& databasePath, VkSourceInfo* info) {
+    if (TsfDatabase::isMemoryName(databasePath) || databasePath.endsWith(QLatin1String(CoverageSuffix)))
+        return;
+    const QString companion = databasePath + QLatin1String(CoverageSuffix);
+    if (!QFileInfo::exists(companion))
+        return;
+    const PVariant address(companion + QStringLiteral(":1"));
+    info->properties.insert("CoverageFile", address);
+    const QString featureType = info->coordInfo.featureType;
+    const char* key = featureType == QLatin1String(FeatureTypeName::VariantMap) ? "VarMapCoverageUrl"
+                      : featureType == QLatin1String(FeatureTypeName::Variant)  ? "VarCoverageUrl"
+                                                                                : "SeqCoverageUrl";
+    info->properties.insert(key, address);
+    const PVariant binSize = companionBinSize(companion);
+    if (binSize.isValid())
+        info->properties.insert(TsfLayout::BinSizeKey, binSize);
+}
+
+} // namespace
+
+QStringList TsfSourceTypeManager::suffixes() const {
+    QStringList list;
+    for (const char* suffix : kSuffixes)
+        list.append(QLatin1String(suffix));
+    return list;
+}
+
+void TsfSourceTypeManager::splitPath(const QString& path, QString* databasePath, qint64* sourceId) {
+    static const QRegularExpression sourceTail(QStringLiteral(":(\\d+)$"));
+    const QRegularExpressionMatch match = sourceTail.match(path);
+    const QString head = match.hasMatch() ? path.left(match.capturedStart()) : path;
+    const bool selectsSource = match.hasMatch() && isTsfName(head);
+    *databasePath = selectsSource ? head : path;
+    *sourceId = selectsSource ? match.captured(1).toLongLong() : -1;
+}
+
+bool TsfSourceTypeManager::handles(const QString& path) const {
+    QString databasePath;
+    qint64 sourceId = -1;
+    splitPath(path, &databasePath, &sourceId);
+    return isTsfName(databasePath);
+}
+
+bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
+    auto resource = QSharedPointer<TsfSourceResource>::create();
+    qint64 wantedSource = -1;
+    splitPath(source.path(), &resource->databasePath, &wantedSource);
+    const QString& path = resource->databasePath;
+    const bool inMemory = TsfDatabase::isMemoryName(path);
+    const QFileInfo file(path);
+    if (!inMemory && !file.exists()) {
+        *error = QStringLiteral("%1 does not exist").arg(path);
+        return false;
+    }
+    TsfDatabase db;
+    QString cause;
+    if (!db.open(path, TsfDatabase::Mode::ReadOnly, &cause))
+        return loadingFailed(path, cause, error);
+    if (!db.hasTable(QStringLiteral("source")) || !db.hasTable(QStringLiteral("field")) ||
+        !db.hasTable(QStringLiteral("tbl")))
+        return notValid(error);
+    TsfCatalog catalog(db);
+    QVector<TsfSourceRow> sources;
+    if (!catalog.readSources(&sources, &cause))
+        return notValid(error, cause);
+    const auto row = std::find_if(sources.begin(), sources.end(), [&](const TsfSourceRow& candidate) {
+        return wantedSource < 0 || candidate.id == wantedSource;
+    });
+    if (row == sources.end())
+        return notValid(error);
+
+    VkSourceInfo& info = source.info();
+    TsfSourceRecords::applySourceRow(*row, &info);
+    resource->sourceId = row->id;
+    resource->locusCount = row->locusDim;
+    resource->entityCount = row->entityDim;
+    resource->cacheStamp =
+        inMemory ? QString()
+                 : QStringLiteral("%1_%2").arg(file.lastModified().toMSecsSinceEpoch()).arg(file.size());
+    if (!inMemory)
+        info.size = file.size();
+    QVector<TsfIndexRow> indexes;
+    if (!catalog.readSchemaFields(row->id, &resource->fieldRows, &cause) ||
+        !catalog.readIndexes(row->id, &indexes, &cause))
+        return loadingFailed(path, cause, error);
+    info.schema.clear();
+    for (const TsfFieldRow& fieldRow : resource->fieldRows) {
+        VkField field;
+        if (!TsfSourceRecords::fieldFromRow(fieldRow, &field, &cause))
+            return loadingFailed(path, cause, error);
+        info.schema.append(field);
+    }
+    applyIndexes(indexes, resource.data(), &info);
+    loadChromosomes(catalog, resource.data());
+    applyCoverageCompanion(path, &info);
+    source.setResource(resource);
+    return true;
+}
+
+VkFeatureReader* TsfSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
+    const TsfSourceResource* resource = source ? source->resource<TsfSourceResource>() : nullptr;
+    if (resource && resource->isSparseArray)
+        return new TsfFullCoverageReader(source);
+    return new TsfFeatureReader(source);
+}
+
+VkFieldReader* TsfSourceTypeManager::createFieldReader(const VkSourcePtr& source) const {
+    return new TsfFieldReader(source);
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "formats/tsf/TsfLayout.h"
+#include "formats/tsf/TsfTableReader.h"
+#include "formats/tsf/TsfValueArray.h"
+
+#include <vector>
+
+// Reads a "chunk_table" table. Each column remembers the last chunk it fetched, so consecutive
+// reads within a chunk touch neither the shared cache nor the database; other chunks come from
+// ChunkTableCacheResource, and on a miss from the table, decoded and then cached.
+class TypedChunkTableReader : public TsfTableReader {
+public:
+    // identity names the table for the shared cache: the same file and table give the same key.
+    TypedChunkTableReader(const TsfDatabase& db, const QString& tableName, const TsfChunkTableMeta& meta,
+                          const QString& identity, TsfIndexMap locusMap = TsfIndexMap::identity(),
+                          TsfIndexMap entityMap = TsfIndexMap());
+    ~TypedChunkTableReader() override;
+    TypedChunkTableReader(const TypedChunkTableReader&) = delete;
+    TypedChunkTableReader& operator=(const TypedChunkTableReader&) = delete;
+
+    const TsfChunkTableMeta& meta() const { return m_meta; }
+    const QString& tableName() const { return m_tableName; }
+    qint64 rowCount() const override { return m_meta.recordCount; }
+
+    // The decoded chunk that holds a row of a column and the row's position in it; null with
+    // "Error reading chunk: ..." or "Error decompressing chunk: ..." on failure. The array stays
+    // valid until the column's next fetch of another chunk.
+    const TsfValueArray* chunkAt(qint64 row, int column, int* position, QString* error);
+    PVariant valueAt(qint64 row, int column, QString* error) override;
+
+private:
+    struct Remembered {
+        qint64 chunkNumber = -1;
+        TsfValueArrayPtr chunk;
+    };
+    TsfValueArrayPtr fetch(qint64 chunkNumber, int column, QString* error);
+
+    QString m_tableName;
+    TsfChunkTableMeta m_meta;
+    int m_tableKey;
+    TsfStatement m_select;
+    std::vector<Remembered> m_remembered;
+};
