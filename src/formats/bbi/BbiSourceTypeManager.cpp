@@ -1,0 +1,58 @@
+#include "formats/bbi/BbiSourceTypeManager.h"
+
+#include "formats/bbi/BbiFeatureReader.h"
+#include "formats/bbi/BbiFile.h"
+#include "formats/bbi/BigBedColumns.h"
+#include "source/VkSourceTypeRegistry.h"
+
+#include <QFileInfo>
+
+namespace {
+[[maybe_unused]] const bool kRegistered = [] {
+    VkSourceTypeRegistry::instance().registerManager(std::make_unique<BbiSourceTypeManager>());
+    return true;
+}();
+
+void describeBigWig(const BbiFile& file, VkSourceInfo& info) {
+    VkField value(0, "Value", "VALUE", ValueType::Float);
+    value.doc = QStringLiteral("Signal value over the interval");
+    info.schema = {value};
+    info.coordInfo.featureType = QString::fromLatin1(FeatureTypeName::DataSequence);
+    const bigWigHdr_t* header = file.handle()->hdr;
+    info.properties.insert("ValueExtents",
+                           PVariantMap{{"min", PVariant(header->minVal)}, {"max", PVariant(header->maxVal)}});
+    info.properties.insert("BasesCovered", PVariant(qint64(header->nBasesCovered)));
+}
+
+void describeBigBed(const BbiFile& file, VkSourceInfo& info) {
+    info.schema = BigBedColumns::fields(file.autoSql(), file.handle()->hdr->fieldCount);
+    info.coordInfo.featureType = QString::fromLatin1(FeatureTypeName::Interval);
+}
+} // namespace
+
+QStringList BbiSourceTypeManager::suffixes() const {
+    return {QStringLiteral(".bigwig"), QStringLiteral(".bigbed"), QStringLiteral(".bb"),
+            QStringLiteral(".bw")};
+}
+
+bool BbiSourceTypeManager::describe(VkSource& source, QString* error) const {
+    const std::unique_ptr<BbiFile> file = BbiFile::open(source.path(), error);
+    if (!file)
+        return false;
+    const QFileInfo path(source.path());
+    VkSourceInfo& info = source.info();
+    info.name = path.fileName();
+    info.folder = path.absolutePath();
+    info.size = path.size();
+    info.entityCount = 0;
+    info.properties.insert("Kind", PVariant(file->isBigBed() ? "bigBed" : "bigWig"));
+    if (file->isBigBed())
+        describeBigBed(*file, info);
+    else
+        describeBigWig(*file, info);
+    return true;
+}
+
+VkFeatureReader* BbiSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
+    return new BbiFeatureReader(source);
+}
