@@ -3,6 +3,10 @@
 #include "source/SharedNames.h"
 #include "source/VkFeature.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QThread>
+
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -92,6 +96,22 @@ VkFeature makeFeature(RecordParts& parts, int index) {
     return VkFeature(VkSegment(parts.chromosome, 1000 + index, 1001 + index), std::move(values));
 }
 
+// Hands each batch it receives straight back, from its own thread.
+class Echo : public QObject {
+    Q_OBJECT
+signals:
+    void returned(VkFeatureList batch);
+
+public slots:
+    void receive(VkFeatureList batch) { emit returned(std::move(batch)); }
+};
+
+class Pitcher : public QObject {
+    Q_OBJECT
+signals:
+    void thrown(VkFeatureList batch);
+};
+
 double nanosecondsSince(std::chrono::steady_clock::time_point start) {
     return double(
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
@@ -100,7 +120,35 @@ double nanosecondsSince(std::chrono::steady_clock::time_point start) {
 
 } // namespace
 
-int main() {
+// A batch crosses to a worker thread and back through queued signals, as between a feature
+// reader and its consumer; half a round trip is the cost of one hand-over.
+double passBetweenThreads(const VkFeatureList& batch, int rounds) {
+    qRegisterMetaType<VkFeatureList>("VkFeatureList");
+    QThread thread;
+    Echo echo;
+    echo.moveToThread(&thread);
+    thread.start();
+    Pitcher pitcher;
+    QEventLoop loop;
+    int done = 0;
+    QObject::connect(&pitcher, &Pitcher::thrown, &echo, &Echo::receive, Qt::QueuedConnection);
+    QObject::connect(&echo, &Echo::returned, &loop, [&](VkFeatureList returned) {
+        if (++done < rounds)
+            emit pitcher.thrown(std::move(returned));
+        else
+            loop.quit();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    emit pitcher.thrown(batch);
+    loop.exec();
+    const double perPass = nanosecondsSince(start) / (2.0 * rounds);
+    thread.quit();
+    thread.wait();
+    return perPass;
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
     RecordParts parts;
     std::printf("sizeof(PVariant) = %zu, sizeof(VkSegment) = %zu, sizeof(VkFeature) = %zu\n",
                 sizeof(PVariant), sizeof(VkSegment), sizeof(VkFeature));
@@ -143,6 +191,11 @@ int main() {
     }
     std::printf("copy a batch with every value copied: %.2f ns/feature\n",
                 nanosecondsSince(start) / (double(kCopyRounds) * kBatch));
+    const int passes = 20000;
+    std::printf("pass a batch of %d features to another thread: %.0f ns/batch\n", kBatch,
+                passBetweenThreads(batch, passes));
     std::printf("checksum %lld\n", checksum);
     return 0;
 }
+
+#include "feature_bench.moc"

@@ -3,6 +3,13 @@
 #include "app/Console.h"
 #include "app/GetOpt.h"
 #include "app/commands/FieldSelection.h"
+#include "formats/vcf/VCFWriterRunner.h"
+#include "source/VkSourceInfo.h"
+#include "tasks/CmdWorkerRunnerLogger.h"
+#include "tasks/VkEventedThread.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
 
 bool WriteVcf::parseArgs() {
     const QStringList args = arguments();
@@ -24,4 +31,37 @@ bool WriteVcf::parseArgs() {
         return false;
     }
     return true;
+}
+
+int WriteVcf::run() {
+    const VkSourcePtr source = openInput(m_sourcePath);
+    if (const int status = checkInput(source, m_sourcePath))
+        return status;
+    const QString featureType = source->featureType();
+    if (featureType != QLatin1String(FeatureTypeName::Variant) &&
+        featureType != QLatin1String(FeatureTypeName::VariantMap))
+        return printError(
+            QStringLiteral("source %1 is not valid for .vcf output!\nOnly Variant and Variant Maps can "
+                           "be written to VCF. \nThis source is type: %2")
+                .arg(m_sourcePath, featureType));
+    if (!m_destinationGiven)
+        m_destinationPath = QFileInfo(m_sourcePath).completeBaseName() + QStringLiteral(".vcf");
+
+    VCFWriterTask task;
+    task.setOutputFilePath(m_destinationPath);
+    task.setFieldList(m_fieldIndexes);
+    task.setSortWindowSize(kSortWindow);
+    QPointer<VkEventedThread> writerThread = new VkEventedThread(QStringLiteral("Writer Thread"));
+    int status = 0;
+    {
+        VCFWriterRunner runner(source, task, writerThread);
+        CmdWorkerRunnerLogger logger(&runner);
+        runner.start();
+        QCoreApplication::exec();
+        for (const QString& warning : runner.warnings())
+            Console::err(warning);
+        status = runner.hasError() ? 1 : 0;
+    }
+    VkEventedThread::shutdownAndWait(writerThread);
+    return status;
 }

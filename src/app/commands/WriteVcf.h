@@ -9,9 +9,12 @@ class WriteVcf : public Task {
 public:
     WriteVcf() : Task(QStringLiteral(":/writevcfhelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("writevcf"); }
+    int run() override;
 
 private:
+    // Records re-sorted together, so that nearly sorted sources still give an indexable file.
+    static constexpr int kSortWindow = 10000;
+
     QString m_sourcePath;
     QString m_destinationPath;
     QVector<int> m_fieldIndexes;

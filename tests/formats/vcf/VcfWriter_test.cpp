@@ -1,0 +1,126 @@
+#include "formats/vcf/VcfColumns.h"
+#include "formats/vcf/VcfValueText.h"
+#include "source/SampleMatrix.h"
+#include "support/Cli.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+VkField locus(const char* name, const char* symbol, ValueType type) {
+    return VkField(0, name, symbol, type, VkField::LocusAttribute);
+}
+
+QByteArray text(const PVariant& value) {
+    QByteArray line;
+    VcfValueText::append(line, value);
+    return line;
+}
+
+QByteArray bcftoolsQuery(const QString& path, const QString& format) {
+    QProcess process;
+    process.start(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-f"), format, path});
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+TEST(VcfColumns, RecognisesColumnsBySymbolOrName) {
+    EXPECT_EQ(VcfColumns::roleOf(locus("dbSNP RS ID", "", ValueType::String)), VcfColumns::Id);
+    EXPECT_EQ(VcfColumns::roleOf(locus("Identifier", "ID", ValueType::StringArray)), VcfColumns::Id);
+    EXPECT_EQ(VcfColumns::roleOf(locus("Ref/Alt", "", ValueType::String)), VcfColumns::RefAlt);
+    EXPECT_EQ(VcfColumns::roleOf(locus("Quality", "QUAL", ValueType::Float)), VcfColumns::Qual);
+    EXPECT_EQ(VcfColumns::roleOf(locus("Read Depth", "DP", ValueType::Int)), VcfColumns::Info);
+    EXPECT_EQ(VcfColumns::roleOf(VkField(0, "Genotypes", "g_t", ValueType::String, VkField::Matrix)),
+              VcfColumns::Genotype);
+    EXPECT_EQ(VcfColumns::roleOf(VkField(0, "Read Depths", "DP", ValueType::Int, VkField::Matrix)),
+              VcfColumns::Format);
+    EXPECT_EQ(VcfColumns::roleOf(VkField(0, "Samples", "", ValueType::String, VkField::EntityAttribute)),
+              VcfColumns::SampleLabels);
+}
+
+TEST(VcfColumns, TypeNamesAndNumbers) {
+    EXPECT_STREQ(VcfColumns::typeName(ValueType::IntArray), "Integer");
+    EXPECT_STREQ(VcfColumns::typeName(ValueType::Float64), "Float");
+    EXPECT_STREQ(VcfColumns::typeName(ValueType::Bool), "String");
+    EXPECT_EQ(VcfColumns::number(locus("Depth", "DP", ValueType::Int)), "1");
+    EXPECT_EQ(VcfColumns::number(locus("Counts", "AC", ValueType::IntArray)), ".");
+    VkField readWithNumber = locus("Counts", "AC", ValueType::IntArray);
+    readWithNumber.props.insert("Number", PVariant("A"));
+    EXPECT_EQ(VcfColumns::number(readWithNumber), "A");
+}
+
+TEST(VcfValueText, MissingValuesListsAndSamples) {
+    EXPECT_EQ(text(PVariant(PVariant::MissingInt)), ".");
+    EXPECT_EQ(text(PVariant(-12)), "-12");
+    EXPECT_EQ(text(PVariant(0.333f)), "0.333");
+    EXPECT_EQ(text(PVariant(QVector<float>{0.5f, PVariant::MissingFloat})), "0.5,.");
+    EXPECT_EQ(text(PVariant(QVector<int32_t>{})), ".");
+    EXPECT_EQ(text(PVariant(QByteArray())), ".");
+
+    const SampleMatrix ad(PVariant(QVector<int32_t>{10, 2, 7, 0}), {0, 2, 2, 4});
+    QByteArray line;
+    for (int s = 0; s < 3; ++s) {
+        VcfValueText::appendSample(line, PVariant(ad), s);
+        line += '|';
+    }
+    EXPECT_EQ(line, "10,2|.|7,0|");
+}
+
+TEST(VcfWriterCli, RoundTripKeepsEveryValueBcftoolsReads) {
+    if (QStandardPaths::findExecutable(QStringLiteral("bcftools")).isEmpty())
+        GTEST_SKIP() << "bcftools is not installed";
+    QTemporaryDir dir;
+    const QString input = QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz");
+    const QString output = dir.filePath(QStringLiteral("trio.vcf"));
+    const CliResult result = runVarkit({"writevcf", input, output});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith("Complete: shutting down\n"));
+    EXPECT_FALSE(QFile::exists(output + QStringLiteral(".write")));
+
+    const QString format =
+        QStringLiteral("%CHROM\t%POS\t%ID\t%REF\t%ALT\t%QUAL\t%FILTER\t%INFO/AC\t%INFO/AF\t"
+                       "%INFO/AN\t%INFO/DP\t%INFO/MQ\t%INFO/GENE\t%INFO/DB"
+                       "[\t%SAMPLE=%GT:%AD:%DP:%GQ:%PL]\n");
+    const QByteArray expected = bcftoolsQuery(input, format);
+    ASSERT_FALSE(expected.isEmpty());
+    EXPECT_EQ(bcftoolsQuery(output, format), expected);
+
+    const QByteArray written = readFile(output);
+    EXPECT_TRUE(written.startsWith("##fileformat=VCFv4.1\n##source=varkit "));
+    EXPECT_TRUE(written.contains("\n##FILTER=<ID=LowQual,"));
+    EXPECT_TRUE(written.contains(
+        "\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tNA12878\tNA12891\tNA12892\n"));
+}
+
+TEST(VcfWriterCli, DefaultDestinationKeepsAllButTheLastSuffix) {
+    QTemporaryDir dir;
+    const CliResult result =
+        runVarkit({"writevcf", QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz")}, {}, dir.path());
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("example.vcf.vcf"))));
+}
+
+TEST(VcfWriterCli, FieldSelectionLimitsTheColumns) {
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("sites.vcf"));
+    // Ref/Alt, ID, REF, ALT, QUAL: the sites without INFO or samples.
+    const CliResult result = runVarkit(
+        {"writevcf", QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz"), output, "--fields=0,1,2,3,4"});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QList<QByteArray> lines = readFile(output).split('\n');
+    const QByteArray header = lines.value(lines.indexOf("#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO"));
+    ASSERT_FALSE(header.isEmpty());
+    const QByteArray first = lines.value(lines.indexOf(header) + 1);
+    EXPECT_TRUE(first.startsWith("20\t61098\trs6078030\tC\tT\t523.8\t.\t.")) << first.toStdString();
+}
