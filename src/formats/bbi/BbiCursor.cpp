@@ -67,17 +67,20 @@ bool BbiCursor::openRange(int range, QString* error) {
                                                         uint32_t(r.end), 1, BlocksPerStep)
                          : bwOverlappingIntervalsIterator(m_file->handle(), chromosome, uint32_t(r.begin),
                                                           uint32_t(r.end), BlocksPerStep);
-        if (!m_iterator) {
-            *error = QStringLiteral("%1 is damaged: the data of %2 cannot be read")
-                         .arg(m_file->path(), QString::fromUtf8(chromosome));
-            return false;
-        }
+        if (!m_iterator)
+            return damaged(error);
         if (m_iterator->data)
             return true;
         bwIteratorDestroy(m_iterator);
         m_iterator = nullptr;
     }
     return true;
+}
+
+bool BbiCursor::damaged(QString* error) const {
+    *error = QStringLiteral("%1 is damaged: the data of %2 cannot be read")
+                 .arg(m_file->path(), QString::fromUtf8(m_file->chromosomes()[m_ranges[m_range].tid]));
+    return false;
 }
 
 uint32_t BbiCursor::itemCount() const {
@@ -102,9 +105,12 @@ bool BbiCursor::fill(VkFeatureList& batch, int maxCount, QString* error) {
     int added = 0;
     while (added < maxCount && !atEnd()) {
         if (m_item >= itemCount()) {
+            // libBigWig frees an iterator whose next blocks cannot be read and returns null.
             m_iterator = bwIteratorNext(m_iterator);
             m_item = 0;
-            if ((!m_iterator || !m_iterator->data) && !openRange(m_range + 1, error))
+            if (!m_iterator)
+                return damaged(error);
+            if (!m_iterator->data && !openRange(m_range + 1, error))
                 return false;
             continue;
         }

@@ -32,6 +32,8 @@ public:
 private:
     // Opens the iterator of a range, or of the next one that has items; false on a damaged file.
     bool openRange(int range, QString* error);
+    // Sets the message of a data block that cannot be read; returns false.
+    bool damaged(QString* error) const;
     uint32_t itemCount() const;
     bool seenBefore(uint32_t start, uint32_t end) const;
     VkFeature toFeature(uint32_t start, uint32_t end) const;

@@ -28,12 +28,13 @@ std::unique_ptr<BbiFile> BbiFile::open(const QString& path, QString* error) {
         return nullptr;
     }
     const QByteArray name = QFile::encodeName(path);
-    if (!initialised() ||
-        (!bwIsBigWig(name.constData(), nullptr) && !bbIsBigBed(name.constData(), nullptr))) {
+    const bool bigBed = initialised() && bbIsBigBed(name.constData(), nullptr);
+    if (!bigBed && !(initialised() && bwIsBigWig(name.constData(), nullptr))) {
         *error = QStringLiteral("%1 is not a bigWig or bigBed file").arg(path);
         return nullptr;
     }
-    bigWigFile_t* handle = bwOpen(name.constData(), nullptr, "r");
+    bigWigFile_t* handle =
+        bigBed ? bbOpen(name.constData(), nullptr) : bwOpen(name.constData(), nullptr, "r");
     if (!handle || !handle->cl) {
         if (handle)
             bwClose(handle);
