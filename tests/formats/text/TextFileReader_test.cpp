@@ -23,6 +23,10 @@ struct ModeCase {
     int threads;
 };
 
+void PrintTo(const ModeCase& modeCase, std::ostream* out) {
+    *out << modeCase.name;
+}
+
 // The sequential modes, over content this test writes in the case's form.
 class LineReading : public ::testing::TestWithParam<ModeCase> {
 protected:
