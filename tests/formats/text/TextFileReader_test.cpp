@@ -260,13 +260,4 @@ TEST(TextFileReader, ReadingWithNoIteratorFails) {
     EXPECT_EQ(reader.nextLine(&length), nullptr);
 }
 
-TEST(TextFileReader, ANewReadForgetsTheLastPosition) {
-    Reader reader;
-    ASSERT_TRUE(reader.openText(Examples + "/example.vcf") && reader.startRead());
-    reader.setLastPosition(1, 61098);
-    EXPECT_EQ(reader.lastPosition(), qMakePair(1, 61098));
-    ASSERT_TRUE(reader.startRead());
-    EXPECT_EQ(reader.lastPosition(), qMakePair(-1, -1));
-}
-
 } // namespace
