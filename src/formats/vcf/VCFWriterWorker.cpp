@@ -3,6 +3,7 @@
 #include "formats/vcf/VcfTextOutput.h"
 #include "formats/vcf/VcfValueText.h"
 #include "source/CategoricalVector.h"
+#include "source/ReferenceLookup.h"
 #include "source/ReferenceSequence.h"
 #include "source/VkFeatureStream.h"
 #include "source/VkSourceInfo.h"
@@ -27,11 +28,6 @@ QByteArray docOf(const VkField& field, int enumIndex) {
     if (docs.type() == ValueType::StringArray && enumIndex < docs.size())
         return docs.stringVector().at(enumIndex);
     return enumIndex < field.enumNames.size() ? field.enumNames.at(enumIndex) : QByteArray();
-}
-
-// The reference sequence of the source's assembly, found among the folders being watched.
-ReferenceSequence* referenceFor(const VkSource&) {
-    return nullptr;
 }
 
 // Records waiting in the sort window, smallest (chromosome rank, start) first.
@@ -321,7 +317,8 @@ void VCFWriterWorker::appendAlleles(QByteArray& line, const VkFeature& feature) 
 QByteArray VCFWriterWorker::referenceBase(const VkSegment& segment) {
     if (!m_referenceLooked) {
         m_referenceLooked = true;
-        m_reference = referenceFor(*m_source);
+        m_referenceSource = ReferenceLookup::findFor(m_source->info());
+        m_reference = m_referenceSource ? ReferenceSequence::of(*m_referenceSource) : nullptr;
     }
     if (!m_reference) {
         warnOnce(QStringLiteral("No reference sequence was found for this file. \n"));
@@ -334,7 +331,7 @@ QByteArray VCFWriterWorker::referenceBase(const VkSegment& segment) {
     if (base.size() == 1)
         return base.toUpper();
     warnOnce(QStringLiteral("The reference \"%1\"\n was used as reference for deletions when possible.\n")
-                 .arg(m_source->info().coordInfo.coordSysId));
+                 .arg(m_referenceSource->path()));
     warnOnce(QStringLiteral(" The letter 'N' was used to fill all other deletions.\n"));
     return QByteArrayLiteral("N");
 }

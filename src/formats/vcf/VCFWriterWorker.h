@@ -44,6 +44,7 @@ private:
     VcfColumns m_columns;
     QVector<QByteArray> m_sampleNames;
     QByteArray m_formatKeys;
+    VkSourcePtr m_referenceSource;
     ReferenceSequence* m_reference = nullptr;
     bool m_referenceLooked = false;
     QSet<QString> m_warned;
