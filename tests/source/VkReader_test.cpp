@@ -143,7 +143,7 @@ TEST_F(VkReaderTest, WorkerErrorsEndTheReadWithTheirMessage) {
 }
 
 TEST_F(VkReaderTest, SourcesWithoutAFeatureReaderAreInvalid) {
-    VkReader reader(VkSourceTypeRegistry::instance().open(QStringLiteral("x.bam")), m_thread);
+    VkReader reader(VkSourceTypeRegistry::instance().open(QStringLiteral("s3://bucket/x.vcf")), m_thread);
     EXPECT_FALSE(reader.isValid());
     EXPECT_TRUE(reader.hasError());
 }
