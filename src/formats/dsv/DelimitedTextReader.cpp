@@ -42,7 +42,7 @@ PVariant listOf(const std::vector<Span>& items, const Reader& reader, T missing,
 } // namespace
 
 Reader::Reader(const DelimitedTextReaderOptions& options)
-    : m_options(options.clone()),
+    : m_options(options.isNull() ? DelimitedTextReaderOptions() : options.clone()),
       m_lines(splitRule(m_options, m_options.fieldDelimiter(), m_options.splitLineMethod(), true)),
       m_lists(splitRule(m_options, m_options.listDelimiter(), m_options.splitValueMethod(), false)),
       m_headerPattern(m_options.headerLinePatternType(), m_options.headerLinePattern().toUtf8(),

@@ -19,7 +19,7 @@ namespace DelimitedText {
 // once, so reading a line touches no option record and allocates only the values it returns.
 class Reader {
 public:
-    // Takes a private copy of the options.
+    // Takes a private copy of the options (the defaults for a null record).
     explicit Reader(const DelimitedTextReaderOptions& options);
 
     // The options with everything the probe established.
