@@ -1,0 +1,18 @@
+#pragma once
+
+#include "source/VkSourceTypeManager.h"
+
+// Base of the managers of line-oriented tracks. A kind's describe() leaves a LineTrack of its
+// format as the source's resource; the feature readers are LineTrackReaders over it.
+class LineTrackSourceTypeManager : public LocalSourceTypeManager {
+public:
+    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+
+protected:
+    // Lines a kind parses when it opens a file, so that a file of another kind fails early.
+    static constexpr int ProbeLines = 1000;
+
+    // Fails with "%1 does not exist" when the path is not a file; otherwise sets the source's name,
+    // size and feature type.
+    static bool describeFile(VkSource& source, const char* featureType, QString* error);
+};
