@@ -24,6 +24,8 @@ public:
     MatrixGather(ValueType stored, int entities) : m_stored(stored) {
         m_offsets.reserve(entities + 1);
         m_offsets.append(0);
+        m_ints.reserve(stored == ValueType::Int || stored == ValueType::IntArray ? entities : 0);
+        m_strings.reserve(stored == ValueType::String ? entities : 0);
     }
 
     void add(const TsfValueArray& chunk, int position) {
@@ -41,7 +43,7 @@ public:
             m_bools.append(chunk.scalarAt<uint8_t>(position));
             break;
         case ValueType::String:
-            m_strings.append(chunk.stringAt(position));
+            m_strings.append(shared(chunk.stringData(position), chunk.stringSize(position)));
             break;
         case ValueType::IntArray:
             appendItems(m_ints, chunk, position);
@@ -94,6 +96,18 @@ public:
     }
 
 private:
+    // Genotype-like texts repeat across entities: equal texts share one QByteArray instead of
+    // allocating one per entity.
+    const QByteArray& shared(const char* data, int size) {
+        for (const QByteArray& recent : m_recent)
+            if (recent.size() == size && std::memcmp(recent.constData(), data, size_t(size)) == 0)
+                return recent;
+        m_recent[m_nextRecent] = QByteArray(data, size);
+        const QByteArray& added = m_recent[m_nextRecent];
+        m_nextRecent = (m_nextRecent + 1) % RecentTexts;
+        return added;
+    }
+
     template <class T> void appendItems(QVector<T>& flat, const TsfValueArray& chunk, int position) {
         const int count = chunk.arrayCount(position);
         const int at = flat.size();
@@ -103,7 +117,10 @@ private:
         m_offsets.append(flat.size());
     }
 
+    static constexpr int RecentTexts = 8;
     ValueType m_stored;
+    QByteArray m_recent[RecentTexts];
+    int m_nextRecent = 0;
     QVector<int32_t> m_offsets;
     QVector<int32_t> m_ints;
     QVector<float> m_floats;
