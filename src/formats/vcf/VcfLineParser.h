@@ -1,0 +1,94 @@
+#pragma once
+
+#include "formats/vcf/VcfMatrixValues.h"
+#include "formats/vcf/VcfSchema.h"
+#include "formats/vcf/VcfTextCache.h"
+#include "source/VkFeature.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Turns the data lines of one VCF source into features, filling only the fields asked for: with no
+// INFO field asked for, INFO is only searched for END; with no matrix field asked for, the sample
+// columns are not looked at.
+//
+// Malformed input, the way bcftools users know it: a line with too few columns, a POS that is not
+// a number, or a FORMAT value that does not read as its declared type (or a genotype that is not
+// one) is an error that ends the read, as htslib stops there too. A malformed INFO or QUAL number
+// is read as missing with a warning, where htslib silently stores missing: the record is still
+// usable, and the warning says what was dropped. Numbers out of the 32-bit range are missing.
+class VcfLineParser {
+public:
+    // trimAlleles: drop the leading bases that REF and every ALT share (the padding base of
+    // indels), moving the start right; an allele trimmed to nothing is written "-".
+    VcfLineParser(const VcfSchema& schema, const QList<int>& fieldList, bool trimAlleles);
+    ~VcfLineParser();
+
+    // Parses one data line into a feature. False, with the problem (without the line's location),
+    // when the line is malformed.
+    bool parse(const char* line, int length, VkFeature* feature, QString* problem);
+    // What the last line parsed had that was read as missing or skipped, one text each.
+    const QStringList& warnings() const { return m_warnings; }
+    // The CHROM and POS columns of the last line, "CHROM:POS", to locate messages.
+    QString site() const;
+
+private:
+    // REF and the ALT alleles of the current line, after any trimming; they point into the line.
+    struct Alleles {
+        std::string_view ref;
+        std::vector<std::string_view> alts;
+        int32_t trimmed = 0;
+    };
+
+    bool splitColumns(int length, QString* problem);
+    bool readPosition(int32_t* start, QString* problem) const;
+    const QByteArray& chromosome(const char* name);
+    void readAlleles();
+    void trimAlleles();
+    void fillAlleles(PVariantVector& values);
+    PVariant readIds(const char* p) const;
+    PVariant readQuality(const char* p);
+    PVariant readFilters(const char* p);
+    // Reads the INFO column; returns END, or 0 when there is none.
+    int32_t readInfo(char* p, PVariantVector& values);
+    int32_t findEnd(const char* p) const;
+    void readInfoValue(const VcfKey& key, const char* p, PVariant* value);
+    bool readSamples(PVariantVector& values, QString* problem);
+    void resolveFormat(const char* format);
+    void warnUndeclared(const char* kind, const char* id, int length);
+
+    const VcfSchema& m_schema;
+    const int m_fieldCount;
+    const bool m_trimAlleles;
+    std::vector<bool> m_wanted;
+    bool m_wantAlleles = false;
+    bool m_wantInfo = false;
+    bool m_wantFlags = false;
+    PVariant m_sampleNames;
+
+    std::string m_line;
+    // The first nine columns, each NUL-terminated in m_line; m_samples is where the sample columns
+    // begin (after FORMAT's tab), or null.
+    char* m_columns[9] = {};
+    int m_columnCount = 0;
+    const char* m_samples = nullptr;
+
+    Alleles m_alleles;
+    std::string m_joined;
+    QByteArray m_chromosome;
+    VcfTextCache m_texts;
+    QStringList m_warnings;
+    QSet<QByteArray> m_undeclared;
+
+    // One collector per matrix field asked for; m_lineColumns maps each key of the current FORMAT
+    // column to its collector (null for keys not asked for).
+    std::vector<std::unique_ptr<VcfMatrixValues>> m_matrix;
+    std::string m_format;
+    bool m_formatResolved = false;
+    std::vector<VcfMatrixValues*> m_lineColumns;
+};

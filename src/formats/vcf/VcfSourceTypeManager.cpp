@@ -1,0 +1,143 @@
+#include "formats/vcf/VcfSourceTypeManager.h"
+
+#include "formats/text/TextFileReader.h"
+#include "formats/vcf/VcfFeatureReader.h"
+#include "formats/vcf/VcfFieldReader.h"
+#include "formats/vcf/VcfFile.h"
+#include "formats/vcf/VcfHeader.h"
+#include "formats/vcf/VcfSchema.h"
+#include "source/VkSourceTypeRegistry.h"
+
+#include <QFileInfo>
+
+namespace {
+
+[[maybe_unused]] const bool registered = [] {
+    VkSourceTypeRegistry::instance().registerManager(std::make_unique<VcfSourceTypeManager>());
+    return true;
+}();
+
+// Keys that a file uses without declaring them are looked for in its first records only: enough
+// for the usual undeclared GT or INFO key, cheap on any file.
+constexpr int kLinesScannedForKeys = 1000;
+
+QString caller(const QByteArray& source) {
+    if (source.contains("GATK"))
+        return QStringLiteral("GATK");
+    if (source.contains("CASAVA"))
+        return QStringLiteral("CASAVA");
+    return QString();
+}
+
+QString coordSysId(const QByteArray& reference) {
+    for (const char* build : {"NCBI37", "build37", "hg19"})
+        if (reference.contains(build))
+            return QStringLiteral("GRCh_37,Chromosome,Homo sapiens");
+    return QString();
+}
+
+void declareUsedKeys(TextFile::Reader& reader, VcfHeader& header) {
+    int length = 0;
+    for (int scanned = 0; scanned < kLinesScannedForKeys; ++scanned) {
+        const char* line = reader.nextLine(&length);
+        if (!line)
+            return;
+        if (length > 0 && line[0] != '#')
+            header.declareKeysOf(line, length);
+    }
+}
+
+// The bgzip copy, its index and its coverage companion, each only when it exists.
+void addCompanionFiles(const QString& path, PVariantMap& properties) {
+    const QString bgzip = VcfFile::isCompressed(path) ? (VcfFile::isBgzf(path) ? path : QString())
+                                                      : path + QStringLiteral(".gz");
+    if (bgzip.isEmpty() || !VcfFile::isBgzf(bgzip))
+        return;
+    properties.insert("BgzipFile", PVariant(bgzip));
+    const QString index = VcfFile::indexPath(bgzip);
+    if (!index.isEmpty())
+        properties.insert("IndexFile", PVariant(index));
+    const QString coverage = bgzip + QStringLiteral(".covtsf");
+    if (QFileInfo(coverage).isFile()) {
+        properties.insert("CoverageFile", PVariant(coverage + QStringLiteral(":1")));
+        properties.insert("VarCoverageUrl", PVariant(coverage + QStringLiteral(":1")));
+    }
+}
+
+void describeSource(const QString& path, const VcfHeader& header, const VcfSchema& schema,
+                    VkSourceInfo& info) {
+    info.name = QFileInfo(path).fileName();
+    info.size = QFileInfo(path).size();
+    info.entityCount = schema.sampleCount();
+    const QByteArray reference = header.value("reference");
+    info.properties.insert("Version", PVariant(header.value("fileformat")));
+    if (!reference.isEmpty())
+        info.properties.insert("ReferenceFile", PVariant(reference));
+    info.properties.insert("SampleNames", PVariant(schema.sampleNames()));
+    addCompanionFiles(path, info.properties);
+    info.coordInfo.coordSysId = coordSysId(reference);
+    info.coordInfo.featureType = QString::fromLatin1(FeatureTypeName::Variant);
+    info.source = caller(header.value("source"));
+    info.docInfo.setDescriptionHtml(
+        QStringLiteral("<p>A %1 file with %2 samples called with %3 with the reference %4</p>")
+            .arg(VkSourceTypeRegistry::formatName(VcfSourceTypeManager::TypeId),
+                 QString::number(schema.sampleCount()),
+                 info.source.isEmpty() ? QStringLiteral("an unknown caller") : info.source,
+                 reference.isEmpty() ? QStringLiteral("an unknown reference")
+                                     : QString::fromUtf8(reference)));
+    info.schema = schema.fields();
+}
+
+} // namespace
+
+QStringList VcfSourceTypeManager::suffixes() const {
+    return {QStringLiteral(".gvcf.gz"), QStringLiteral(".vcf.gz"), QStringLiteral(".gvcf"),
+            QStringLiteral(".vcf")};
+}
+
+bool VcfSourceTypeManager::describe(VkSource& source, QString* error) const {
+    const QString path = source.path();
+    if (!QFileInfo(path).isFile()) {
+        *error = QStringLiteral("%1 does not exist").arg(path);
+        return false;
+    }
+    TextFile::Reader reader;
+    const QString index = VcfFile::isBgzf(path) ? VcfFile::indexPath(path) : QString();
+    if (!VcfFile::open(reader, path, index, error))
+        return false;
+    VcfHeader header;
+    if (!header.read(reader, error)) {
+        if (error->isEmpty())
+            *error = (VcfFile::isCompressed(path) ? QStringLiteral("Error while opening VCF.GZ %1")
+                                                  : QStringLiteral("Unable to open VCF %1"))
+                         .arg(path);
+        return false;
+    }
+    declareUsedKeys(reader, header);
+    const QSharedPointer<VcfSchema> schema = QSharedPointer<VcfSchema>::create(header);
+    describeSource(path, header, *schema, source.info());
+    source.setResource(schema);
+    return true;
+}
+
+bool VcfSourceTypeManager::precomputeNeeded(const VkSource& source, const QString& usage,
+                                            QString* message) const {
+    if (usage != QLatin1String("GenomicIndex"))
+        return false;
+    const PVariantMap& properties = source.info().properties;
+    if (!properties.contains("BgzipFile"))
+        *message = QStringLiteral("Compressing and indexing this VCF source. Please wait...");
+    else if (!properties.contains("IndexFile"))
+        *message = QStringLiteral("Computing a tabix TBI index for this VCF source. Please wait...");
+    else
+        return false;
+    return true;
+}
+
+VkFeatureReader* VcfSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
+    return new VcfFeatureReader(source);
+}
+
+VkFieldReader* VcfSourceTypeManager::createFieldReader(const VkSourcePtr& source) const {
+    return new VcfFieldReader(source);
+}
