@@ -1,0 +1,56 @@
+#include "formats/tsf/TsfConverter.h"
+
+#include "formats/tsf/TsfWriterWorker.h"
+#include "source/VkSourceTypeRegistry.h"
+
+#include <QFile>
+
+TsfConverter::TsfConverter(QList<VkSourcePtr> sources, TsfConvertOptions options,
+                           VkEventedThread* writerThread, VkEventedThread* readerThread, QObject* parent)
+    : TaskRunner(writerThread, parent), m_sources(std::move(sources)), m_options(std::move(options)),
+      m_readerThread(readerThread) {
+    connect(this, &VkWorkerRunner::currentWorkerDestroyed, this, &TsfConverter::workerEnded);
+}
+
+void TsfConverter::start() {
+    auto* worker = new TsfWriterWorker;
+    connect(worker, &TsfWriterWorker::endSourceFinished, this, [this](int workerId, const QString& url) {
+        if (workerId == currentWorkerId())
+            m_writtenUrl = url;
+    });
+    setupNewWorker(worker);
+    QMetaObject::invokeMethod(
+        worker,
+        [worker, sources = m_sources, thread = m_readerThread.data(), options = m_options] {
+            worker->convert(sources, thread, options);
+        },
+        Qt::QueuedConnection);
+}
+
+void TsfConverter::workerEnded() {
+    if (isCanceled())
+        return;
+    QString error;
+    if (!hasError() && m_writtenUrl.isEmpty())
+        setError(1, QStringLiteral("Unknown error while writing"));
+    else if (!hasError() && !m_replacedFile.isEmpty() && !replaceFile(&error))
+        setError(1, error);
+    if (!hasError())
+        setResults({VkSourceTypeRegistry::instance().open(m_writtenUrl)});
+    emit workComplete();
+}
+
+bool TsfConverter::replaceFile(QString* error) {
+    const QString doomed = m_replacedFile + QStringLiteral(".todelete");
+    QFile::remove(doomed);
+    const bool setAside = QFile::rename(m_replacedFile, doomed);
+    if (!setAside || !QFile::rename(m_writtenUrl, m_replacedFile)) {
+        if (setAside)
+            QFile::rename(doomed, m_replacedFile);
+        *error = QStringLiteral("Unable to replace %1 with %2").arg(m_replacedFile, m_writtenUrl);
+        return false;
+    }
+    QFile::remove(doomed);
+    m_writtenUrl = m_replacedFile;
+    return true;
+}

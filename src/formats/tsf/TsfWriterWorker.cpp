@@ -1,0 +1,274 @@
+#include "formats/tsf/TsfWriterWorker.h"
+
+#include "formats/tsf/TsfSourceWriter.h"
+#include "source/VkFeatureReader.h"
+#include "source/VkFeatureStream.h"
+
+#include <QHash>
+
+#include <algorithm>
+
+namespace {
+
+[[maybe_unused]] const bool kMetaTypes = [] {
+    qRegisterMetaType<TsfWriteSettings>("TsfWriteSettings");
+    qRegisterMetaType<TsfConvertOptions>("TsfConvertOptions");
+    qRegisterMetaType<VkFieldList>("VkFieldList");
+    qRegisterMetaType<VkSourceInfo>("VkSourceInfo");
+    qRegisterMetaType<PVariantVector>("PVariantVector");
+    qRegisterMetaType<VkFeatureList>("VkFeatureList");
+    qRegisterMetaType<QList<VkSourcePtr>>("QList<VkSourcePtr>");
+    return true;
+}();
+
+QList<int> allFields(const VkSourcePtr& source) {
+    QList<int> fields;
+    for (int i = 0; i < source->schema().size(); ++i)
+        fields.append(i);
+    return fields;
+}
+
+int locusFieldCount(const VkSourcePtr& source) {
+    int count = 0;
+    for (const VkField& field : source->schema())
+        if (field.fieldType == VkField::LocusAttribute)
+            ++count;
+    return count;
+}
+
+// Where each record of a source lies, read with no field values.
+struct Position {
+    int chromosome;
+    int32_t start;
+    int32_t stop;
+    qint64 ordinal;
+};
+
+} // namespace
+
+TsfWriterWorker::TsfWriterWorker() = default;
+
+TsfWriterWorker::~TsfWriterWorker() = default;
+
+qint64 TsfWriterWorker::recordCount() const {
+    return m_writer ? m_writer->recordCount() : 0;
+}
+
+void TsfWriterWorker::failWith(const QString& error) {
+    m_ended = true;
+    if (m_writer)
+        m_writer->abandon();
+    shutdownWithError(1, error.isEmpty() ? QStringLiteral("Unknown error while writing") : error);
+}
+
+void TsfWriterWorker::startSource(QString file, bool newFile, VkFieldList locusAttrFields,
+                                  VkFieldList matrixFields, VkSourceInfo sourceMeta,
+                                  QVector<QString> dropSegmentsList, RenameOptions segmentRenameOptions,
+                                  int chunkBits, bool buildGenomicIdx, int compressionMethod) {
+    TsfWriteSettings settings = TsfWriteSettings::forSource(sourceMeta);
+    settings.filePath = file;
+    settings.newFile = newFile;
+    settings.locusAttrFields = locusAttrFields;
+    settings.matrixFields = matrixFields;
+    settings.dropSegmentsList = dropSegmentsList;
+    settings.segmentRenameOptions = segmentRenameOptions;
+    settings.chunkBits = chunkBits;
+    settings.buildGenomicIndex = buildGenomicIdx;
+    settings.attrFieldCompression = compressionMethod;
+    startSource(settings);
+}
+
+void TsfWriterWorker::startSource(TsfWriteSettings settings) {
+    if (m_ended || m_writer)
+        return;
+    m_writer = std::make_unique<TsfSourceWriter>(std::move(settings));
+    QString error;
+    if (!m_writer->start(&error)) {
+        failWith(error);
+        return;
+    }
+    emit startSourceFinished(workerId(), m_writer->sourceUrl());
+}
+
+bool TsfWriterWorker::writeBatch(const VkFeatureList& features, QString* error) {
+    if (!m_writer) {
+        *error = QStringLiteral("No source was started for writing");
+        return false;
+    }
+    if (!m_writer->write(features, error))
+        return false;
+    reportProgress(m_writer->recordCount(), m_expectedRecords);
+    return true;
+}
+
+void TsfWriterWorker::writeFeatures(VkFeatureList features, int workerId) {
+    if (m_ended || (workerId != 0 && workerId != this->workerId()))
+        return;
+    QString error;
+    if (!writeBatch(features, &error)) {
+        failWith(error);
+        return;
+    }
+    emit featuresWritten(this->workerId(), m_writer->recordCount());
+}
+
+void TsfWriterWorker::writeRecord(PVariantVector values) {
+    if (m_ended)
+        return;
+    QString error;
+    if (!m_writer || !m_writer->writeRecord(values, &error))
+        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
+}
+
+void TsfWriterWorker::endSource(int workerId) {
+    if (m_ended || (workerId != 0 && workerId != this->workerId()))
+        return;
+    m_ended = true;
+    QString error;
+    if (!m_writer || !m_writer->finish(&error)) {
+        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
+        return;
+    }
+    emit endSourceFinished(this->workerId(), m_writer->sourceUrl());
+    shutdown();
+}
+
+// Converting
+
+void TsfWriterWorker::convert(QList<VkSourcePtr> toConvert, VkEventedThread* readerThread,
+                              TsfConvertOptions convertOptions) {
+    QString error;
+    if (!checkCompatible(toConvert, &error)) {
+        failWith(error);
+        return;
+    }
+    TsfWriteSettings settings = TsfWriteSettings::forSource(toConvert.first()->info());
+    settings.applyTask(convertOptions.task);
+    m_expectedRecords = 0;
+    for (const VkSourcePtr& source : toConvert)
+        m_expectedRecords += std::max<qint64>(source->info().locusCount, 0);
+    startSource(settings);
+    if (!m_writer || m_writer->hasFailed())
+        return;
+    for (const VkSourcePtr& source : toConvert) {
+        if (!convertSource(source, readerThread, convertOptions.sortByPosition, &error)) {
+            if (isCanceled())
+                shutdown();
+            else
+                failWith(error);
+            return;
+        }
+    }
+    endSource(workerId());
+}
+
+bool TsfWriterWorker::checkCompatible(const QList<VkSourcePtr>& sources, QString* error) const {
+    if (sources.isEmpty()) {
+        *error = QStringLiteral("Write error: no data was provided. Either the input was empty or through "
+                                "filtering no records made it through to be written.");
+        return false;
+    }
+    const VkSourcePtr& first = sources.first();
+    for (const VkSourcePtr& source : sources) {
+        if (!source || !source->isValid()) {
+            *error = source ? source->errorText() : QStringLiteral("A source to write was not opened");
+            return false;
+        }
+        if (source->info().entityCount != first->info().entityCount ||
+            source->featureType() != first->featureType() ||
+            locusFieldCount(source) != locusFieldCount(first)) {
+            *error = QStringLiteral("Source %1 can not be written together with %2: sources written into one "
+                                    "need the same entity count, feature type and number of locus fields")
+                         .arg(source->path(), first->path());
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TsfWriterWorker::convertSource(const VkSourcePtr& source, VkEventedThread* readerThread,
+                                    bool sortByPosition, QString* error) {
+    if (sortByPosition)
+        return writeSorted(source, readerThread, error);
+    ReadRequest request;
+    request.fieldList = allFields(source);
+    return writeStream(source, request, readerThread, error);
+}
+
+bool TsfWriterWorker::writeStream(const VkSourcePtr& source, const ReadRequest& request,
+                                  VkEventedThread* readerThread, QString* error) {
+    VkFeatureStream stream(source, request, readerThread);
+    if (!stream.start()) {
+        *error = stream.errorText();
+        return false;
+    }
+    VkFeatureList batch;
+    while (stream.next(batch)) {
+        if (isCanceled() || !writeBatch(batch, error))
+            return false;
+    }
+    *error = stream.errorText();
+    return error->isEmpty() && !isCanceled();
+}
+
+// Sorting reads the positions first, then each chromosome's records by id, sorted in memory, so
+// no more than one chromosome is held at a time.
+bool TsfWriterWorker::writeSorted(const VkSourcePtr& source, VkEventedThread* readerThread, QString* error) {
+    std::vector<Position> positions;
+    QHash<QByteArray, int> chromosomes;
+    {
+        VkFeatureStream stream(source, ReadRequest(), readerThread);
+        if (!stream.start()) {
+            *error = stream.errorText();
+            return false;
+        }
+        VkFeatureList batch;
+        while (stream.next(batch) && !isCanceled()) {
+            for (const VkFeature& feature : batch) {
+                const VkSegment& segment = feature.segment();
+                const int chromosome = chromosomes.value(segment.chromosome(), chromosomes.size());
+                chromosomes.insert(segment.chromosome(), chromosome);
+                positions.push_back({chromosome, segment.start(), segment.stop(), qint64(positions.size())});
+            }
+        }
+        *error = stream.errorText();
+        if (!error->isEmpty() || isCanceled())
+            return false;
+    }
+    std::stable_sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
+        if (a.chromosome != b.chromosome)
+            return a.chromosome < b.chromosome;
+        return a.start < b.start || (a.start == b.start && a.stop > b.stop);
+    });
+    size_t first = 0;
+    while (first < positions.size()) {
+        size_t end = first;
+        QList<qint64> ids;
+        for (; end < positions.size() && positions[end].chromosome == positions[first].chromosome; ++end)
+            ids.append(positions[end].ordinal);
+        std::sort(ids.begin(), ids.end());
+        ReadRequest request;
+        request.kind = ReadRequest::Ids;
+        request.ids = ids;
+        request.fieldList = allFields(source);
+        VkFeatureStream stream(source, request, readerThread);
+        if (!stream.start()) {
+            *error = stream.errorText();
+            return false;
+        }
+        VkFeatureList chromosome;
+        VkFeatureList batch;
+        while (stream.next(batch) && !isCanceled())
+            chromosome.append(batch);
+        *error = stream.errorText();
+        if (!error->isEmpty() || isCanceled())
+            return false;
+        std::stable_sort(chromosome.begin(), chromosome.end(),
+                         [](const VkFeature& a, const VkFeature& b) { return a.segment() < b.segment(); });
+        for (int at = 0; at < chromosome.size(); at += VkFeatureReader::BatchSize)
+            if (!writeBatch(chromosome.mid(at, VkFeatureReader::BatchSize), error))
+                return false;
+        first = end;
+    }
+    return true;
+}

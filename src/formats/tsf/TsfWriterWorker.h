@@ -1,0 +1,66 @@
+#pragma once
+
+#include "formats/tsf/TsfConvertOptions.h"
+#include "formats/tsf/TsfWriteSettings.h"
+#include "source/FeatureCursor.h"
+#include "source/VkFeature.h"
+#include "source/VkSource.h"
+#include "tasks/VkWorker.h"
+
+#include <memory>
+
+class TsfSourceWriter;
+class VkEventedThread;
+
+// Writes sources into a TSF file on the writer thread. Either a front object pushes features
+// (startSource, any number of writeFeatures, endSource) or the worker pulls them itself
+// (convert), reading on the reader thread while it writes. Every answer is a signal; the first
+// error is reported through errOccurred, the write is rolled back and the worker shuts down.
+class TsfWriterWorker : public VkWorker {
+    Q_OBJECT
+public:
+    TsfWriterWorker();
+    ~TsfWriterWorker() override;
+
+    // Records written so far; safe only on the writer thread.
+    qint64 recordCount() const;
+
+signals:
+    void startSourceFinished(int workerId, QString sourceUrl);
+    // After each batch, so that a front object keeps only a few in flight.
+    void featuresWritten(int workerId, qint64 recordCount);
+    void endSourceFinished(int workerId, QString sourceUrl);
+
+public slots:
+    // Entity attribute fields are those of sourceMeta's schema.
+    void startSource(QString file, bool newFile, VkFieldList locusAttrFields, VkFieldList matrixFields,
+                     VkSourceInfo sourceMeta, QVector<QString> dropSegmentsList,
+                     RenameOptions segmentRenameOptions, int chunkBits, bool buildGenomicIdx,
+                     int compressionMethod);
+    void startSource(TsfWriteSettings settings);
+    // A batch of another worker (an id that is neither 0 nor this worker's) is ignored.
+    void writeFeatures(VkFeatureList features, int workerId);
+    // The chromosome (String), start and stop (Int), then one value per field in field id order.
+    void writeRecord(PVariantVector values);
+    void endSource(int workerId);
+    // Writes the sources, one after the other, as one TSF source with the first one's schema,
+    // then ends. Sources only go together when their entity counts, feature types and numbers
+    // of locus fields agree.
+    void convert(QList<VkSourcePtr> toConvert, VkEventedThread* readerThread,
+                 TsfConvertOptions convertOptions);
+
+private:
+    bool checkCompatible(const QList<VkSourcePtr>& sources, QString* error) const;
+    bool convertSource(const VkSourcePtr& source, VkEventedThread* readerThread, bool sortByPosition,
+                       QString* error);
+    bool writeStream(const VkSourcePtr& source, const ReadRequest& request, VkEventedThread* readerThread,
+                     QString* error);
+    bool writeSorted(const VkSourcePtr& source, VkEventedThread* readerThread, QString* error);
+    bool writeBatch(const VkFeatureList& features, QString* error);
+    void failWith(const QString& error);
+
+    std::unique_ptr<TsfSourceWriter> m_writer;
+    qint64 m_expectedRecords = 0;
+    // Set once the write has failed or ended: batches still queued are ignored.
+    bool m_ended = false;
+};
