@@ -79,10 +79,6 @@ bool TsfDatabase::exec(const QByteArray& sql, QString* error) {
     return false;
 }
 
-QString TsfDatabase::lastError() const {
-    return engineMessage(m_db);
-}
-
 qint64 TsfDatabase::lastInsertRowId() const {
     return sqlite3_last_insert_rowid(m_db);
 }

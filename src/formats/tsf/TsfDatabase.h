@@ -34,7 +34,6 @@ public:
 
     // Runs one or more statements; false with the engine's message.
     bool exec(const QByteArray& sql, QString* error);
-    QString lastError() const;
     qint64 lastInsertRowId() const;
     bool hasTable(const QString& name) const;
 

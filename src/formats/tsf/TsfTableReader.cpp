@@ -19,6 +19,7 @@ TsfIndexMap TsfIndexMap::column(std::shared_ptr<TypedChunkTableReader> table, in
 TsfIndexMap TsfIndexMap::table(const TsfDatabase& db, const QString& tableName) {
     TsfIndexMap map;
     map.m_kind = Kind::Table;
+    map.m_tableName = tableName;
     map.m_lookup = std::make_shared<TsfStatement>(
         db, QStringLiteral("SELECT id FROM %1 WHERE idx = ?").arg(tableName).toUtf8());
     map.m_size = std::make_shared<TsfStatement>(
@@ -56,9 +57,16 @@ bool TsfIndexMap::map(qint64 index, qint64* row, QString* error) {
             *row = m_lookup->columnInt64(0);
             return true;
         }
-        *error = m_lookup->hasError() || !m_lookup->isValid()
-                     ? m_lookup->errorText()
-                     : QStringLiteral("No row is mapped for index %1").arg(index);
+        if (m_lookup->hasError() || !m_lookup->isValid()) {
+            *error = m_lookup->errorText();
+            return false;
+        }
+        m_size->reset();
+        const qint64 size = m_size->next() && !m_size->isNull(0) ? m_size->columnInt64(0) + 1 : 0;
+        *error = QStringLiteral("Index %1 is not among the %2 entries of index map %3")
+                     .arg(index)
+                     .arg(size)
+                     .arg(m_tableName);
         return false;
     }
     case Kind::Unset:
@@ -66,19 +74,4 @@ bool TsfIndexMap::map(qint64 index, qint64* row, QString* error) {
     }
     *error = QStringLiteral("No index map is set");
     return false;
-}
-
-qint64 TsfIndexMap::size(QString* error) {
-    switch (m_kind) {
-    case Kind::Column:
-        return m_columnTable->rowCount();
-    case Kind::Table:
-        m_size->reset();
-        if (m_size->next())
-            return m_size->isNull(0) ? 0 : m_size->columnInt64(0) + 1;
-        *error = m_size->errorText();
-        return 0;
-    default:
-        return -1;
-    }
 }

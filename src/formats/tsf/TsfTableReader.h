@@ -23,9 +23,6 @@ public:
     Kind kind() const { return m_kind; }
     bool isSet() const { return m_kind != Kind::Unset; }
     bool map(qint64 index, qint64* row, QString* error);
-    // Indexes covered: the rows of the column, "SELECT MAX(idx) FROM %1;" plus one for a table,
-    // -1 for the identity.
-    qint64 size(QString* error);
 
 private:
     Kind m_kind = Kind::Unset;
@@ -34,6 +31,7 @@ private:
     // The hidden position fields share one map: the last lookup is kept for the next field.
     qint64 m_lastIndex = -1;
     qint64 m_lastRow = 0;
+    QString m_tableName;
     std::shared_ptr<TsfStatement> m_lookup;
     std::shared_ptr<TsfStatement> m_size;
 };

@@ -257,6 +257,43 @@ TEST_F(TsfReaderKindsTest, RawTablesAreReadRowByRow) {
     EXPECT_FALSE(reader->errorText().isEmpty());
 }
 
+TEST_F(TsfReaderKindsTest, IndexMapTablesLeadRecordsToTheirRows) {
+    TsfDatabase db;
+    qint64 sourceId = 0;
+    qint64 tableId = 0;
+    QString error;
+    ASSERT_TRUE(startFile(db, path("mapped.tsf"), "{}", &sourceId, &error));
+    TsfCatalog catalog(db);
+    const QString data = QStringLiteral("t0_locus_attr_chunks");
+    const QString map = QStringLiteral("t0_locus_map");
+    ASSERT_TRUE(catalog.createChunkTable(data, &error) &&
+                catalog.registerTable(data, TsfLayout::ChunkTableFormat, "{}", &tableId, &error));
+    ASSERT_TRUE(catalog.createIndexMapTable(map, &error));
+    // The data rows hold the records backwards: record i is row 9 - i.
+    TsfChunkTableWriter values(db, data, tableId, {ValueType::Int}, 2, TsfCompression::Zstd);
+    TsfRowInserter inserter(db, TsfRowInserter::IndexMap, map);
+    for (int i = 0; i < 10; ++i) {
+        values.column(0).appendInt(100 + 9 - i);
+        ASSERT_TRUE(values.flushIfFull(0, &error) && inserter.insertIndexMap(i, 9 - i, &error));
+    }
+    TsfFieldRow field{sourceId,  0,
+                      tableId,   map,
+                      QString(), QStringLiteral("0"),
+                      "i",       TsfSourceRecords::fieldMeta(VkField(0, "Value", "V", ValueType::Int))};
+    ASSERT_TRUE(values.finish(&error) && catalog.insertField(field, &error) &&
+                catalog.updateSourceDims(sourceId, 0, 11, &error));
+    db.close();
+
+    const VkSourcePtr source = open(path("mapped.tsf"));
+    ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
+    std::unique_ptr<VkFieldReader> reader(source->manager()->createFieldReader(source));
+    EXPECT_EQ(reader->readValue(0, 0), PVariant(100));
+    EXPECT_EQ(reader->readValue(7, 0), PVariant(107));
+    EXPECT_FALSE(reader->readValue(10, 0).isValid());
+    EXPECT_EQ(reader->errorText(),
+              QStringLiteral("Index 10 is not among the 10 entries of index map t0_locus_map"));
+}
+
 TEST_F(TsfReaderKindsTest, InMemoryDatabasesAreReadByName) {
     const QString name = QStringLiteral("[memory]readers-test");
     TsfDatabase holder;
