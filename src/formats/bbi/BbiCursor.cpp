@@ -35,10 +35,12 @@ QVector<BbiCursor::Range> BbiCursor::rangesOf(const BbiFile& file, const QList<V
     QVector<Range> ranges;
     for (const VkSegment& region : regions) {
         const int tid = file.tid(region.chromosome());
+        if (tid < 0)
+            continue;
         const qint64 begin = std::max<qint64>(0, region.start());
         // A zero-length region still asks for the items at its position.
         const qint64 end = std::min<qint64>(file.length(tid), std::max<qint64>(region.stop(), begin + 1));
-        if (tid >= 0 && begin < end)
+        if (begin < end)
             ranges.append({tid, begin, end});
     }
     std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) {

@@ -1,5 +1,7 @@
 #include "formats/fasta/FastaReference.h"
 
+#include "formats/fasta/MappedFastaReference.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,7 +53,7 @@ FastaReference::~FastaReference() {
     fai_destroy(m_index);
 }
 
-QSharedPointer<FastaReference> FastaReference::open(const QString& path, QString* error) {
+QSharedPointer<ReferenceSequence> FastaReference::open(const QString& path, QString* error) {
     const QFileInfo info(path);
     if (!info.exists()) {
         *error = QStringLiteral("%1 does not exist").arg(path);
@@ -77,9 +79,15 @@ QSharedPointer<FastaReference> FastaReference::open(const QString& path, QString
     const bool indexed = isCurrent(faiPath, info) && (gziPath.isEmpty() || isCurrent(gziPath, info));
     if (!indexed && !buildIndex(path, faiPath, gziPath, error))
         return nullptr;
+    if (compression == no_compression)
+        return MappedFastaReference::open(path, faiPath, error);
+    return load(path, faiPath, gziPath, error);
+}
 
+QSharedPointer<ReferenceSequence> FastaReference::load(const QString& path, const QString& faiPath,
+                                                       const QString& gziPath, QString* error) {
     faidx_t* index = fai_load3(QFile::encodeName(path).constData(), QFile::encodeName(faiPath).constData(),
-                               gziPath.isEmpty() ? nullptr : QFile::encodeName(gziPath).constData(), 0);
+                               QFile::encodeName(gziPath).constData(), 0);
     if (!index) {
         *error = QStringLiteral("The index %1 of %2 cannot be read").arg(faiPath, path);
         return nullptr;
@@ -96,7 +104,7 @@ QSharedPointer<FastaReference> FastaReference::open(const QString& path, QString
         *error = QStringLiteral("%1 holds no sequences").arg(path);
         return nullptr;
     }
-    return QSharedPointer<FastaReference>(new FastaReference(path, std::move(sequences), index));
+    return QSharedPointer<ReferenceSequence>(new FastaReference(path, std::move(sequences), index));
 }
 
 bool FastaReference::fetch(int index, qint64 start, qint64 stop, QByteArray* out, QString* error) const {

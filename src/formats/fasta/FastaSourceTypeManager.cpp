@@ -19,7 +19,7 @@ QStringList FastaSourceTypeManager::suffixes() const {
 }
 
 bool FastaSourceTypeManager::describe(VkSource& source, QString* error) const {
-    QSharedPointer<FastaReference> reference = FastaReference::open(source.path(), error);
+    QSharedPointer<ReferenceSequence> reference = FastaReference::open(source.path(), error);
     if (!reference)
         return false;
     const QFileInfo file(source.path());

@@ -192,3 +192,21 @@ TEST_F(FastaSourceTest, RebuildsAnIndexOlderThanTheFile) {
     ASSERT_TRUE(source->isValid());
     EXPECT_EQ(ReferenceSequence::of(*source)->bases("other", 0, 10), QByteArray("ACGTACGTAC"));
 }
+
+TEST_F(FastaSourceTest, ReadsWindowsLineEndsAndRefusesAnIndexOfAnotherFile) {
+    const QString crlf = m_dir.filePath(QStringLiteral("crlf.fa"));
+    QByteArray text = fastaRecord("chr1", m_chr1.left(1000), 70);
+    text.replace("\n", "\r\n");
+    writeFile(crlf, text);
+    const VkSourcePtr source = open(crlf);
+    ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
+    EXPECT_EQ(ReferenceSequence::of(*source)->bases("chr1", 60, 150), m_chr1.mid(60, 90));
+
+    // An index that promises more bases than the file holds.
+    const QString shortFile = m_dir.filePath(QStringLiteral("short.fa"));
+    writeFile(shortFile, ">s\nACGT\n");
+    writeFile(shortFile + ".fai", "s\t100\t3\t4\t5\n");
+    EXPECT_EQ(open(shortFile)->errorText(),
+              QStringLiteral("The index %1.fai does not match %1: remove it to have it built again")
+                  .arg(shortFile));
+}
