@@ -1,5 +1,9 @@
 #include "app/commands/WriteFasta.h"
 
+#include "app/Console.h"
+#include "app/commands/WriterCommand.h"
+#include "writers/FastaWriterWorker.h"
+
 #include <QCoreApplication>
 
 bool SourceDestinationArgs::parse() {
@@ -12,4 +16,26 @@ bool SourceDestinationArgs::parse() {
         destinationGiven = true;
     }
     return true;
+}
+
+QString SourceDestinationArgs::destinationOr(const QString& sourcePath, const QString& suffix) const {
+    if (destinationGiven)
+        return destinationPath;
+    const int dot = sourcePath.lastIndexOf(QLatin1Char('.'));
+    const bool inFileName = dot > sourcePath.lastIndexOf(QLatin1Char('/'));
+    return (inFileName ? sourcePath.left(dot) : sourcePath) + suffix;
+}
+
+int WriteFasta::run() {
+    const VkSourcePtr source = openInput(m_args.sourcePath);
+    if (const int status = checkInput(source, m_args.sourcePath))
+        return status;
+    if (source->featureType() != QLatin1String(FeatureTypeName::AlleleSequence))
+        return printError(QStringLiteral("source %1 is not valid for .fasta output").arg(m_args.sourcePath));
+
+    FastaWriterTask task;
+    task.setOutputFilePath(m_args.destinationOr(source->path(), QStringLiteral(".fasta")));
+    Console::out(QStringLiteral("Writing to: %1\n").arg(task.outputFilePath()));
+    return WriterCommand::run(
+        [&](VkEventedThread* readerThread) { return new FastaWriterWorker(source, task, readerThread); });
 }

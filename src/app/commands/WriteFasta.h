@@ -9,6 +9,9 @@ struct SourceDestinationArgs {
     bool destinationGiven = false;
 
     bool parse();
+    // The destination given, else the source path up to the last "." of its file name, followed
+    // by the suffix.
+    QString destinationOr(const QString& sourcePath, const QString& suffix) const;
 };
 
 // Writes an allele-sequence source as FASTA.
@@ -16,7 +19,7 @@ class WriteFasta : public Task {
 public:
     WriteFasta() : Task(QStringLiteral(":/writefastahelp.txt")) {}
     bool parseArgs() override { return m_args.parse(); }
-    int run() override { return notAvailable("writefasta"); }
+    int run() override;
 
 private:
     SourceDestinationArgs m_args;

@@ -3,6 +3,10 @@
 #include "app/Console.h"
 #include "app/GetOpt.h"
 #include "app/commands/FieldSelection.h"
+#include "app/commands/WriterCommand.h"
+#include "writers/DelimitedTextWriterWorker.h"
+
+#include <QFileInfo>
 
 bool WriteTxt::parseArgs() {
     const QStringList args = arguments();
@@ -21,4 +25,35 @@ bool WriteTxt::parseArgs() {
         return false;
     }
     return true;
+}
+
+int WriteTxt::run() {
+    const VkSourcePtr source = openInput(m_sourcePath);
+    if (const int status = checkInput(source, m_sourcePath))
+        return status;
+    const QVector<int> fields =
+        m_fieldIndexes.isEmpty() ? WriterCommand::tabularFields(source->schema()) : m_fieldIndexes;
+    if (const int status = WriterCommand::checkTabularFields(source->schema(), fields))
+        return status;
+
+    QString destination = m_destinationPath;
+    if (destination.isEmpty()) {
+        const QFileInfo info(source->path());
+        destination =
+            info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".txt");
+    }
+    TabularWriterFieldGroup group;
+    group.setGroupFields(fields);
+    DelimitedTextWriterSourceOptions options;
+    options.setFieldGroups({group});
+    DelimitedTextWriterTask task;
+    task.setOutputFilePath(destination);
+    task.setSourceOptions(options);
+    task.setFieldDelim(QStringLiteral("\t"));
+    task.setSubDelim(QStringLiteral(","));
+    task.setWriteHeader(true);
+    task.setHeaderPrefix(QStringLiteral("#"));
+    return WriterCommand::run([&](VkEventedThread* readerThread) {
+        return new DelimitedTextWriterWorker(source, task, readerThread);
+    });
 }

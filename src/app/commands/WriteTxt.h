@@ -9,7 +9,7 @@ class WriteTxt : public Task {
 public:
     WriteTxt() : Task(QStringLiteral(":/writetxthelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("writetxt"); }
+    int run() override;
 
 private:
     QString m_sourcePath;

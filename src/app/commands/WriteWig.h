@@ -8,7 +8,7 @@ class WriteWig : public Task {
 public:
     WriteWig() : Task(QStringLiteral(":/writewighelp.txt")) {}
     bool parseArgs() override { return m_args.parse(); }
-    int run() override { return notAvailable("writewig"); }
+    int run() override;
 
 private:
     SourceDestinationArgs m_args;

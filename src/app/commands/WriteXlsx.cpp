@@ -2,6 +2,10 @@
 
 #include "app/Console.h"
 #include "app/GetOpt.h"
+#include "app/commands/WriterCommand.h"
+#include "writers/XlsxWriterWorker.h"
+
+#include <QFileInfo>
 
 bool WriteXlsx::parseArgs() {
     const QStringList args = arguments();
@@ -29,4 +33,53 @@ bool WriteXlsx::parseArgs() {
         if (!readFieldGroup(group, m_fieldGroups))
             return false;
     return true;
+}
+
+namespace {
+TabularWriterFieldGroup fieldGroup(const FieldGroupSelection& selection) {
+    TabularWriterFieldGroup group;
+    group.setGroupName(selection.name);
+    group.setGroupFields(selection.fieldIndexes);
+    return group;
+}
+} // namespace
+
+int WriteXlsx::run() {
+    const VkSourcePtr source = openInput(m_sourcePath);
+    if (const int status = checkInput(source, m_sourcePath))
+        return status;
+
+    XlsxWriterSourceOptions sheet;
+    QVector<TabularWriterFieldGroup> groups;
+    QVector<int> fields;
+    for (const FieldGroupSelection& selection : qAsConst(m_fieldGroups)) {
+        groups.append(fieldGroup(selection));
+        fields += selection.fieldIndexes;
+    }
+    sheet.setFieldGroups(groups);
+    if (!m_matrixFieldGroup.isEmpty()) {
+        sheet.setMatrixFieldGroup(fieldGroup(m_matrixFieldGroup.first()));
+        fields += m_matrixFieldGroup.first().fieldIndexes;
+    }
+    // Without groups the writer writes every locus and sample field.
+    if (fields.isEmpty())
+        fields = WriterCommand::tabularFields(source->schema());
+    if (const int status = WriterCommand::checkTabularFields(source->schema(), fields))
+        return status;
+
+    QString destination = m_destinationPath;
+    if (destination.isEmpty()) {
+        const QFileInfo info(source->path());
+        destination =
+            info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".xlsx");
+    }
+    const QString folder = QFileInfo(destination).absolutePath();
+    if (!QFileInfo(folder).isDir())
+        return printError(QStringLiteral("Destination directory does not exist:\n%1").arg(folder));
+
+    XlsxWriterTask task;
+    task.setOutputFilePath(destination);
+    task.setWorksheets({sheet});
+    return WriterCommand::run(
+        [&](VkEventedThread* readerThread) { return new XlsxWriterWorker(source, task, readerThread); });
 }

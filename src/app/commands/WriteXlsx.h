@@ -8,7 +8,7 @@ class WriteXlsx : public Task {
 public:
     WriteXlsx() : Task(QStringLiteral(":/writexlsxhelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("writexlsx"); }
+    int run() override;
 
 private:
     QString m_sourcePath;

@@ -1,0 +1,51 @@
+#include "app/commands/WriterCommand.h"
+
+#include "app/Task.h"
+#include "tasks/CmdWorkerRunnerLogger.h"
+#include "tasks/VkEventedThread.h"
+#include "writers/WriterRunner.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace {
+bool isTabular(const VkField& field) {
+    return field.fieldType == VkField::LocusAttribute || field.isMatrix();
+}
+} // namespace
+
+int WriterCommand::run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeWorker) {
+    QPointer<VkEventedThread> readerThread = new VkEventedThread(QStringLiteral("Reader Thread"));
+    QPointer<VkEventedThread> writerThread = new VkEventedThread(QStringLiteral("Writer Thread"));
+    int status = 1;
+    {
+        WriterRunner runner([&] { return makeWorker(readerThread); }, writerThread);
+        CmdWorkerRunnerLogger logger(&runner);
+        runner.start();
+        QCoreApplication::exec();
+        status = runner.hasError() ? 1 : 0;
+    }
+    VkEventedThread::shutdownAndWait(writerThread);
+    VkEventedThread::shutdownAndWait(readerThread);
+    return status;
+}
+
+QVector<int> WriterCommand::tabularFields(const VkFieldList& schema) {
+    QVector<int> fields;
+    for (const VkField& field : schema)
+        if (isTabular(field))
+            fields.append(field.idx);
+    return fields;
+}
+
+int WriterCommand::checkTabularFields(const VkFieldList& schema, const QVector<int>& fields) {
+    for (int idx : fields) {
+        if (idx < 0 || idx >= schema.size())
+            return Task::printError(QStringLiteral("Selected field idx is not valid %1").arg(idx));
+        if (!isTabular(schema.at(idx)))
+            return Task::printError(
+                QStringLiteral("Only locus and sample fields are supported! Remove field: %1 from selection")
+                    .arg(QString::fromUtf8(schema.at(idx).name)));
+    }
+    return 0;
+}
