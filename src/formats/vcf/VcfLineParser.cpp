@@ -2,6 +2,7 @@
 
 #include "source/SharedNames.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace VcfText;
@@ -112,10 +113,16 @@ bool VcfLineParser::splitColumns(int length, QString* problem) {
 bool VcfLineParser::readPosition(int32_t* start, QString* problem) const {
     const char* p = m_columns[Pos];
     int64_t position = 0;
-    for (; *p >= '0' && *p <= '9' && position <= INT32_MAX; ++p)
-        position = position * 10 + (*p - '0');
-    if (*p || p == m_columns[Pos] || position > INT32_MAX) {
+    for (; *p >= '0' && *p <= '9'; ++p)
+        position = std::min<int64_t>(position * 10 + (*p - '0'), int64_t(INT32_MAX) + 1);
+    if (*p || p == m_columns[Pos]) {
         *problem = QStringLiteral("POS '%1' is not a number").arg(QString::fromUtf8(m_columns[Pos]));
+        return false;
+    }
+    if (position > INT32_MAX) {
+        *problem = QStringLiteral("POS %1 is beyond the largest position, %2")
+                       .arg(QString::fromUtf8(m_columns[Pos]))
+                       .arg(INT32_MAX);
         return false;
     }
     *start = int32_t(position - 1);
@@ -356,6 +363,12 @@ bool VcfLineParser::readSamples(PVariantVector& values, QString* problem) {
             return false;
         }
         const char* sampleText = p;
+        // htslib does not count an empty column as a sample; "." is a sample without values.
+        if (ColumnEnd(*p)) {
+            *problem = QStringLiteral("the column of sample %1 is empty")
+                           .arg(QString::fromUtf8(m_schema.sampleNames().at(sample)));
+            return false;
+        }
         for (int k = 0;; ++k) {
             VcfMatrixValues* matrix = k < keyCount ? m_lineColumns[size_t(k)] : nullptr;
             const char* next = matrix ? matrix->read(sample, p) : skipTo(p, SampleValueEnd);

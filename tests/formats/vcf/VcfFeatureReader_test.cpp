@@ -317,7 +317,10 @@ TEST_F(VcfFeatureReaderTest, MalformedLinesEndTheReadNamingFileAndLine) {
         {"20\t100\t.\tA\tG\t.\t.\t.\tGT\t2,4\t0\t0\n",
          QStringLiteral("FORMAT GT of sample A: '2,4' is not a genotype")},
         {"20\t100\t.\tA\tG\t.\t.\t.\tGT:DP\t0/1:3:\t0\t0\n",
-         QStringLiteral("sample A has more values than FORMAT keys ('0/1:3:')")}};
+         QStringLiteral("sample A has more values than FORMAT keys ('0/1:3:')")},
+        {"20\t100\t.\tA\tG\t.\t.\t.\tGT:DP\t0/1:3\t\t0\n", QStringLiteral("the column of sample B is empty")},
+        {"20\t3000000000\t.\tA\tG\t.\t.\t.\tGT\t0\t0\t0\n",
+         QStringLiteral("POS 3000000000 is beyond the largest position, 2147483647")}};
     for (const auto& [line, problem] : cases) {
         const VkSourcePtr source = open(kRecords.left(kRecords.indexOf('\n') + 1) + line);
         QString error;

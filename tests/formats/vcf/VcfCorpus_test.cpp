@@ -1,0 +1,143 @@
+// Every VCF that Debian packages ship as test data (scripts/fetch-corpus.sh), read record by record
+// against bcftools.
+#include "formats/vcf/VcfTestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    Run result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString buildFolder() {
+    return QFileInfo(QStringLiteral(VARKIT_BINARY)).absolutePath();
+}
+
+// Fetches the corpus when it is not there yet; the VCF files found, sorted.
+QStringList corpusFiles(QString* fetchError) {
+    const QString script = QStringLiteral(VARKIT_EXAMPLES "/../scripts/fetch-corpus.sh");
+    const Run fetch = run(QStringLiteral("bash"), {script, buildFolder()});
+    if (fetch.exitCode != 0)
+        *fetchError = QString::fromUtf8(fetch.err.trimmed());
+    QStringList files;
+    const QString corpus = buildFolder() + QStringLiteral("/corpus");
+    QDirIterator it(corpus, {QStringLiteral("*.vcf"), QStringLiteral("*.vcf.gz")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!path.contains(QLatin1String("/.debs/")))
+            files.append(path);
+    }
+    files.sort();
+    return files;
+}
+
+// Silences the warnings readers log about the odd values these files hold.
+class QuietLog {
+public:
+    QuietLog()
+        : m_previous(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {}
+    ~QuietLog() { qInstallMessageHandler(m_previous); }
+
+private:
+    QtMessageHandler m_previous;
+};
+
+// CHROM, POS, REF and ALT as `bcftools query` prints them, every field read as bcftools view does.
+QList<QByteArray> varkitRecords(const VkSourcePtr& source, QString* error) {
+    const int ref = source->info().fieldIndex("REF");
+    const int alt = source->info().fieldIndex("ALT");
+    QList<QByteArray> records;
+    for (const VkFeature& feature : readFeatures(source, ReadRequest(), error)) {
+        QByteArray alts;
+        for (const QByteArray& allele : feature.value(alt).stringVector())
+            alts += (alts.isEmpty() ? "" : ",") + allele;
+        records.append(feature.segment().chromosome() + '\t' +
+                       QByteArray::number(feature.segment().start() + 1) + '\t' + feature.value(ref).bytes() +
+                       '\t' + (alts.isEmpty() ? "." : alts));
+    }
+    return records;
+}
+
+// Positions are 32-bit, htslib's 64-bit: past 2^31 - 1 a clear error is the answer.
+bool beyond32BitPositions(const QString& error) {
+    return error.contains(QLatin1String("is beyond the largest position"));
+}
+
+void expectClearError(const QString& path) {
+    const VkSourcePtr source = openSource(path);
+    QString error = source->errorText();
+    if (source->isValid())
+        varkitRecords(source, &error);
+    EXPECT_FALSE(error.isEmpty()) << "varkit reads a file bcftools refuses";
+}
+
+void compareWithBcftools(const QString& path) {
+    const QList<QByteArray> expected =
+        splitLines(run(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-f"),
+                                                    QStringLiteral("%CHROM\\t%POS\\t%REF\\t%ALT\\n"), path})
+                       .out);
+    const int samples =
+        splitLines(run(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-l"), path}).out)
+            .size();
+    const VkSourcePtr source = openSource(path);
+    ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
+    EXPECT_EQ(source->info().entityCount, samples);
+    QString error;
+    const QList<QByteArray> records = varkitRecords(source, &error);
+    if (beyond32BitPositions(error))
+        return;
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    EXPECT_EQ(records.size(), expected.size());
+    for (int i = 0; i < std::min(records.size(), expected.size()); ++i) {
+        if (records.at(i) != expected.at(i)) {
+            ADD_FAILURE() << "record " << i << ": varkit " << records.at(i).constData() << ", bcftools "
+                          << expected.at(i).constData();
+            break;
+        }
+    }
+}
+
+} // namespace
+
+TEST(VcfCorpus, ReadsEveryFileLikeBcftools) {
+    QString fetchError;
+    const QStringList files = corpusFiles(&fetchError);
+    if (files.isEmpty())
+        GTEST_SKIP() << "No VCF corpus under " << buildFolder().toStdString()
+                     << "/corpus and scripts/fetch-corpus.sh could not fetch it: "
+                     << fetchError.toStdString();
+    const QuietLog quiet;
+    int accepted = 0;
+    for (const QString& path : files) {
+        SCOPED_TRACE(path.toStdString());
+        const bool bcftoolsReads =
+            run(QStringLiteral("bcftools"), {QStringLiteral("view"), path}).exitCode == 0;
+        if (bcftoolsReads) {
+            compareWithBcftools(path);
+            ++accepted;
+        } else {
+            expectClearError(path);
+        }
+    }
+    EXPECT_GT(accepted, files.size() / 2);
+}
