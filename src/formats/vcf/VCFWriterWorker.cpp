@@ -172,8 +172,7 @@ QByteArray VCFWriterWorker::header() const {
     if (!reference.isEmpty())
         text += "##reference=" + reference + '\n';
     for (const QString& line : m_source->info().docInfo.headerLines())
-        if (line.startsWith(QLatin1String("##contig=")))
-            text += line.toUtf8() + '\n';
+        text += line.toUtf8() + '\n';
     for (int idx : m_columns.info) {
         const VkField& field = schema.at(idx);
         text += "##INFO=<ID=" + field.symbol + ",Number=" + VcfColumns::number(field) +

@@ -9,6 +9,7 @@
 #include "source/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
@@ -64,6 +65,21 @@ void addCompanionFiles(const QString& path, PVariantMap& properties) {
     }
 }
 
+// The header lines that the schema does not stand for (contigs, ALT alleles, samples ...), kept
+// so that a writer can give them back.
+QVector<QString> carriedHeaderLines(const VcfHeader& header) {
+    static const QSet<QByteArray> rebuilt = {"fileformat", "INFO",   "FORMAT",   "FILTER",
+                                             "fileDate",   "source", "reference"};
+    QVector<QString> lines;
+    for (const VcfHeaderRecord& record : header.records()) {
+        if (rebuilt.contains(record.key()))
+            continue;
+        const QByteArray value = record.isStructured() ? '<' + record.value() + '>' : record.value();
+        lines.append(QString::fromUtf8("##" + record.key() + '=' + value));
+    }
+    return lines;
+}
+
 void describeSource(const QString& path, const VcfHeader& header, const VcfSchema& schema,
                     VkSourceInfo& info) {
     info.name = QFileInfo(path).fileName();
@@ -86,6 +102,7 @@ void describeSource(const QString& path, const VcfHeader& header, const VcfSchem
                  reference.isEmpty() ? QStringLiteral("an unknown reference")
                                      : QString::fromUtf8(reference)));
     info.schema = schema.fields();
+    info.docInfo.setHeaderLines(carriedHeaderLines(header));
 }
 
 } // namespace

@@ -96,9 +96,17 @@ TEST(VcfWriterCli, RoundTripKeepsEveryValueBcftoolsReads) {
     ASSERT_FALSE(expected.isEmpty());
     EXPECT_EQ(bcftoolsQuery(output, format), expected);
 
+    QProcess view;
+    view.start(QStringLiteral("bcftools"), {QStringLiteral("view"), QStringLiteral("-Ou"),
+                                            QStringLiteral("-o"), QStringLiteral("/dev/null"), output});
+    view.waitForFinished(60000);
+    EXPECT_EQ(view.exitCode(), 0);
+    EXPECT_EQ(view.readAllStandardError(), QByteArray()) << "bcftools warns about the written file";
+
     const QByteArray written = readFile(output);
     EXPECT_TRUE(written.startsWith("##fileformat=VCFv4.1\n##source=varkit "));
     EXPECT_TRUE(written.contains("\n##FILTER=<ID=LowQual,"));
+    EXPECT_TRUE(written.contains("\n##contig=<ID=20,length=63025520,assembly=b37>\n"));
     EXPECT_TRUE(written.contains(
         "\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tNA12878\tNA12891\tNA12892\n"));
 }
