@@ -6,12 +6,6 @@
 namespace {
 enum Column { Name = 3, Score, Strand, ThickStart, ThickEnd, ItemRgb, BlockCount, BlockSizes, BlockStarts };
 
-bool startsWord(const char* line, int length, const char* word) {
-    const int n = int(std::strlen(word));
-    return length >= n && std::memcmp(line, word, size_t(n)) == 0 &&
-           (length == n || line[n] == ' ' || line[n] == '\t');
-}
-
 QString invalid(const char* what, const ByteRange& text) {
     return QStringLiteral("invalid %1 '%2'").arg(QLatin1String(what), text.text());
 }
@@ -47,11 +41,6 @@ VkFieldList BedParser::schema(int columns) {
                                     VkField(7, "BlockSizes", "BLOCKSIZES", ValueType::IntArray),
                                     VkField(8, "BlockStarts", "BLOCKSTARTS", ValueType::IntArray)};
     return all.mid(0, std::min(columns, MaxColumns) - 3);
-}
-
-bool BedParser::isHeaderLine(const char* line, int length) {
-    return ByteRange{line, length}.trimmed().isEmpty() || line[0] == '#' ||
-           startsWord(line, length, "track") || startsWord(line, length, "browser");
 }
 
 LineParser::Outcome BedParser::parse(const char* line, int length, VkFeature& feature, QString* reason) {

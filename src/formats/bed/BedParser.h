@@ -17,7 +17,6 @@ public:
     // Name, Score, Strand, ThickStart, ThickEnd, ItemRgb, BlockCount, BlockSizes and BlockStarts,
     // as far as the columns go.
     static VkFieldList schema(int columns);
-    static bool isHeaderLine(const char* line, int length);
 
     Outcome parse(const char* line, int length, VkFeature& feature, QString* reason) override;
 

@@ -1,7 +1,5 @@
 #include "formats/gtf/GtfParser.h"
 
-#include "formats/bed/BedParser.h"
-
 namespace {
 enum Column { Chromosome, Source, Type, Start, End, Score, Strand, Frame, Attributes, ColumnCount };
 enum Field { SourceField, FeatureField, ScoreField, StrandField, FrameField };
@@ -28,11 +26,6 @@ VkFieldList GtfParser::schema(const QVector<QByteArray>& attributeKeys) {
     for (const QByteArray& key : attributeKeys)
         fields.append(VkField(fields.size(), key, key, ValueType::String));
     return fields;
-}
-
-bool GtfParser::isHeaderLine(const char* line, int length) {
-    // The same lines as in BED files carry no records here.
-    return BedParser::isHeaderLine(line, length);
 }
 
 ByteRange GtfParser::attributeColumn(const char* line, int length) {

@@ -23,7 +23,6 @@ public:
 
     // The fixed fields followed by one String field per attribute key, in the order given.
     static VkFieldList schema(const QVector<QByteArray>& attributeKeys);
-    static bool isHeaderLine(const char* line, int length);
     // The key and value pairs of an attribute column ("gene_id \"G1\"; exon_number 2;"), the quotes
     // of quoted values left out.
     static void splitAttributes(const ByteRange& column, std::vector<Attribute>& attributes);

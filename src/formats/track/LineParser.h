@@ -31,6 +31,10 @@ public:
     virtual bool reparse(const char* line, int length, const VkSegment& segment, VkFeature& feature,
                          QString* reason);
 
+    // Lines of UCSC-style track files that carry no record: blank lines, "#" comments, and the
+    // "track" and "browser" lines.
+    static bool isHeaderLine(const char* line, int length);
+
     int fieldCount() const { return m_fieldCount; }
     bool wants(int idx) const { return m_wanted[size_t(idx)]; }
     bool wantsAny() const { return m_wantsAny; }

@@ -1,7 +1,5 @@
 #include "formats/wig/WigParser.h"
 
-#include "formats/bed/BedParser.h"
-
 #include <algorithm>
 #include <cstring>
 
@@ -24,7 +22,7 @@ VkFieldList WigParser::schema() {
 }
 
 LineParser::Outcome WigParser::parse(const char* line, int length, VkFeature& feature, QString* reason) {
-    if (BedParser::isHeaderLine(line, length))
+    if (isHeaderLine(line, length))
         return Skip;
     ByteRange words[MaxWords];
     const int count = LineSplit::splitBlanks(line, length, words, MaxWords);
