@@ -83,3 +83,20 @@ QString BamFile::indexPathOf(const QString& path) {
             return candidate;
     return QString();
 }
+
+bool BamFile::buildIndex(const QString& path, QString* error) {
+    const std::unique_ptr<BamFile> file = open(path, error);
+    if (!file)
+        return false;
+    const QString indexPath = path + QStringLiteral(".bai");
+    const int result =
+        sam_index_build2(QFile::encodeName(path).constData(), QFile::encodeName(indexPath).constData(), 0);
+    if (result == 0)
+        return true;
+    // htslib says -2 when the index cannot be written, -1 when the reads are not sorted or broken.
+    *error = result == -2
+                 ? QStringLiteral("Cannot write the index %1").arg(indexPath)
+                 : QStringLiteral("%1 cannot be indexed: its reads are not sorted by position or are damaged")
+                       .arg(path);
+    return false;
+}

@@ -1,3 +1,4 @@
+#include "formats/bam/BamFile.h"
 #include "formats/bam/BamSourceTypeManager.h"
 #include "source/ReadMode.h"
 #include "source/SchemaText.h"
@@ -246,4 +247,26 @@ TEST_F(BamSourceTest, ReportsMissingForeignAndDamagedFiles) {
     EXPECT_GT(read, 0);
     EXPECT_LT(read, 3008);
     EXPECT_EQ(stream.errorText(), truncated + QStringLiteral(" is damaged: a read cannot be decoded"));
+}
+
+TEST_F(BamSourceTest, BuildsTheIndexOfASortedFileOnly) {
+    const QString copy = copyWithoutIndex();
+    QString error;
+    ASSERT_TRUE(BamFile::buildIndex(copy, &error)) << error.toStdString();
+    const VkSourcePtr source = open(copy);
+    QString message;
+    EXPECT_FALSE(source->manager()->precomputeNeeded(*source, QStringLiteral("GenomicIndex"), &message));
+    EXPECT_EQ(source->info().locusCount, 3008);
+
+    const QString unsortedSam = m_dir.filePath(QStringLiteral("unsorted.sam"));
+    writeFile(unsortedSam, "@SQ\tSN:chr1\tLN:1000\n"
+                           "b\t0\tchr1\t500\t60\t4M\t*\t0\t0\tACGT\t*\n"
+                           "a\t0\tchr1\t100\t60\t4M\t*\t0\t0\tACGT\t*\n");
+    const QString unsorted = m_dir.filePath(QStringLiteral("unsorted.bam"));
+    runTool(QStringLiteral("samtools"),
+            {QStringLiteral("view"), QStringLiteral("-b"), QStringLiteral("-o"), unsorted, unsortedSam});
+    EXPECT_FALSE(BamFile::buildIndex(unsorted, &error));
+    EXPECT_EQ(error,
+              unsorted +
+                  QStringLiteral(" cannot be indexed: its reads are not sorted by position or are damaged"));
 }
