@@ -70,8 +70,16 @@ bool VcfHeader::readColumnTitles(const QByteArray& line, QString* error) {
     return true;
 }
 
+// Only the columns up to FORMAT are split: the sample columns are most of a line.
 void VcfHeader::declareKeysOf(const char* line, int length) {
-    const QList<QByteArray> columns = QByteArray::fromRawData(line, length).split('\t');
+    const QByteArray text = QByteArray::fromRawData(line, length);
+    QList<QByteArray> columns;
+    for (int from = 0; from <= length && columns.size() <= kFixedColumns;) {
+        const int tab = text.indexOf('\t', from);
+        const int end = tab < 0 ? length : tab;
+        columns.append(text.mid(from, end - from));
+        from = end + 1;
+    }
     if (columns.size() < kFixedColumns)
         return;
     for (const QByteArray& filter : columns.at(6).split(';'))

@@ -134,9 +134,7 @@ const char* VcfMatrixValues::readGenotype(int sample, const char* p) {
     return end;
 }
 
-bool VcfMatrixValues::invalid(Status status, const char* begin) {
-    if (status != Status::Invalid)
-        return false;
+bool VcfMatrixValues::describeInvalid(const char* begin) {
     const char* end = skipTo(begin, SampleValueEnd);
     m_problem =
         QStringLiteral("'%1' is not %2")

@@ -32,7 +32,10 @@ private:
     const char* readScalar(int sample, const char* p);
     const char* readList(int sample, const char* p);
     const char* readGenotype(int sample, const char* p);
-    bool invalid(VcfText::Status status, const char* begin);
+    bool invalid(VcfText::Status status, const char* begin) {
+        return status == VcfText::Status::Invalid && describeInvalid(begin);
+    }
+    bool describeInvalid(const char* begin);
 
     VcfKey m_key;
     int m_sampleCount;

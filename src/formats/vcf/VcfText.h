@@ -48,7 +48,7 @@ inline bool isMissing(const char* p, const Stops& stops) {
 
 // Reads a decimal integer that ends at one of the stops; returns the end of the text read. The
 // value is PVariant::MissingInt unless the status is Ok.
-inline const char* readInt(const char* p, const Stops& stops, int32_t* value, Status* status) {
+inline const char* readIntSlowly(const char* p, const Stops& stops, int32_t* value, Status* status) {
     *value = PVariant::MissingInt;
     if (isMissing(p, stops)) {
         *status = Status::Missing;
@@ -76,6 +76,23 @@ inline const char* readInt(const char* p, const Stops& stops, int32_t* value, St
     *value = negative ? -int32_t(number) : int32_t(number);
     *status = Status::Ok;
     return p;
+}
+
+// The common case, a few digits and a stop, without the checks of the general one.
+inline const char* readInt(const char* p, const Stops& stops, int32_t* value, Status* status) {
+    const char* digit = *p == '-' ? p + 1 : p;
+    unsigned next = static_cast<unsigned>(*digit - '0');
+    if (next < 10u) {
+        uint32_t number = 0;
+        for (int count = 0; next < 10u && count < 9; next = static_cast<unsigned>(*++digit - '0'), ++count)
+            number = number * 10 + next;
+        if (next >= 10u && stops(*digit)) {
+            *value = *p == '-' ? -int32_t(number) : int32_t(number);
+            *status = Status::Ok;
+            return digit;
+        }
+    }
+    return readIntSlowly(p, stops, value, status);
 }
 
 // Reads a decimal or scientific number (also "nan" and "inf") that ends at one of the stops.
