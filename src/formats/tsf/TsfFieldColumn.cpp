@@ -1,6 +1,6 @@
 #include "formats/tsf/TsfFieldColumn.h"
 
-#include "formats/tsf/TsfChunkTableWriter.h"
+#include "formats/tsf/TsfMatrixTableWriter.h"
 
 #include <cmath>
 
@@ -230,7 +230,7 @@ TsfFieldColumn::Status TsfFieldColumn::appendCategoricalArray(const PVariant& va
     return Status::Ok;
 }
 
-TsfFieldColumn::Status TsfFieldColumn::appendMatrix(const PVariant& vector, TsfChunkTableWriter& table,
+TsfFieldColumn::Status TsfFieldColumn::appendMatrix(const PVariant& vector, TsfMatrixTableWriter& table,
                                                     int entityCount) {
     if (!vector.isValid() || (vector.isVector() && vector.size() == 0)) {
         for (int e = 0; e < entityCount; ++e)
@@ -251,7 +251,7 @@ TsfFieldColumn::Status TsfFieldColumn::appendMatrix(const PVariant& vector, TsfC
     return elementsConvert ? appendMatrixElements(vector, table, entityCount) : Status::WrongElementType;
 }
 
-bool TsfFieldColumn::appendMatrixFast(const PVariant& vector, TsfChunkTableWriter& table, int entityCount) {
+bool TsfFieldColumn::appendMatrixFast(const PVariant& vector, TsfMatrixTableWriter& table, int entityCount) {
     const ValueType type = storageType();
     switch (vector.type()) {
     case ValueType::IntArray: {
@@ -329,7 +329,7 @@ bool TsfFieldColumn::appendMatrixFast(const PVariant& vector, TsfChunkTableWrite
 }
 
 TsfFieldColumn::Status TsfFieldColumn::appendMatrixElements(const PVariant& vector,
-                                                            TsfChunkTableWriter& table, int entityCount) {
+                                                            TsfMatrixTableWriter& table, int entityCount) {
     for (int e = 0; e < entityCount; ++e) {
         const Status status = append(vector.at(e), table.column(e));
         if (status != Status::Ok)

@@ -6,7 +6,7 @@
 #include <QHash>
 #include <vector>
 
-class TsfChunkTableWriter;
+class TsfMatrixTableWriter;
 
 // Turns the values of one field into its storage column(s) while a source is written: converts
 // each value to the field's type, maps Categorical names to the codes of a dictionary built in
@@ -42,7 +42,7 @@ public:
     Status append(const PVariant& value, TsfValueArray& column);
     // Appends one matrix value (one element per entity) to the table's entity columns
     // [0, entityCount). A missing value or an empty vector appends missing values.
-    Status appendMatrix(const PVariant& vector, TsfChunkTableWriter& table, int entityCount);
+    Status appendMatrix(const PVariant& vector, TsfMatrixTableWriter& table, int entityCount);
 
     bool hasExtents() const { return m_hasExtents; }
     // Extents in the field's own kind: Int64 for integer fields, Float64 for the others.
@@ -58,8 +58,8 @@ private:
     // The code of a category name, added when new; -1 when the dictionary is full.
     int32_t categoryCode(const QByteArray& name);
     QByteArray categoryName(const PVariant& value) const;
-    bool appendMatrixFast(const PVariant& vector, TsfChunkTableWriter& table, int entityCount);
-    Status appendMatrixElements(const PVariant& vector, TsfChunkTableWriter& table, int entityCount);
+    bool appendMatrixFast(const PVariant& vector, TsfMatrixTableWriter& table, int entityCount);
+    Status appendMatrixElements(const PVariant& vector, TsfMatrixTableWriter& table, int entityCount);
     void noteExtents(const PVariant& value);
     template <class T> void noteExtentsOf(const T* values, int count, T missing);
     void noteExtent(double value);

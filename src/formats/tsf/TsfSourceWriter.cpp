@@ -275,9 +275,9 @@ bool TsfSourceWriter::prepare(const VkFeatureList& features, QString* error) {
         m_locusTable = std::make_unique<TsfChunkTableWriter>(
             m_db, m_locusTableName, m_locusTableId, locusTypes, m_chunkBits, m_settings.locusCompression());
     for (MatrixTable& matrix : m_matrix)
-        matrix.writer = std::make_unique<TsfChunkTableWriter>(
-            m_db, matrix.name, matrix.tableId, QVector<ValueType>(m_entityCount, matrix.column.storageType()),
-            m_chunkBits, m_settings.matrixCompression());
+        matrix.writer = std::make_unique<TsfMatrixTableWriter>(
+            m_db, matrix.name, matrix.tableId, matrix.column.storageType(), m_entityCount, m_chunkBits,
+            m_settings.matrixCompression(), m_encoders);
     return true;
 }
 
@@ -354,9 +354,8 @@ bool TsfSourceWriter::writeMatrixValues(const VkFeature& feature, QString* error
             *error = statusMessage(status, matrix.column, value, true);
             return false;
         }
-        for (int e = 0; e < m_entityCount; ++e)
-            if (!matrix.writer->flushIfFull(e, error))
-                return false;
+        if (!matrix.writer->recordDone(error))
+            return false;
     }
     return true;
 }
@@ -523,10 +522,8 @@ QString TsfSourceWriter::compressionReport() const {
         } else if (ref.kind == VkField::Matrix) {
             const MatrixTable& matrix = m_matrix[size_t(ref.index)];
             row.name = matrix.column.field().name;
-            for (int e = 0; e < matrix.writer->columnCount(); ++e) {
-                row.uncompressedBytes += matrix.writer->stats(e).uncompressedBytes;
-                row.compressedBytes += matrix.writer->stats(e).compressedBytes;
-            }
+            row.uncompressedBytes = matrix.writer->stats().uncompressedBytes;
+            row.compressedBytes = matrix.writer->stats().compressedBytes;
         } else {
             continue;
         }

@@ -4,6 +4,7 @@
 #include "formats/tsf/TsfChunkTableWriter.h"
 #include "formats/tsf/TsfFieldColumn.h"
 #include "formats/tsf/TsfGenomicIndexWriter.h"
+#include "formats/tsf/TsfMatrixTableWriter.h"
 #include "formats/tsf/TsfNestedTransaction.h"
 #include "formats/tsf/TsfWriteSettings.h"
 #include "formats/tsf/TsfWriteTarget.h"
@@ -50,7 +51,7 @@ private:
         TsfFieldColumn column;
         QString name;
         qint64 tableId = -1;
-        std::unique_ptr<TsfChunkTableWriter> writer;
+        std::unique_ptr<TsfMatrixTableWriter> writer;
     };
     struct FieldRef {
         int kind; // VkField::FieldType
@@ -95,6 +96,7 @@ private:
     int m_chunkBits = 12;
     int m_entityCount = -1;
 
+    TsfChunkEncoderPool m_encoders;
     std::vector<TsfFieldColumn> m_locusColumns;
     QString m_locusTableName;
     qint64 m_locusTableId = -1;

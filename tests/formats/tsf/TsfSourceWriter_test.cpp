@@ -316,6 +316,28 @@ TEST_F(TsfSourceWriterTest, MatrixAndEntityFieldsAreStoredPerEntity) {
     EXPECT_NE(file.field(1).tableId, file.field(3).tableId);
 }
 
+TEST_F(TsfSourceWriterTest, MatrixChunksAreCutForEveryEntityAtOnce) {
+    TsfWriteSettings small = settings({VkField(0, "Depth", "DP", ValueType::Int, VkField::Matrix)});
+    small.chunkBits = 3;
+    VkFeatureList features;
+    for (int i = 0; i < 20; ++i)
+        features.append(feature("1", i, {PVariant(QVector<int32_t>{i, 100 + i, 200 + i, 300 + i})}));
+    writeOk(small, features);
+    WrittenFile file(path());
+    const TsfChunkTableMeta meta = file.tableMeta(file.field(0).tableId);
+    EXPECT_EQ(meta.chunkBits, 3);
+    EXPECT_EQ(meta.recordCount, 20);
+    EXPECT_EQ(meta.fieldCount, 4);
+    for (int entity = 0; entity < 4; ++entity) {
+        const PVariantVector values = file.fieldValues(0, entity);
+        ASSERT_EQ(values.size(), 20);
+        EXPECT_EQ(values.at(17), PVariant(entity * 100 + 17));
+    }
+    const QString html = file.docs().value("descriptionHtml").toQString();
+    EXPECT_TRUE(html.contains("<tr><th>Depth</th><td>")) << html.toStdString();
+    EXPECT_TRUE(html.contains("/320</td></tr>")) << html.toStdString();
+}
+
 TEST_F(TsfSourceWriterTest, MatrixValuesMustBeVectorsOfOneValuePerEntity) {
     const VkFieldList schema{VkField(0, "Depth", "DP", ValueType::Int, VkField::Matrix)};
     TsfWriteSettings written = settings(schema);

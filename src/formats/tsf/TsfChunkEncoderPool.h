@@ -1,0 +1,23 @@
+#pragma once
+
+#include "formats/tsf/TsfChunkCodec.h"
+
+#include <QThreadPool>
+
+#include <vector>
+
+// Encodes many chunks at once: the calling thread and a few pool threads share the arrays, so a
+// wide table's columns compress in parallel while the database stays with the calling thread.
+class TsfChunkEncoderPool {
+public:
+    // One thread fewer than the machine has, since the caller encodes too.
+    TsfChunkEncoderPool();
+
+    // Encodes each array whole into blobs[i] and adds its sizes to stats[i]; false with the first
+    // encoding error.
+    bool encode(const std::vector<TsfValueArray>& arrays, TsfCompression method,
+                std::vector<QByteArray>* blobs, std::vector<TsfCompressionStats>* stats, QString* error);
+
+private:
+    QThreadPool m_pool;
+};
