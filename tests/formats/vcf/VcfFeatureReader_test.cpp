@@ -252,6 +252,22 @@ TEST_F(VcfFeatureReaderTest, RegionReadsMatchBcftools) {
     }
 }
 
+TEST_F(VcfFeatureReaderTest, RegionModesApplyToTheIndexedRead) {
+    const VkSourcePtr source = openSource(examplePath("example.vcf.gz"));
+    ReadRequest request;
+    request.kind = ReadRequest::Region;
+    // The deletion ATG at POS 1345678 covers 0-based 1345677 to 1345680.
+    request.regions = {VkSegment("20", 1345677, 1345680)};
+    request.mode = Vk::Exact;
+    EXPECT_EQ(sites(readFeatures(source, request)), QStringList({QStringLiteral("20:1345678")}));
+    request.regions = {VkSegment("20", 1000000, 1345679)};
+    request.mode = Vk::Within;
+    EXPECT_EQ(sites(readFeatures(source, request)), QStringList({QStringLiteral("20:1234567")}));
+    request.mode = Vk::Overlap;
+    EXPECT_EQ(sites(readFeatures(source, request)),
+              QStringList({QStringLiteral("20:1234567"), QStringLiteral("20:1345678")}));
+}
+
 TEST_F(VcfFeatureReaderTest, ReadsThroughVkReaderInBatchesAndByOffset) {
     const VkSourcePtr source = openSource(examplePath("example.vcf.gz"));
     QPointer<VkEventedThread> thread = new VkEventedThread(QStringLiteral("Reader Thread"));
