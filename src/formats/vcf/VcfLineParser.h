@@ -17,11 +17,15 @@
 // INFO field asked for, INFO is only searched for END; with no matrix field asked for, the sample
 // columns are not looked at.
 //
-// Malformed input, the way bcftools users know it: a line with too few columns, a POS that is not
-// a number, or a FORMAT value that does not read as its declared type (or a genotype that is not
-// one) is an error that ends the read, as htslib stops there too. A malformed INFO or QUAL number
-// is read as missing with a warning, where htslib silently stores missing: the record is still
-// usable, and the warning says what was dropped. Numbers out of the 32-bit range are missing.
+// Malformed input, the way bcftools users know it. What htslib refuses ends the read with an error:
+// a line with fewer than 8 columns, or fewer sample columns than the header names (an empty
+// column counts as none), a POS that is not a number (or is past 2^31 - 1, beyond 32-bit
+// positions), a FORMAT value that does not read as its declared type, a genotype that is not
+// one, and more values in a sample than FORMAT keys. An INFO or QUAL number that does not read,
+// or an INFO number outside the 32-bit range, is missing with a warning naming file and line;
+// htslib goes on silently there, storing missing or what a prefix gives ("12z" as 12), and we
+// keep going too but do not guess. FORMAT numbers outside the 32-bit range are missing without
+// a warning, as htslib has them, since one file can hold millions.
 class VcfLineParser {
 public:
     // trimAlleles: drop the leading bases that REF and every ALT share (the padding base of
