@@ -3,17 +3,14 @@
 #include "source/VkFeatureReader.h"
 #include "source/VkSourceTypeManager.h"
 
-namespace {
-VkEventedThread* hostThread(VkEventedThread* given, QPointer<VkEventedThread>& own) {
-    if (given)
-        return given;
-    own = new VkEventedThread(QStringLiteral("Reader Thread"));
-    return own;
-}
-} // namespace
-
 VkReader::VkReader(VkSourcePtr source, VkEventedThread* thread, QObject* parent)
-    : VkWorkerRunner(hostThread(thread, m_ownThread), parent), m_source(std::move(source)) {
+    : VkReader(std::move(source), thread ? thread : new VkEventedThread(QStringLiteral("Reader Thread")),
+               thread == nullptr, parent) {}
+
+VkReader::VkReader(VkSourcePtr source, VkEventedThread* thread, bool ownsThread, QObject* parent)
+    : VkWorkerRunner(thread, parent), m_source(std::move(source)) {
+    if (ownsThread)
+        m_ownThread = thread;
     for (int idx = 0; idx < m_source->schema().size(); ++idx)
         m_fieldList.append(idx);
 

@@ -55,6 +55,7 @@ public slots:
     void workerHadError();
 
 private:
+    VkReader(VkSourcePtr source, VkEventedThread* thread, bool ownsThread, QObject* parent);
     void beginRead();
 
     VkSourcePtr m_source;

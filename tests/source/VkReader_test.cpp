@@ -184,3 +184,10 @@ TEST(VkFeatureStream, StopsEarlyWhenDestroyed) {
     EXPECT_FALSE(stream.next(batch) && stream.next(batch) && stream.next(batch) && stream.next(batch) &&
                  stream.next(batch) && stream.next(batch));
 }
+
+TEST(VkReaderOwnThread, ReadsOnAThreadOfItsOwn) {
+    VkReader reader(openMemory(QStringLiteral("2000")), nullptr);
+    ASSERT_TRUE(reader.isValid());
+    reader.read();
+    EXPECT_EQ(collect(reader).size(), 2000);
+}
