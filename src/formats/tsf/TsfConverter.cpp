@@ -1,5 +1,6 @@
 #include "formats/tsf/TsfConverter.h"
 
+#include "formats/tsf/TsfSparseArrayWriterWorker.h"
 #include "formats/tsf/TsfWriterWorker.h"
 #include "source/VkSourceTypeRegistry.h"
 
@@ -13,8 +14,18 @@ TsfConverter::TsfConverter(QList<VkSourcePtr> sources, TsfConvertOptions options
 }
 
 void TsfConverter::start() {
-    auto* worker = new TsfWriterWorker;
-    connect(worker, &TsfWriterWorker::endSourceFinished, this, [this](int workerId, const QString& url) {
+    // Reference sequences and coverage are stored per base, everything else record by record.
+    const QString featureType = m_sources.isEmpty() ? QString() : m_sources.first()->featureType();
+    if (featureType == QLatin1String(FeatureTypeName::AlleleSequence) ||
+        featureType == QLatin1String(FeatureTypeName::DataSequence))
+        startWorker<TsfSparseArrayWriterWorker>();
+    else
+        startWorker<TsfWriterWorker>();
+}
+
+template <class Worker> void TsfConverter::startWorker() {
+    auto* worker = new Worker;
+    connect(worker, &Worker::endSourceFinished, this, [this](int workerId, const QString& url) {
         if (workerId == currentWorkerId())
             m_writtenUrl = url;
     });

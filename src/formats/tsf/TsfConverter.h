@@ -3,8 +3,9 @@
 #include "formats/tsf/TsfConvertOptions.h"
 #include "tasks/TaskRunner.h"
 
-// Runs one TSF conversion as a task: a TsfWriterWorker on the writer thread pulls the input
-// sources from the reader thread and writes them, so reading and writing overlap. When the
+// Runs one TSF conversion as a task: a TsfWriterWorker (a TsfSparseArrayWriterWorker for reference
+// sequences and coverage) on the writer thread pulls the input sources from the reader thread and
+// writes them, so reading and writing overlap. When the
 // worker has ended, results() holds the written file opened again as a source (or the runner's
 // error text says why there is none) and workComplete() is emitted.
 class TsfConverter : public TaskRunner {
@@ -20,6 +21,7 @@ public:
     void start() override;
 
 private:
+    template <class Worker> void startWorker();
     void workerEnded();
     bool replaceFile(QString* error);
 

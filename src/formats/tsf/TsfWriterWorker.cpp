@@ -1,8 +1,8 @@
 #include "formats/tsf/TsfWriterWorker.h"
 
+#include "formats/tsf/TsfFeaturePull.h"
 #include "formats/tsf/TsfSourceWriter.h"
 #include "source/VkFeatureReader.h"
-#include "source/VkFeatureStream.h"
 
 #include <QHash>
 
@@ -20,13 +20,6 @@ namespace {
     qRegisterMetaType<QList<VkSourcePtr>>("QList<VkSourcePtr>");
     return true;
 }();
-
-QList<int> allFields(const VkSourcePtr& source) {
-    QList<int> fields;
-    for (int i = 0; i < source->schema().size(); ++i)
-        fields.append(i);
-    return fields;
-}
 
 int locusFieldCount(const VkSourcePtr& source) {
     int count = 0;
@@ -190,25 +183,15 @@ bool TsfWriterWorker::convertSource(const VkSourcePtr& source, VkEventedThread* 
                                     bool sortByPosition, QString* error) {
     if (sortByPosition)
         return writeSorted(source, readerThread, error);
-    ReadRequest request;
-    request.fieldList = allFields(source);
-    return writeStream(source, request, readerThread, error);
+    return writeStream(source, TsfFeaturePull::everything(source), readerThread, error);
 }
 
 bool TsfWriterWorker::writeStream(const VkSourcePtr& source, const ReadRequest& request,
                                   VkEventedThread* readerThread, QString* error) {
-    VkFeatureStream stream(source, request, readerThread);
-    if (!stream.start()) {
-        *error = stream.errorText();
-        return false;
-    }
-    VkFeatureList batch;
-    while (stream.next(batch)) {
-        if (isCanceled() || !writeBatch(batch, error))
-            return false;
-    }
-    *error = stream.errorText();
-    return error->isEmpty() && !isCanceled();
+    return TsfFeaturePull::pull(
+        source, request, readerThread, *this,
+        [this](const VkFeatureList& batch, QString* batchError) { return writeBatch(batch, batchError); },
+        error);
 }
 
 // Sorting reads the positions first, then each chromosome's records by id, sorted in memory, so
@@ -216,59 +199,49 @@ bool TsfWriterWorker::writeStream(const VkSourcePtr& source, const ReadRequest& 
 bool TsfWriterWorker::writeSorted(const VkSourcePtr& source, VkEventedThread* readerThread, QString* error) {
     std::vector<Position> positions;
     QHash<QByteArray, int> chromosomes;
-    {
-        VkFeatureStream stream(source, ReadRequest(), readerThread);
-        if (!stream.start()) {
-            *error = stream.errorText();
-            return false;
+    const auto collect = [&](const VkFeatureList& batch, QString*) {
+        for (const VkFeature& feature : batch) {
+            const VkSegment& segment = feature.segment();
+            const int chromosome = chromosomes.value(segment.chromosome(), chromosomes.size());
+            chromosomes.insert(segment.chromosome(), chromosome);
+            positions.push_back({chromosome, segment.start(), segment.stop(), qint64(positions.size())});
         }
-        VkFeatureList batch;
-        while (stream.next(batch) && !isCanceled()) {
-            for (const VkFeature& feature : batch) {
-                const VkSegment& segment = feature.segment();
-                const int chromosome = chromosomes.value(segment.chromosome(), chromosomes.size());
-                chromosomes.insert(segment.chromosome(), chromosome);
-                positions.push_back({chromosome, segment.start(), segment.stop(), qint64(positions.size())});
-            }
-        }
-        *error = stream.errorText();
-        if (!error->isEmpty() || isCanceled())
-            return false;
-    }
+        return true;
+    };
+    if (!TsfFeaturePull::pull(source, ReadRequest(), readerThread, *this, collect, error))
+        return false;
     std::stable_sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) {
         if (a.chromosome != b.chromosome)
             return a.chromosome < b.chromosome;
         return a.start < b.start || (a.start == b.start && a.stop > b.stop);
     });
-    size_t first = 0;
-    while (first < positions.size()) {
-        size_t end = first;
-        QList<qint64> ids;
-        for (; end < positions.size() && positions[end].chromosome == positions[first].chromosome; ++end)
-            ids.append(positions[end].ordinal);
-        std::sort(ids.begin(), ids.end());
-        ReadRequest request;
+    for (size_t first = 0; first < positions.size();) {
+        ReadRequest request = TsfFeaturePull::everything(source);
         request.kind = ReadRequest::Ids;
-        request.ids = ids;
-        request.fieldList = allFields(source);
-        VkFeatureStream stream(source, request, readerThread);
-        if (!stream.start()) {
-            *error = stream.errorText();
+        size_t end = first;
+        for (; end < positions.size() && positions[end].chromosome == positions[first].chromosome; ++end)
+            request.ids.append(positions[end].ordinal);
+        std::sort(request.ids.begin(), request.ids.end());
+        if (!writeChromosomeSorted(source, request, readerThread, error))
             return false;
-        }
-        VkFeatureList chromosome;
-        VkFeatureList batch;
-        while (stream.next(batch) && !isCanceled())
-            chromosome.append(batch);
-        *error = stream.errorText();
-        if (!error->isEmpty() || isCanceled())
-            return false;
-        std::stable_sort(chromosome.begin(), chromosome.end(),
-                         [](const VkFeature& a, const VkFeature& b) { return a.segment() < b.segment(); });
-        for (int at = 0; at < chromosome.size(); at += VkFeatureReader::BatchSize)
-            if (!writeBatch(chromosome.mid(at, VkFeatureReader::BatchSize), error))
-                return false;
         first = end;
     }
+    return true;
+}
+
+bool TsfWriterWorker::writeChromosomeSorted(const VkSourcePtr& source, const ReadRequest& request,
+                                            VkEventedThread* readerThread, QString* error) {
+    VkFeatureList chromosome;
+    const auto keep = [&chromosome](const VkFeatureList& batch, QString*) {
+        chromosome.append(batch);
+        return true;
+    };
+    if (!TsfFeaturePull::pull(source, request, readerThread, *this, keep, error))
+        return false;
+    std::stable_sort(chromosome.begin(), chromosome.end(),
+                     [](const VkFeature& a, const VkFeature& b) { return a.segment() < b.segment(); });
+    for (int at = 0; at < chromosome.size(); at += VkFeatureReader::BatchSize)
+        if (!writeBatch(chromosome.mid(at, VkFeatureReader::BatchSize), error))
+            return false;
     return true;
 }

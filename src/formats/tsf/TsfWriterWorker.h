@@ -56,6 +56,8 @@ private:
     bool writeStream(const VkSourcePtr& source, const ReadRequest& request, VkEventedThread* readerThread,
                      QString* error);
     bool writeSorted(const VkSourcePtr& source, VkEventedThread* readerThread, QString* error);
+    bool writeChromosomeSorted(const VkSourcePtr& source, const ReadRequest& request,
+                               VkEventedThread* readerThread, QString* error);
     bool writeBatch(const VkFeatureList& features, QString* error);
     void failWith(const QString& error);
 
