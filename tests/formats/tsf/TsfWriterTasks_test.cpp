@@ -10,6 +10,7 @@
 #include "tasks/VkSourceTaskListRunner.h"
 #include "tasks/WorkerTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -146,6 +147,39 @@ TEST_F(TsfWriterTasksTest, TaskOptionsReachTheFile) {
     const char* blob = chunk.columnBlob(0, &size);
     ASSERT_GT(size, 16);
     EXPECT_EQ(blob[2] & 3, 1); // zlib, as CompressionZlib asks
+}
+
+TEST_F(TsfWriterTasksTest, RewriterPutsTheRecordsInGenomicOrderInPlace) {
+    const QString out = path("mixed.tsf");
+    ASSERT_TRUE(
+        runList(TsfWriterTaskList::build("mem:1000", out), {memorySource("mem:1000")}).error.isEmpty());
+    ASSERT_EQ(WrittenFile(out).sourceMeta().value("FeaturesInGenomicOrder"), PVariant(false));
+    const VkSourcePtr unordered = VkSourceTypeRegistry::instance().open(out);
+    ASSERT_TRUE(unordered->isValid()) << unordered->errorText().toStdString();
+
+    TsfRewriterTask rewrite;
+    rewrite.setIdentifier(QStringLiteral("rewrite"));
+    TaskOptionsList list;
+    list.setTasks({rewrite});
+    const ListRun run = runList(list, {unordered});
+    ASSERT_TRUE(run.error.isEmpty()) << run.error.toStdString();
+    ASSERT_EQ(run.results.size(), 1);
+    EXPECT_EQ(run.results.first()->path(), out);
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"mixed.tsf"});
+
+    WrittenFile file(out);
+    EXPECT_EQ(file.sourceMeta().value("FeaturesInGenomicOrder"), PVariant(true));
+    EXPECT_TRUE(file.sourceMeta().contains("GIdxTableName"));
+    const QVector<VkSegment> positions = file.positions();
+    ASSERT_EQ(positions.size(), 1000);
+    const PVariantVector depths = file.fieldValues(0);
+    for (int i = 1; i < positions.size(); ++i) {
+        const bool sameChromosome = positions.at(i).chromosome() == positions.at(i - 1).chromosome();
+        EXPECT_TRUE(sameChromosome ? positions.at(i - 1).start() <= positions.at(i).start()
+                                   : positions.at(i - 1).chromosome() == "1")
+            << i;
+        EXPECT_EQ(positions.at(i), MemorySourceTypeManager::feature(depths.at(i).intValue()).segment());
+    }
 }
 
 TEST_F(TsfWriterTasksTest, InMemoryCopiesAreMadeAndRemoved) {
