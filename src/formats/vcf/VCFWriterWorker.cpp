@@ -30,6 +30,20 @@ QByteArray docOf(const VkField& field, int enumIndex) {
     return enumIndex < field.enumNames.size() ? field.enumNames.at(enumIndex) : QByteArray();
 }
 
+// The category names of a Categorical Array value; stores that keep only the codes are mapped
+// through the field's enum.
+QVector<QByteArray> categoryNames(const VkField& field, const PVariant& value) {
+    if (value.type() == ValueType::CategoricalArray)
+        return value.categoricalVector().names();
+    QVector<QByteArray> names;
+    if (value.type() == ValueType::IntArray)
+        for (int32_t code : value.intVector())
+            names.append(field.enumName(code));
+    else if (value.type() == ValueType::Categorical)
+        names.append(value.categoricalName());
+    return names;
+}
+
 // Records waiting in the sort window, smallest (chromosome rank, start) first.
 struct Pending {
     int rank;
@@ -223,8 +237,11 @@ void VCFWriterWorker::appendRecord(QByteArray& line, const VkFeature& feature) {
     line += '\t';
     VcfValueText::append(line, m_columns.qual >= 0 ? feature.value(m_columns.qual) : PVariant());
     line += '\t';
-    VcfValueText::appendJoined(line, m_columns.filter >= 0 ? feature.value(m_columns.filter) : PVariant(),
-                               ';');
+    const QVector<QByteArray> filters =
+        m_columns.filter >= 0
+            ? categoryNames(m_source->schema().at(m_columns.filter), feature.value(m_columns.filter))
+            : QVector<QByteArray>();
+    VcfValueText::appendJoined(line, PVariant(filters), ';');
     line += '\t';
 
     const int infoStart = line.size();
@@ -239,11 +256,11 @@ void VCFWriterWorker::appendRecord(QByteArray& line, const VkFeature& feature) {
         VcfValueText::append(line, value);
     }
     if (m_columns.flags >= 0) {
-        const PVariant& flags = feature.value(m_columns.flags);
-        for (int i = 0; flags.type() == ValueType::CategoricalArray && i < flags.size(); ++i) {
+        for (const QByteArray& flag :
+             categoryNames(m_source->schema().at(m_columns.flags), feature.value(m_columns.flags))) {
             if (line.size() > infoStart)
                 line += ';';
-            line += flags.categoricalVector().name(i);
+            line += flag;
         }
     }
     if (line.size() == infoStart)

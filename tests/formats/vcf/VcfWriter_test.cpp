@@ -132,3 +132,19 @@ TEST(VcfWriterCli, FieldSelectionLimitsTheColumns) {
     const QByteArray first = lines.value(lines.indexOf(header) + 1);
     EXPECT_TRUE(first.startsWith("20\t61098\trs6078030\tC\tT\t523.8\t.\t.")) << first.toStdString();
 }
+
+TEST(VcfWriterCli, ThroughTsfAndBackKeepsEveryValue) {
+    if (QStandardPaths::findExecutable(QStringLiteral("bcftools")).isEmpty())
+        GTEST_SKIP() << "bcftools is not installed";
+    QTemporaryDir dir;
+    const QString input = QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz");
+    const QString tsf = dir.filePath(QStringLiteral("trio.tsf"));
+    const QString output = dir.filePath(QStringLiteral("trio.vcf"));
+    ASSERT_EQ(runVarkit({"writetsf", input, tsf}).exitCode, 0);
+    const CliResult result = runVarkit({"writevcf", tsf, output});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString format =
+        QStringLiteral("%CHROM\t%POS\t%ID\t%REF\t%ALT\t%QUAL\t%FILTER\t%INFO/AC\t%INFO/AF\t"
+                       "%INFO/DP\t%INFO/MQ\t%INFO/GENE\t%INFO/DB[\t%GT:%AD:%DP:%GQ:%PL]\n");
+    EXPECT_EQ(bcftoolsQuery(output, format), bcftoolsQuery(input, format));
+}
