@@ -79,56 +79,140 @@ TEST_F(WriteCommandsOnVcf, WriteTxtWritesEveryLocusAndSampleFieldBesideTheSource
     EXPECT_TRUE(lines.at(1).startsWith("20\t61097\t61098\t")) << lines.at(1).toStdString();
 }
 
-TEST_F(WriteCommandsOnVcf, TabularCommandsCheckTheFieldSelection) {
-    const CliResult outOfRange = runVarkit({"writetxt", exampleVcf(), path("a.txt"), "--fields=1,99"});
-    EXPECT_EQ(outOfRange.exitCode, 1);
-    EXPECT_EQ(outOfRange.err, QByteArray("Selected field idx is not valid 99"));
-
+TEST_F(WriteCommandsOnVcf, TabularCommandsRefuseAFieldWithAValuePerSampleEntity) {
     const int entity = fieldOfType(QStringLiteral("entity_attribute"));
     ASSERT_GE(entity, 0);
-    const CliResult perEntity =
-        runVarkit({"writetxt", exampleVcf(), path("a.txt"), QStringLiteral("--fields=%1").arg(entity)});
-    EXPECT_EQ(perEntity.exitCode, 1);
-    EXPECT_TRUE(perEntity.err.startsWith("Only locus and sample fields are supported! Remove field: "))
-        << perEntity.err.toStdString();
-    EXPECT_TRUE(perEntity.err.endsWith(" from selection"));
-
-    const CliResult groupOutOfRange = runVarkit({"writexlsx", exampleVcf(), path("a.xlsx"), "--group=G,99"});
-    EXPECT_EQ(groupOutOfRange.exitCode, 1);
-    EXPECT_EQ(groupOutOfRange.err, QByteArray("Selected field idx is not valid 99"));
+    for (const char* command : {"writetxt", "writexlsx"}) {
+        const QString selection = QString::fromLatin1(command) == QLatin1String("writetxt")
+                                      ? QStringLiteral("--fields=%1").arg(entity)
+                                      : QStringLiteral("--group=G,%1").arg(entity);
+        const CliResult result = runVarkit({command, exampleVcf(), path("out"), selection});
+        EXPECT_EQ(result.exitCode, 1) << command;
+        EXPECT_TRUE(result.err.startsWith("Only locus and sample fields are supported! Remove field: "))
+            << result.err.toStdString();
+        EXPECT_TRUE(result.err.endsWith(" from selection")) << result.err.toStdString();
+    }
     EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
 }
 
-TEST_F(WriteCommandsOnVcf, SequenceCommandsRefuseAVariantSource) {
-    const CliResult fasta = runVarkit({"writefasta", exampleVcf(), path("a.fasta")});
+namespace {
+QByteArray sequence(int count) {
+    QByteArray bases;
+    for (int i = 0; i < count; ++i)
+        bases.append("ACGTTGCA"[(i * 5) % 8]);
+    return bases;
+}
+
+const QByteArray kSignal = "variableStep chrom=1 span=1\n10 1.5\n11 2\nvariableStep chrom=1 span=5\n100 3\n";
+
+// Inputs of the FASTA and wig readers, made in the test's folder.
+class WriteCommandsOnTracks : public ::testing::Test {
+protected:
+    // Skips the test when this build cannot open the input, naming the missing reader.
+    void requireReader(const QString& input, const char* reader) {
+        if (!opens(input))
+            GTEST_SKIP() << "the " << reader << " reader is not in this build yet: varkit schema cannot open "
+                         << input.toStdString();
+    }
+    // genome.fa: chromosome 1 of 130 bases in lines of 50, chromosome 2 of 45 bases.
+    QString genome() {
+        writeFile(path("genome.fa"), ">1\n" + m_one.left(50) + '\n' + m_one.mid(50, 50) + '\n' +
+                                         m_one.mid(100) + "\n>2\n" + m_two + '\n');
+        return path("genome.fa");
+    }
+    // signal.wig.gz: three data points on chromosome 1, two of span 1 and one of span 5.
+    QString signal() {
+        gzFile file = gzopen(QFile::encodeName(path("signal.wig.gz")).constData(), "wb");
+        gzwrite(file, kSignal.constData(), unsigned(kSignal.size()));
+        gzclose(file);
+        return path("signal.wig.gz");
+    }
+    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+    QStringList files() const { return QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    QTemporaryDir m_dir;
+    const QByteArray m_one = sequence(130);
+    const QByteArray m_two = sequence(45);
+};
+} // namespace
+
+TEST_F(WriteCommandsOnTracks, WriteFastaWritesBesideTheSourceInSixtyBaseLines) {
+    requireReader(genome(), "FASTA");
+    const CliResult result = runVarkit({"writefasta", path("genome.fa")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Writing to: " + path("genome.fasta").toUtf8() + '\n');
+    EXPECT_EQ(fileText(path("genome.fasta")), ">1\n" + m_one.left(60) + '\n' + m_one.mid(60, 60) + '\n' +
+                                                  m_one.mid(120) + "\n>2\n" + m_two + '\n');
+}
+
+TEST_F(WriteCommandsOnTracks, WriteWigWritesBesideTheSourceAsVariableStep) {
+    requireReader(signal(), "wig");
+    const CliResult result = runVarkit({"writewig", path("signal.wig.gz")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_EQ(result.out, "Writing to: " + path("signal.wig.wig").toUtf8() + '\n');
+    EXPECT_EQ(fileText(path("signal.wig.wig")), kSignal);
+}
+
+TEST_F(WriteCommandsOnTracks, WriteTxtWritesTheLocusColumnsAndTheValues) {
+    requireReader(signal(), "wig");
+    const CliResult result = runVarkit({"writetxt", path("signal.wig.gz"), path("signal.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.err.endsWith("Complete: shutting down\n")) << result.err.toStdString();
+    EXPECT_EQ(fileText(path("signal.txt")), QByteArray("#Chr\tStart\tStop\tVALUE\n"
+                                                       "1\t9\t10\t1.5\n"
+                                                       "1\t10\t11\t2\n"
+                                                       "1\t99\t104\t3\n"));
+}
+
+TEST_F(WriteCommandsOnTracks, SequenceCommandsRefuseASourceOfAnotherFeatureType) {
+    requireReader(signal(), "wig");
+    requireReader(genome(), "FASTA");
+    const CliResult fasta = runVarkit({"writefasta", path("signal.wig.gz"), path("out.fasta")});
     EXPECT_EQ(fasta.exitCode, 1);
-    EXPECT_EQ(fasta.err, "source " + exampleVcf().toUtf8() + " is not valid for .fasta output");
+    EXPECT_EQ(fasta.err, "source " + path("signal.wig.gz").toUtf8() + " is not valid for .fasta output");
     EXPECT_EQ(fasta.out, QByteArray());
 
-    const CliResult wig = runVarkit({"writewig", exampleVcf(), path("a.wig")});
+    const CliResult wig = runVarkit({"writewig", path("genome.fa"), path("out.wig")});
     EXPECT_EQ(wig.exitCode, 1);
-    EXPECT_EQ(wig.err, "source " + exampleVcf().toUtf8() + " is not valid for .wig output");
-    EXPECT_TRUE(QDir(m_dir.path()).isEmpty());
+    EXPECT_EQ(wig.err, "source " + path("genome.fa").toUtf8() + " is not valid for .wig output");
+    EXPECT_FALSE(files().contains(QStringLiteral("out.fasta")));
+    EXPECT_FALSE(files().contains(QStringLiteral("out.wig")));
 }
 
-TEST_F(WriteCommandsOnVcf, WriteXlsxNeedsAnExistingDestinationFolder) {
-    const CliResult result = runVarkit({"writexlsx", exampleVcf(), path("none/out.xlsx")});
+TEST_F(WriteCommandsOnTracks, TabularCommandsCheckTheFieldSelection) {
+    requireReader(signal(), "wig");
+    const CliResult fields = runVarkit({"writetxt", path("signal.wig.gz"), path("out.txt"), "--fields=0, 5"});
+    EXPECT_EQ(fields.exitCode, 1);
+    EXPECT_EQ(fields.err, QByteArray("Selected field idx is not valid 5"));
+
+    const CliResult group =
+        runVarkit({"writexlsx", path("signal.wig.gz"), path("out.xlsx"), "--group=G,0,-1"});
+    EXPECT_EQ(group.exitCode, 1);
+    EXPECT_EQ(group.err, QByteArray("Selected field idx is not valid -1"));
+    EXPECT_EQ(files(), QStringList{"signal.wig.gz"});
+}
+
+TEST_F(WriteCommandsOnTracks, WriteXlsxNeedsAnExistingDestinationFolder) {
+    requireReader(signal(), "wig");
+    const CliResult result = runVarkit({"writexlsx", path("signal.wig.gz"), path("none/out.xlsx")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, "Destination directory does not exist:\n" + path("none").toUtf8());
 }
 
-TEST_F(WriteCommandsOnVcf, AnUnwritableDestinationEndsWithTheWritersError) {
+TEST_F(WriteCommandsOnTracks, AnUnwritableDestinationEndsWithTheWritersError) {
+    requireReader(signal(), "wig");
     writeFile(path("file"), "not a folder");
-    const CliResult result = runVarkit({"writetxt", exampleVcf(), path("file/out.txt")});
+    const CliResult result = runVarkit({"writetxt", path("signal.wig.gz"), path("file/out.txt")});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.err.contains("Ran into errors: Could not create " + path("file/out.txt").toUtf8()))
         << result.err.toStdString();
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"file"});
+    EXPECT_EQ(files(), (QStringList{"file", "signal.wig.gz"}));
 }
 
-TEST_F(WriteCommandsOnVcf, WriteXlsxKeepsAnEscapedCommaInAGroupName) {
-    const CliResult result = runVarkit(
-        {"writexlsx", exampleVcf(), path("out.xlsx"), "--group=Depth\\, quality,1, 3", "--group=Ids,1"});
+TEST_F(WriteCommandsOnTracks, WriteXlsxKeepsAnEscapedCommaInAGroupName) {
+    requireReader(signal(), "wig");
+    const CliResult result = runVarkit({"writexlsx", path("signal.wig.gz"), path("out.xlsx"),
+                                        "--group=Signal\\, smoothed,0, ", "--group=Again,0"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     ASSERT_TRUE(QFile::exists(path("out.xlsx")));
     if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
@@ -138,55 +222,8 @@ TEST_F(WriteCommandsOnVcf, WriteXlsxKeepsAnEscapedCommaInAGroupName) {
                 {QStringLiteral("-p"), path("out.xlsx"), "xl/worksheets/sheet1.xml"});
     ASSERT_TRUE(unzip.waitForFinished(30000));
     const QByteArray sheet = unzip.readAllStandardOutput();
-    const int groupAt = sheet.indexOf("<t>Depth, quality</t>");
-    EXPECT_GE(groupAt, 0) << sheet.left(2000).toStdString();
-    EXPECT_LT(groupAt, sheet.indexOf("<t>Ids</t>"));
-    EXPECT_LT(sheet.indexOf("<t>Ids</t>"), sheet.indexOf("<t>Chr</t>"));
-}
-
-namespace {
-class WriteCommandsOnTracks : public ::testing::Test {
-protected:
-    // Skips the test when this build cannot open the input, naming the missing reader.
-    void requireReader(const QString& input, const char* reader) {
-        if (!opens(input))
-            GTEST_SKIP() << "the " << reader << " reader is not in this build yet: varkit schema cannot open "
-                         << input.toStdString();
-    }
-    QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
-    QTemporaryDir m_dir;
-};
-
-QByteArray sequence(int count) {
-    QByteArray bases;
-    for (int i = 0; i < count; ++i)
-        bases.append("ACGTTGCA"[(i * 5) % 8]);
-    return bases;
-}
-} // namespace
-
-TEST_F(WriteCommandsOnTracks, WriteFastaWritesBesideTheSourceInSixtyBaseLines) {
-    const QByteArray one = sequence(130);
-    const QByteArray two = sequence(45);
-    writeFile(path("genome.fa"),
-              ">1\n" + one.left(50) + '\n' + one.mid(50, 50) + '\n' + one.mid(100) + "\n>2\n" + two + '\n');
-    requireReader(path("genome.fa"), "FASTA");
-    const CliResult result = runVarkit({"writefasta", path("genome.fa")});
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, "Writing to: " + path("genome.fasta").toUtf8() + '\n');
-    EXPECT_EQ(fileText(path("genome.fasta")),
-              ">1\n" + one.left(60) + '\n' + one.mid(60, 60) + '\n' + one.mid(120) + "\n>2\n" + two + '\n');
-}
-
-TEST_F(WriteCommandsOnTracks, WriteWigWritesBesideTheSourceAsVariableStep) {
-    const QByteArray text = "variableStep chrom=1 span=1\n10 1.5\n11 2\nvariableStep chrom=1 span=5\n100 3\n";
-    gzFile file = gzopen(QFile::encodeName(path("signal.wig.gz")).constData(), "wb");
-    ASSERT_NE(file, nullptr);
-    gzwrite(file, text.constData(), unsigned(text.size()));
-    gzclose(file);
-    requireReader(path("signal.wig.gz"), "wig");
-    const CliResult result = runVarkit({"writewig", path("signal.wig.gz")});
-    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
-    EXPECT_EQ(result.out, "Writing to: " + path("signal.wig.wig").toUtf8() + '\n');
-    EXPECT_EQ(fileText(path("signal.wig.wig")), text);
+    const int named = sheet.indexOf("<t>Signal, smoothed</t>");
+    EXPECT_GE(named, 0) << sheet.left(2000).toStdString();
+    EXPECT_LT(named, sheet.indexOf("<t>Again</t>"));
+    EXPECT_LT(sheet.indexOf("<t>Again</t>"), sheet.indexOf("<t>Chr</t>"));
 }
