@@ -111,17 +111,7 @@ QVector<BamCursor::Range> BamCursor::rangesOf(const BamFile& file, const QList<V
         const qint64 begin = std::max<qint64>(0, region.start());
         ranges.append({tid, begin, std::max<qint64>(region.stop(), begin + 1)});
     }
-    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) {
-        return a.tid < b.tid || (a.tid == b.tid && a.begin < b.begin);
-    });
-    QVector<Range> merged;
-    for (const Range& range : ranges) {
-        if (!merged.isEmpty() && merged.last().tid == range.tid && range.begin <= merged.last().end)
-            merged.last().end = std::max(merged.last().end, range.end);
-        else
-            merged.append(range);
-    }
-    return merged;
+    return mergeSequenceRanges(std::move(ranges));
 }
 
 bool BamCursor::seekRange(int range) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source/SequenceRange.h"
+
 #include "formats/bam/BamFile.h"
 #include "formats/bam/BamSourceTypeManager.h"
 #include "source/FeatureCursor.h"
@@ -17,11 +19,7 @@ struct hts_itr_t;
 class BamCursor : public FeatureCursor {
 public:
     // A part of one reference, [begin, end).
-    struct Range {
-        int tid;
-        qint64 begin;
-        qint64 end;
-    };
+    using Range = SequenceRange;
 
     // Every placed read from the given ordinal on, in file order.
     BamCursor(std::unique_ptr<BamFile> file, qint64 offset, const QList<int>& fields);

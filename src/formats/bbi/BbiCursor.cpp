@@ -43,17 +43,7 @@ QVector<BbiCursor::Range> BbiCursor::rangesOf(const BbiFile& file, const QList<V
         if (begin < end)
             ranges.append({tid, begin, end});
     }
-    std::sort(ranges.begin(), ranges.end(), [](const Range& a, const Range& b) {
-        return a.tid < b.tid || (a.tid == b.tid && a.begin < b.begin);
-    });
-    QVector<Range> merged;
-    for (const Range& range : ranges) {
-        if (!merged.isEmpty() && merged.last().tid == range.tid && range.begin <= merged.last().end)
-            merged.last().end = std::max(merged.last().end, range.end);
-        else
-            merged.append(range);
-    }
-    return merged;
+    return mergeSequenceRanges(std::move(ranges));
 }
 
 bool BbiCursor::openRange(int range, QString* error) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source/SequenceRange.h"
+
 #include "formats/bbi/BbiFile.h"
 #include "source/FeatureCursor.h"
 #include "source/VkField.h"
@@ -9,11 +11,7 @@
 class BbiCursor : public FeatureCursor {
 public:
     // A part of one chromosome, [begin, end).
-    struct Range {
-        int tid;
-        qint64 begin;
-        qint64 end;
-    };
+    using Range = SequenceRange;
 
     // The items of the ranges, which must be in file order and disjoint, from the ordinal skip on.
     BbiCursor(std::unique_ptr<BbiFile> file, QVector<Range> ranges, qint64 skip, VkFieldList schema,
