@@ -19,14 +19,18 @@ public:
           m_count(std::max<qint64>(end - first, 0)) {}
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
-        for (int n = 0; n < maxCount && m_next < m_count; ++n, ++m_next) {
-            const qint64 record = m_records.empty() ? m_first + m_next : m_records[size_t(m_next)];
-            VkFeature feature;
-            if (!m_reader->readFeature(record, m_fields, &feature, error))
-                return false;
-            batch.append(feature);
+        const int count = int(std::min<qint64>(maxCount, m_count - m_next));
+        if (count <= 0)
+            return true;
+        const qint64* records = m_records.empty() ? nullptr : m_records.data() + m_next;
+        if (!records) {
+            m_range.resize(size_t(count));
+            for (int j = 0; j < count; ++j)
+                m_range[size_t(j)] = m_first + m_next + j;
+            records = m_range.data();
         }
-        return true;
+        m_next += count;
+        return m_reader->readFeatures(records, count, m_fields, &batch, error);
     }
     bool atEnd() const override { return m_next >= m_count; }
     int percentDone() const override { return m_count ? int(100 * m_next / m_count) : 100; }
@@ -34,6 +38,7 @@ public:
 private:
     std::unique_ptr<TsfFieldReader> m_reader;
     std::vector<qint64> m_records;
+    std::vector<qint64> m_range; // records of the current batch of a range read
     QList<int> m_fields;
     qint64 m_first = 0;
     qint64 m_count = 0;

@@ -1,6 +1,7 @@
 #include "formats/tsf/TsfFieldReader.h"
 
 #include "formats/tsf/RawSqlTableReader.h"
+#include "formats/tsf/TsfMatrixGather.h"
 #include "formats/tsf/TsfSourceRecords.h"
 
 namespace {
@@ -17,118 +18,6 @@ ValueType storedType(ValueType type) {
 bool readableByField(ValueType type) {
     return TsfValueArray::isStorable(type);
 }
-
-// Per-entity values of one record gathered into the vector a feature carries.
-class MatrixGather {
-public:
-    MatrixGather(ValueType stored, int entities) : m_stored(stored) {
-        m_offsets.reserve(entities + 1);
-        m_offsets.append(0);
-        m_ints.reserve(stored == ValueType::Int || stored == ValueType::IntArray ? entities : 0);
-        m_strings.reserve(stored == ValueType::String ? entities : 0);
-    }
-
-    void add(const TsfValueArray& chunk, int position) {
-        switch (m_stored) {
-        case ValueType::Int:
-            m_ints.append(chunk.scalarAt<int32_t>(position));
-            break;
-        case ValueType::Float:
-            m_floats.append(chunk.scalarAt<float>(position));
-            break;
-        case ValueType::Float64:
-            m_doubles.append(chunk.scalarAt<double>(position));
-            break;
-        case ValueType::Bool:
-            m_bools.append(chunk.scalarAt<uint8_t>(position));
-            break;
-        case ValueType::String:
-            m_strings.append(shared(chunk.stringData(position), chunk.stringSize(position)));
-            break;
-        case ValueType::IntArray:
-            appendItems(m_ints, chunk, position);
-            break;
-        case ValueType::FloatArray:
-            appendItems(m_floats, chunk, position);
-            break;
-        case ValueType::Float64Array:
-            appendItems(m_doubles, chunk, position);
-            break;
-        case ValueType::BoolArray:
-            appendItems(m_bools, chunk, position);
-            break;
-        case ValueType::StringArray:
-            for (int k = 0; k < chunk.arrayCount(position); ++k)
-                m_strings.append(chunk.arrayString(position, k));
-            m_offsets.append(m_strings.size());
-            break;
-        default:
-            m_values.append(chunk.valueAt(position));
-            break;
-        }
-    }
-
-    PVariant take() {
-        switch (m_stored) {
-        case ValueType::Int:
-            return PVariant(m_ints);
-        case ValueType::Float:
-            return PVariant(m_floats);
-        case ValueType::Float64:
-            return PVariant(m_doubles);
-        case ValueType::Bool:
-            return PVariant(m_bools);
-        case ValueType::String:
-            return PVariant(m_strings);
-        case ValueType::IntArray:
-            return PVariant(SampleMatrix(PVariant(m_ints), m_offsets));
-        case ValueType::FloatArray:
-            return PVariant(SampleMatrix(PVariant(m_floats), m_offsets));
-        case ValueType::Float64Array:
-            return PVariant(SampleMatrix(PVariant(m_doubles), m_offsets));
-        case ValueType::BoolArray:
-            return PVariant(SampleMatrix(PVariant(m_bools), m_offsets));
-        case ValueType::StringArray:
-            return PVariant(SampleMatrix(PVariant(m_strings), m_offsets));
-        default:
-            return PVariant(m_values);
-        }
-    }
-
-private:
-    // Genotype-like texts repeat across entities: equal texts share one QByteArray instead of
-    // allocating one per entity.
-    const QByteArray& shared(const char* data, int size) {
-        for (const QByteArray& recent : m_recent)
-            if (recent.size() == size && std::memcmp(recent.constData(), data, size_t(size)) == 0)
-                return recent;
-        m_recent[m_nextRecent] = QByteArray(data, size);
-        const QByteArray& added = m_recent[m_nextRecent];
-        m_nextRecent = (m_nextRecent + 1) % RecentTexts;
-        return added;
-    }
-
-    template <class T> void appendItems(QVector<T>& flat, const TsfValueArray& chunk, int position) {
-        const int count = chunk.arrayCount(position);
-        const int at = flat.size();
-        flat.resize(at + count);
-        if (count > 0)
-            std::memcpy(flat.data() + at, chunk.arrayItems(position), size_t(count) * sizeof(T));
-        m_offsets.append(flat.size());
-    }
-
-    static constexpr int RecentTexts = 8;
-    ValueType m_stored;
-    QByteArray m_recent[RecentTexts];
-    int m_nextRecent = 0;
-    QVector<int32_t> m_offsets;
-    QVector<int32_t> m_ints;
-    QVector<float> m_floats;
-    QVector<double> m_doubles;
-    QVector<uint8_t> m_bools;
-    QVector<QByteArray> m_strings;
-    PVariantVector m_values;
-};
 
 // Values of all entities as one vector: typed when they share a scalar type.
 PVariant entityVector(const PVariantVector& values, ValueType type) {
@@ -318,8 +207,6 @@ bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* v
     if (!access.table->locusMap().map(record, &row, error))
         return false;
     const int entities = int(m_resource->entityCount);
-    TsfIndexMap& entityMap = access.table->entityMap();
-    const bool identity = entityMap.kind() == TsfIndexMap::Kind::Identity;
     if (!access.chunks) {
         PVariantVector cells(entities);
         for (int e = 0; e < entities; ++e)
@@ -328,25 +215,24 @@ bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* v
         *value = PVariant(cells);
         return true;
     }
-    const ValueType stored = storedType(access.field.valueType);
-    MatrixGather gather(stored, entities);
-    for (int e = 0; e < entities; ++e) {
-        qint64 column = e;
-        if (!identity && !entityMap.map(e, &column, error))
-            return false;
-        int position = 0;
-        const TsfValueArray* chunk = access.chunks->chunkAt(row, int(column), &position, error);
-        if (!chunk)
-            return false;
-        if (chunk->type() != stored) {
-            *error = QStringLiteral("Matrix field %1 holds chunks of type %2")
-                         .arg(QString::fromUtf8(access.field.name), ValueTypes::name(chunk->type()));
+    PVariant* target = value;
+    return gatherMatrix(access, &row, 1, &target, error);
+}
+
+bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                                  QString* error) {
+    if (!access.gather)
+        access.gather = std::make_shared<TsfMatrixGather>(access.field.name, storedType(access.field.valueType),
+                                                          int(m_resource->entityCount));
+    for (int j = 0; j < count; ++j) {
+        if (rows[j] < 0 || rows[j] >= access.chunks->rowCount()) {
+            *error = QStringLiteral("Error reading chunk: row %1 is outside table %2")
+                         .arg(rows[j])
+                         .arg(access.chunks->tableName());
             return false;
         }
-        gather.add(*chunk, position);
     }
-    *value = gather.take();
-    return true;
+    return access.gather->gather(*access.chunks, access.table->entityMap(), rows, count, out, error);
 }
 
 bool TsfFieldReader::cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value,
@@ -427,17 +313,48 @@ bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* err
 
 bool TsfFieldReader::readFeature(qint64 record, const QList<int>& fields, VkFeature* feature,
                                  QString* error) {
-    VkSegment segment;
-    if (!readSegment(record, &segment, error))
+    VkFeatureList features;
+    if (!readFeatures(&record, 1, fields, &features, error))
         return false;
-    PVariantVector values(m_resource->fieldRows.size());
+    *feature = features.first();
+    return true;
+}
+
+bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<int>& fields,
+                                  VkFeatureList* features, QString* error) {
+    const int fieldCount = m_resource->fieldRows.size();
+    std::vector<PVariantVector> values;
+    values.reserve(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j)
+        values.emplace_back(fieldCount);
+    std::vector<PVariant*> targets(static_cast<size_t>(count));
+    std::vector<qint64> rows(static_cast<size_t>(count));
     for (int field : fields) {
-        if (field < 0 || field >= values.size())
+        if (field < 0 || field >= fieldCount)
             continue;
-        if (!readFeatureValue(record, field, &values[field], error))
+        FieldAccess* found = access(field, error);
+        if (!found)
             return false;
+        if (found->field.isMatrix() && found->chunks) {
+            for (int j = 0; j < count; ++j) {
+                targets[size_t(j)] = values[size_t(j)].data() + field;
+                if (!found->table->locusMap().map(records[j], &rows[size_t(j)], error))
+                    return false;
+            }
+            if (!gatherMatrix(*found, rows.data(), count, targets.data(), error))
+                return false;
+            continue;
+        }
+        for (int j = 0; j < count; ++j)
+            if (!readFeatureValue(records[j], field, values[size_t(j)].data() + field, error))
+                return false;
     }
-    *feature = VkFeature(std::move(segment), std::move(values));
+    for (int j = 0; j < count; ++j) {
+        VkSegment segment;
+        if (!readSegment(records[j], &segment, error))
+            return false;
+        features->append(VkFeature(std::move(segment), std::move(values[size_t(j)])));
+    }
     return true;
 }
 

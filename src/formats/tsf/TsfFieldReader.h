@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 
+class TsfMatrixGather;
+
 // The field reader of a TSF source. It opens its own read-only connection and maps each field
 // it is asked for to its table reader, column and index maps; table readers are shared by the
 // fields that use one table with the same maps. The feature readers fill whole features through
@@ -32,6 +34,10 @@ public:
     bool readSegment(qint64 record, VkSegment* segment, QString* error);
     // A whole feature: its segment and the listed fields (the others stay invalid).
     bool readFeature(qint64 record, const QList<int>& fields, VkFeature* feature, QString* error);
+    // Whole features of ascending records, appended to features; matrix fields are gathered for
+    // all the records at once.
+    bool readFeatures(const qint64* records, int count, const QList<int>& fields, VkFeatureList* features,
+                      QString* error);
     // The value a feature carries for a field of the schema.
     bool readFeatureValue(qint64 record, int field, PVariant* value, QString* error);
 
@@ -49,6 +55,7 @@ private:
         TypedChunkTableReader* chunks = nullptr; // the same table when it is a chunk table
         int column = 0;
         VkField field;
+        std::shared_ptr<TsfMatrixGather> gather; // matrix fields in a chunk table
         QString error; // set when the field cannot be read
     };
 
@@ -58,6 +65,7 @@ private:
     bool indexMap(const QString& text, TsfIndexMap* map, QString* error);
     bool locusValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
+    bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out, QString* error);
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);

@@ -4,6 +4,7 @@
 #include "formats/tsf/TsfTableReader.h"
 #include "formats/tsf/TsfValueArray.h"
 
+#include <future>
 #include <vector>
 
 // Reads a "chunk_table" table. Each column remembers the last chunk it fetched, so consecutive
@@ -28,12 +29,31 @@ public:
     // valid until the column's next fetch of another chunk.
     const TsfValueArray* chunkAt(qint64 row, int column, int* position, QString* error);
     PVariant valueAt(qint64 row, int column, QString* error) override;
+    // The decoded chunk of a column by chunk number, remembered as chunkAt() does; null with the
+    // message on failure.
+    TsfValueArrayPtr chunk(qint64 chunkNumber, int column, QString* error);
+    // Starts fetching a chunk number of some columns ahead of use: the blobs are read now and
+    // decoded on the global thread pool while the caller works on the current chunk. The next
+    // chunk() or chunkAt() of that chunk number takes the results; a failed prefetch is
+    // retried there, so its message comes from the ordinary path.
+    void prefetch(qint64 chunkNumber, const std::vector<int>& columns);
 
 private:
     struct Remembered {
         qint64 chunkNumber = -1;
         TsfValueArrayPtr chunk;
     };
+    struct Prefetch {
+        qint64 chunkNumber = -1;
+        std::vector<int> columns;
+        std::vector<QByteArray> blobs;
+        std::vector<TsfValueArrayPtr> decoded; // null where the blob did not decode
+        std::promise<void> finished;
+    };
+    void takePrefetched();
+
+    // The remembered chunk of a column (which must be in range), fetched when it differs.
+    const TsfValueArray* remember(qint64 chunkNumber, int column, QString* error);
     TsfValueArrayPtr fetch(qint64 chunkNumber, int column, QString* error);
 
     QString m_tableName;
@@ -41,4 +61,6 @@ private:
     int m_tableKey;
     TsfStatement m_select;
     std::vector<Remembered> m_remembered;
+    std::shared_ptr<Prefetch> m_prefetch;
+    std::future<void> m_prefetchDone;
 };

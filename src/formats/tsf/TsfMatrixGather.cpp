@@ -1,0 +1,227 @@
+#include "formats/tsf/TsfMatrixGather.h"
+
+#include "formats/tsf/TypedChunkTableReader.h"
+#include "source/SampleMatrix.h"
+
+#include <algorithm>
+
+namespace {
+
+uint64_t packShort(const char* data, int size) {
+    uint64_t packed = 0;
+    std::memcpy(&packed, data, size_t(size));
+    return packed;
+}
+
+// count vectors of size elements each, every one with its own buffer.
+template <class T> std::vector<QVector<T>> sized(int count, int size) {
+    std::vector<QVector<T>> vectors;
+    vectors.reserve(size_t(count));
+    for (int j = 0; j < count; ++j)
+        vectors.emplace_back(size);
+    return vectors;
+}
+
+} // namespace
+
+TsfMatrixGather::TsfMatrixGather(QByteArray fieldName, ValueType stored, int entities)
+    : m_fieldName(std::move(fieldName)), m_stored(stored), m_entities(std::max(entities, 0)),
+      m_chunks(size_t(m_entities)) {}
+
+bool TsfMatrixGather::mapColumns(TsfIndexMap& entityMap, QString* error) {
+    m_columns.resize(size_t(m_entities));
+    for (int e = 0; e < m_entities; ++e) {
+        qint64 column = e;
+        if (entityMap.kind() != TsfIndexMap::Kind::Identity && !entityMap.map(e, &column, error))
+            return false;
+        m_columns[size_t(e)] = int(column);
+    }
+    return true;
+}
+
+bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber,
+                           QString* error) {
+    if (chunkNumber == m_chunkNumber)
+        return true;
+    if (m_columns.size() != size_t(m_entities) && !mapColumns(entityMap, error))
+        return false;
+    m_chunkNumber = -1;
+    m_chunkBits = table.meta().chunkBits;
+    m_chunkValues = int(table.meta().chunkSize());
+    for (int e = 0; e < m_entities; ++e) {
+        TsfValueArrayPtr chunk = table.chunk(chunkNumber, m_columns[size_t(e)], error);
+        if (!chunk)
+            return false;
+        if (chunk->type() != m_stored) {
+            *error = QStringLiteral("Matrix field %1 holds chunks of type %2")
+                         .arg(QString::fromUtf8(m_fieldName), ValueTypes::name(chunk->type()));
+            return false;
+        }
+        m_chunkValues = std::min(m_chunkValues, chunk->size());
+        m_chunks[size_t(e)] = std::move(chunk);
+    }
+    m_chunkNumber = chunkNumber;
+    table.prefetch(chunkNumber + 1, m_columns);
+    return true;
+}
+
+bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
+                             PVariant* const* out, QString* error) {
+    m_chunkBits = table.meta().chunkBits;
+    for (int first = 0; first < count;) {
+        const qint64 chunkNumber = rows[first] >> m_chunkBits;
+        int end = first + 1;
+        while (end < count && rows[end] >> m_chunkBits == chunkNumber)
+            ++end;
+        if (!load(table, entityMap, chunkNumber, error))
+            return false;
+        m_positions.resize(size_t(end - first));
+        const qint64 mask = (qint64(1) << m_chunkBits) - 1;
+        for (int j = first; j < end; ++j) {
+            const int position = int(rows[j] & mask);
+            if (position >= m_chunkValues) {
+                *error = QStringLiteral("Error reading chunk: chunk %1 of matrix field %2 holds %3 values")
+                             .arg(chunkNumber)
+                             .arg(QString::fromUtf8(m_fieldName))
+                             .arg(m_chunkValues);
+                return false;
+            }
+            m_positions[size_t(j - first)] = position;
+        }
+        gatherRun(m_positions.data(), end - first, out + first);
+        first = end;
+    }
+    return true;
+}
+
+void TsfMatrixGather::gatherRun(const int* positions, int count, PVariant* const* out) {
+    switch (m_stored) {
+    case ValueType::Int:
+        return scalars<int32_t>(positions, count, out);
+    case ValueType::Float:
+        return scalars<float>(positions, count, out);
+    case ValueType::Float64:
+        return scalars<double>(positions, count, out);
+    case ValueType::Bool:
+        return scalars<uint8_t>(positions, count, out);
+    case ValueType::String:
+        return strings(positions, count, out);
+    case ValueType::IntArray:
+        return arrays<int32_t>(positions, count, out);
+    case ValueType::FloatArray:
+        return arrays<float>(positions, count, out);
+    case ValueType::Float64Array:
+        return arrays<double>(positions, count, out);
+    case ValueType::BoolArray:
+        return arrays<uint8_t>(positions, count, out);
+    default:
+        return others(positions, count, out);
+    }
+}
+
+template <class T> void TsfMatrixGather::scalars(const int* positions, int count, PVariant* const* out) const {
+    std::vector<QVector<T>> vectors = sized<T>(count, m_entities);
+    std::vector<T*> targets(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j)
+        targets[size_t(j)] = vectors[size_t(j)].data();
+    for (int e = 0; e < m_entities; ++e) {
+        const uint8_t* column = m_chunks[size_t(e)]->bytes().data();
+        for (int j = 0; j < count; ++j)
+            std::memcpy(targets[size_t(j)] + e, column + size_t(positions[j]) * sizeof(T), sizeof(T));
+    }
+    for (int j = 0; j < count; ++j)
+        *out[j] = PVariant(std::move(vectors[size_t(j)]));
+}
+
+template <class T> void TsfMatrixGather::arrays(const int* positions, int count, PVariant* const* out) const {
+    // Offsets first (item counts of every entity), then the items, both column by column.
+    std::vector<QVector<int32_t>> offsets = sized<int32_t>(count, m_entities + 1);
+    for (int e = 0; e < m_entities; ++e) {
+        const uint32_t* itemOffsets = m_chunks[size_t(e)]->offsets().data();
+        for (int j = 0; j < count; ++j) {
+            const int position = positions[j];
+            offsets[size_t(j)][e + 1] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
+        }
+    }
+    std::vector<QVector<T>> items(static_cast<size_t>(count));
+    std::vector<T*> targets(static_cast<size_t>(count));
+    std::vector<int32_t*> starts(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j) {
+        int32_t* offset = offsets[size_t(j)].data();
+        for (int e = 0; e < m_entities; ++e)
+            offset[e + 1] += offset[e];
+        items[size_t(j)] = QVector<T>(offset[m_entities]);
+        targets[size_t(j)] = items[size_t(j)].data();
+        starts[size_t(j)] = offset;
+    }
+    for (int e = 0; e < m_entities; ++e) {
+        const TsfValueArray& chunk = *m_chunks[size_t(e)];
+        const T* base = reinterpret_cast<const T*>(chunk.bytes().data());
+        const uint32_t* itemOffsets = chunk.offsets().data();
+        for (int j = 0; j < count; ++j) {
+            const int32_t* offset = starts[size_t(j)];
+            const int n = offset[e + 1] - offset[e];
+            if (n > 0)
+                std::memcpy(targets[size_t(j)] + offset[e], base + itemOffsets[positions[j]], size_t(n) * sizeof(T));
+        }
+    }
+    for (int j = 0; j < count; ++j)
+        *out[j] = PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
+}
+
+void TsfMatrixGather::strings(const int* positions, int count, PVariant* const* out) {
+    std::vector<QVector<QByteArray>> vectors = sized<QByteArray>(count, m_entities);
+    std::vector<QByteArray*> targets(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j)
+        targets[size_t(j)] = vectors[size_t(j)].data();
+    for (int e = 0; e < m_entities; ++e) {
+        const TsfValueArray& chunk = *m_chunks[size_t(e)];
+        for (int j = 0; j < count; ++j)
+            targets[size_t(j)][e] = intern(chunk.stringData(positions[j]), chunk.stringSize(positions[j]));
+    }
+    for (int j = 0; j < count; ++j)
+        *out[j] = PVariant(std::move(vectors[size_t(j)]));
+}
+
+void TsfMatrixGather::others(const int* positions, int count, PVariant* const* out) const {
+    for (int j = 0; j < count; ++j) {
+        const int position = positions[j];
+        if (m_stored == ValueType::StringArray) {
+            QVector<int32_t> offsets{0};
+            QVector<QByteArray> strings;
+            for (int e = 0; e < m_entities; ++e) {
+                const TsfValueArray& chunk = *m_chunks[size_t(e)];
+                for (int k = 0; k < chunk.arrayCount(position); ++k)
+                    strings.append(chunk.arrayString(position, k));
+                offsets.append(strings.size());
+            }
+            *out[j] = PVariant(SampleMatrix(PVariant(std::move(strings)), std::move(offsets)));
+            continue;
+        }
+        PVariantVector values(m_entities);
+        for (int e = 0; e < m_entities; ++e)
+            values[e] = m_chunks[size_t(e)]->valueAt(position);
+        *out[j] = PVariant(std::move(values));
+    }
+}
+
+QByteArray TsfMatrixGather::intern(const char* data, int size) {
+    if (size > MaxInternedSize)
+        return QByteArray(data, size);
+    const uint64_t packed = packShort(data, size);
+    if (m_interned.empty())
+        m_interned.resize(InternSlots);
+    size_t slot = size_t(((packed ^ uint64_t(size)) * 0x9E3779B97F4A7C15ull) >> 55) & (InternSlots - 1);
+    for (;; slot = (slot + 1) & (InternSlots - 1)) {
+        InternedText& text = m_interned[slot];
+        if (text.size == size && text.packed == packed)
+            return text.bytes;
+        if (text.size < 0)
+            break;
+    }
+    if (m_internedCount >= MaxInterned)
+        return QByteArray(data, size);
+    ++m_internedCount;
+    m_interned[slot] = InternedText{packed, size, QByteArray(data, size)};
+    return m_interned[slot].bytes;
+}

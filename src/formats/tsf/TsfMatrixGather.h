@@ -1,0 +1,60 @@
+#pragma once
+
+#include "formats/tsf/TsfValueArray.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class TypedChunkTableReader;
+class TsfIndexMap;
+
+// Builds the vectors features carry for one matrix field: per record, one value (or one list) per
+// entity, gathered across the entity columns of the field's chunk table. Chunks are stored one
+// entity column at a time, so reading them record by record would jump between hundreds of
+// columns for every value; instead the records of a run are filled entity by entity, each
+// column read front to back, while the run's output vectors stay in cache. The chunks of all
+// entities for one chunk number are fetched together, and the next chunk number is prefetched.
+class TsfMatrixGather {
+public:
+    TsfMatrixGather(QByteArray fieldName, ValueType stored, int entities);
+
+    // Sets *out[j] to the vector at rows[j] for j < count; rows must be ascending table rows.
+    // False with the message when a chunk cannot be read or holds another type or too few values.
+    bool gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
+                PVariant* const* out, QString* error);
+
+private:
+    bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, QString* error);
+    bool mapColumns(TsfIndexMap& entityMap, QString* error);
+    // Fills the outputs of a run of rows inside the current chunks (positions in the chunks).
+    void gatherRun(const int* positions, int count, PVariant* const* out);
+    template <class T> void scalars(const int* positions, int count, PVariant* const* out) const;
+    template <class T> void arrays(const int* positions, int count, PVariant* const* out) const;
+    void strings(const int* positions, int count, PVariant* const* out);
+    void others(const int* positions, int count, PVariant* const* out) const;
+    QByteArray intern(const char* data, int size);
+
+    // Texts such as genotypes repeat across entities and records: equal short texts share one
+    // QByteArray, found through a small open-addressing table. Texts beyond it get their own copy.
+    struct InternedText {
+        uint64_t packed = 0;
+        int size = -1; // -1: empty slot
+        QByteArray bytes;
+    };
+    static constexpr int InternSlots = 512;
+    static constexpr int MaxInterned = InternSlots / 2;
+    static constexpr int MaxInternedSize = 8;
+
+    QByteArray m_fieldName;
+    ValueType m_stored;
+    int m_entities;
+    std::vector<int> m_columns; // table column of each entity
+    qint64 m_chunkNumber = -1;
+    int m_chunkBits = 0;
+    int m_chunkValues = 0; // values in the smallest current chunk
+    std::vector<TsfValueArrayPtr> m_chunks;
+    std::vector<InternedText> m_interned;
+    int m_internedCount = 0;
+    std::vector<int> m_positions; // scratch: positions of the current run
+};
