@@ -44,7 +44,11 @@ private:
             return column == other.column && tableChunk == other.tableChunk;
         }
     };
-    friend uint qHash(const Key& key, uint seed) { return qHash(key.tableChunk, seed) ^ uint(key.column); }
+    // Columns and chunk numbers are both small counters: mix them before hashing, or (chunk 1,
+    // column 0) and (chunk 0, column 1) share a bucket and the chains grow with the file.
+    friend uint qHash(const Key& key, uint seed) {
+        return qHash(key.tableChunk * 0x9E3779B97F4A7C15ull + quint64(uint32_t(key.column)), seed);
+    }
     struct Entry {
         TsfValueArrayPtr chunk;
     };

@@ -284,9 +284,17 @@ bool unpackFixedStrings(const uint8_t* in, size_t size, uint32_t count, uint16_t
 }
 
 bool unpackStrings(const uint8_t* in, size_t size, uint32_t count, TsfValueArray* out, QString* error) {
-    out->bytes().reserve(size);
-    out->offsets().reserve(size_t(count) + 1);
+    // Every string is followed by one NUL: the texts fill the body less count bytes.
+    if (size < count) {
+        *error = QStringLiteral("Compressed array of String has %1 vs header specified %2").arg(0).arg(count);
+        return false;
+    }
+    TsfByteBuffer& bytes = out->bytes();
+    TsfOffsetBuffer& offsets = out->offsets();
+    bytes.resize(size - count);
+    offsets.resize(size_t(count) + 1);
     const uint8_t* end = in + size;
+    uint8_t* text = bytes.data();
     for (uint32_t i = 0; i < count; ++i) {
         const auto* nul = static_cast<const uint8_t*>(std::memchr(in, 0, size_t(end - in)));
         if (!nul) {
@@ -294,9 +302,15 @@ bool unpackStrings(const uint8_t* in, size_t size, uint32_t count, TsfValueArray
                 QStringLiteral("Compressed array of String has %1 vs header specified %2").arg(i).arg(count);
             return false;
         }
-        out->appendString(reinterpret_cast<const char*>(in), int(nul - in));
+        const size_t length = size_t(nul - in);
+        for (size_t k = 0; k < length; ++k)
+            text[k] = in[k];
+        text += length;
+        offsets[i + 1] = uint32_t(text - bytes.data());
         in = nul + 1;
     }
+    bytes.resize(size_t(text - bytes.data()));
+    out->setSize(int(count));
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "formats/tsf/TypedChunkTableReader.h"
 #include "source/SampleMatrix.h"
+#include "source/SharedNames.h"
 
 #include <algorithm>
 
@@ -9,7 +10,8 @@ namespace {
 
 uint64_t packShort(const char* data, int size) {
     uint64_t packed = 0;
-    std::memcpy(&packed, data, size_t(size));
+    for (int i = 0; i < size; ++i)
+        packed |= uint64_t(uint8_t(data[i])) << (8 * i);
     return packed;
 }
 
@@ -160,9 +162,11 @@ template <class T> void TsfMatrixGather::arrays(const int* positions, int count,
         const uint32_t* itemOffsets = chunk.offsets().data();
         for (int j = 0; j < count; ++j) {
             const int32_t* offset = starts[size_t(j)];
-            const int n = offset[e + 1] - offset[e];
-            if (n > 0)
-                std::memcpy(targets[size_t(j)] + offset[e], base + itemOffsets[positions[j]], size_t(n) * sizeof(T));
+            // Lists per entity are short (a few depths or likelihoods): a loop beats a memcpy call.
+            const T* from = base + itemOffsets[positions[j]];
+            T* to = targets[size_t(j)] + offset[e];
+            for (int32_t k = 0, n = offset[e + 1] - offset[e]; k < n; ++k)
+                to[k] = from[k];
         }
     }
     for (int j = 0; j < count; ++j)
@@ -222,6 +226,6 @@ QByteArray TsfMatrixGather::intern(const char* data, int size) {
     if (m_internedCount >= MaxInterned)
         return QByteArray(data, size);
     ++m_internedCount;
-    m_interned[slot] = InternedText{packed, size, QByteArray(data, size)};
+    m_interned[slot] = InternedText{packed, size, SharedNames::permanent(data, size)};
     return m_interned[slot].bytes;
 }

@@ -36,7 +36,8 @@ private:
     QByteArray intern(const char* data, int size);
 
     // Texts such as genotypes repeat across entities and records: equal short texts share one
-    // QByteArray, found through a small open-addressing table. Texts beyond it get their own copy.
+    // permanent QByteArray (SharedNames), found through a small open-addressing table, so copies
+    // touch no reference count. Texts beyond the table get their own copy.
     struct InternedText {
         uint64_t packed = 0;
         int size = -1; // -1: empty slot
