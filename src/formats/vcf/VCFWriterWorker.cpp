@@ -1,6 +1,7 @@
 #include "formats/vcf/VCFWriterWorker.h"
 
 #include "formats/vcf/VcfTextOutput.h"
+#include "formats/vcf/VcfSampleText.h"
 #include "formats/vcf/VcfValueText.h"
 #include "source/CategoricalVector.h"
 #include "source/ReferenceLookup.h"
@@ -270,6 +271,15 @@ void VCFWriterWorker::appendRecord(QByteArray& line, const VkFeature& feature) {
         line += '\t';
         line += m_formatKeys;
         const int samples = m_sampleNames.size();
+        m_sampleFields.clear();
+        if (m_columns.genotype >= 0)
+            m_sampleFields.push_back(&feature.value(m_columns.genotype));
+        for (int idx : m_columns.format)
+            m_sampleFields.push_back(&feature.value(idx));
+        if (VcfSampleText::append(line, m_sampleFields.data(), int(m_sampleFields.size()), samples)) {
+            line += '\n';
+            return;
+        }
         for (int s = 0; s < samples; ++s) {
             line += '\t';
             bool first = true;

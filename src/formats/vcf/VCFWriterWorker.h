@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "formats/vcf/VcfColumns.h"
 #include "source/VkFeature.h"
 #include "source/VkSource.h"
@@ -44,6 +46,7 @@ private:
     VcfColumns m_columns;
     QVector<QByteArray> m_sampleNames;
     QByteArray m_formatKeys;
+    std::vector<const PVariant*> m_sampleFields; // the matrix values of the record being written
     VkSourcePtr m_referenceSource;
     ReferenceSequence* m_reference = nullptr;
     bool m_referenceLooked = false;

@@ -1,0 +1,131 @@
+#include "formats/vcf/VcfSampleText.h"
+
+#include "source/SampleMatrix.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+constexpr int IntDigits = 11; // "-2147483647"
+
+// One matrix field of a record, reduced to the pointers the writer walks.
+struct Column {
+    enum Kind { Missing, Ints, IntLists, Strings } kind = Missing;
+    int size = 0; // samples that have a value
+    const int32_t* ints = nullptr;
+    const int32_t* offsets = nullptr;
+    const QByteArray* strings = nullptr;
+};
+
+bool describe(const PVariant& value, Column* column, qint64* bound) {
+    if (value.isSampleMatrix()) {
+        const SampleMatrix& lists = value.sampleMatrix();
+        if (lists.values().type() != ValueType::IntArray)
+            return false;
+        *column = Column{Column::IntLists, lists.sampleCount(), lists.values().intVector().constData(),
+                         lists.offsets().constData(), nullptr};
+        *bound += qint64(lists.values().size()) * (IntDigits + 1) + lists.sampleCount();
+        return true;
+    }
+    if (value.type() == ValueType::IntArray) {
+        *column = Column{Column::Ints, value.size(), value.intVector().constData(), nullptr, nullptr};
+        *bound += qint64(value.size()) * IntDigits;
+        return true;
+    }
+    if (value.type() == ValueType::StringArray) {
+        const QVector<QByteArray>& texts = value.stringVector();
+        *column = Column{Column::Strings, texts.size(), nullptr, nullptr, texts.constData()};
+        for (const QByteArray& text : texts)
+            *bound += text.size();
+        return true;
+    }
+    if (!value.isValid() || !value.isVector()) {
+        *column = Column{};
+        return true;
+    }
+    return false;
+}
+
+inline char* writeInt(char* out, int32_t value) {
+    if (value == PVariant::MissingInt) {
+        *out = '.';
+        return out + 1;
+    }
+    char digits[IntDigits];
+    char* p = digits + IntDigits;
+    uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
+    do {
+        *--p = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (value < 0)
+        *--p = '-';
+    while (p < digits + IntDigits)
+        *out++ = *p++;
+    return out;
+}
+
+inline char* writeValue(char* out, const Column& column, int sample) {
+    if (sample >= column.size) {
+        *out = '.';
+        return out + 1;
+    }
+    switch (column.kind) {
+    case Column::Ints:
+        return writeInt(out, column.ints[sample]);
+    case Column::IntLists: {
+        const int32_t begin = column.offsets[sample];
+        const int32_t end = column.offsets[sample + 1];
+        if (begin == end) {
+            *out = '.';
+            return out + 1;
+        }
+        for (int32_t i = begin; i < end; ++i) {
+            if (i > begin)
+                *out++ = ',';
+            out = writeInt(out, column.ints[i]);
+        }
+        return out;
+    }
+    case Column::Strings: {
+        const QByteArray& text = column.strings[sample];
+        if (text.isEmpty()) {
+            *out = '.';
+            return out + 1;
+        }
+        std::memcpy(out, text.constData(), size_t(text.size()));
+        return out + text.size();
+    }
+    case Column::Missing:
+        break;
+    }
+    *out = '.';
+    return out + 1;
+}
+
+} // namespace
+
+namespace VcfSampleText {
+bool append(QByteArray& line, const PVariant* const* fields, int fieldCount, int samples) {
+    std::vector<Column> columns(static_cast<size_t>(fieldCount));
+    // Every value takes at most its text plus one separator; missing values take one byte.
+    qint64 bound = qint64(samples) * (fieldCount + 1) * 2;
+    for (int f = 0; f < fieldCount; ++f)
+        if (!describe(*fields[f], &columns[size_t(f)], &bound))
+            return false;
+    const int start = line.size();
+    line.resize(int(start + bound));
+    char* out = line.data() + start;
+    for (int s = 0; s < samples; ++s) {
+        *out++ = '\t';
+        for (int f = 0; f < fieldCount; ++f) {
+            if (f)
+                *out++ = ':';
+            out = writeValue(out, columns[size_t(f)], s);
+        }
+    }
+    line.resize(int(out - line.constData()));
+    return true;
+}
+} // namespace VcfSampleText
