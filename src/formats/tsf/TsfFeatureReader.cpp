@@ -13,10 +13,14 @@ class TsfRecordCursor : public FeatureCursor {
 public:
     TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, std::vector<qint64> records, QList<int> fields)
         : m_reader(std::move(reader)), m_records(std::move(records)), m_fields(std::move(fields)),
-          m_count(qint64(m_records.size())) {}
+          m_count(qint64(m_records.size())) {
+        m_reader->setLastRecord(m_records.empty() ? -1 : m_records.back());
+    }
     TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, qint64 first, qint64 end, QList<int> fields)
         : m_reader(std::move(reader)), m_fields(std::move(fields)), m_first(first),
-          m_count(std::max<qint64>(end - first, 0)) {}
+          m_count(std::max<qint64>(end - first, 0)) {
+        m_reader->setLastRecord(m_first + m_count - 1);
+    }
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
         const int count = int(std::min<qint64>(maxCount, m_count - m_next));

@@ -232,7 +232,10 @@ bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int c
             return false;
         }
     }
-    return access.gather->gather(*access.chunks, access.table->entityMap(), rows, count, out, error);
+    qint64 lastRow = -1;
+    if (m_lastRecord >= 0 && access.table->locusMap().kind() == TsfIndexMap::Kind::Identity)
+        lastRow = m_lastRecord;
+    return access.gather->gather(*access.chunks, access.table->entityMap(), rows, count, lastRow, out, error);
 }
 
 bool TsfFieldReader::cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value,

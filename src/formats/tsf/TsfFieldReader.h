@@ -34,6 +34,9 @@ public:
     bool readSegment(qint64 record, VkSegment* segment, QString* error);
     // A whole feature: its segment and the listed fields (the others stay invalid).
     bool readFeature(qint64 record, const QList<int>& fields, VkFeature* feature, QString* error);
+    // The last record the current read will ask for (-1: unknown), so that no chunk past it is
+    // read ahead.
+    void setLastRecord(qint64 record) { m_lastRecord = record; }
     // Whole features of ascending records, appended to features; matrix fields are gathered for
     // all the records at once.
     bool readFeatures(const qint64* records, int count, const QList<int>& fields, VkFeatureList* features,
@@ -76,4 +79,5 @@ private:
     QHash<QString, std::shared_ptr<TsfTableReader>> m_tables;
     QHash<qint64, std::shared_ptr<TypedChunkTableReader>> m_chunkTables;
     QHash<int, PVariant> m_entityValues;
+    qint64 m_lastRecord = -1;
 };

@@ -42,7 +42,7 @@ bool TsfMatrixGather::mapColumns(TsfIndexMap& entityMap, QString* error) {
 }
 
 bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber,
-                           QString* error) {
+                           qint64 lastRow, QString* error) {
     if (chunkNumber == m_chunkNumber)
         return true;
     if (m_columns.size() != size_t(m_entities) && !mapColumns(entityMap, error))
@@ -63,19 +63,20 @@ bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap,
         m_chunks[size_t(e)] = std::move(chunk);
     }
     m_chunkNumber = chunkNumber;
-    table.prefetch(chunkNumber + 1, m_columns);
+    if (lastRow < 0 || lastRow >> m_chunkBits > chunkNumber)
+        table.prefetch(chunkNumber + 1, m_columns);
     return true;
 }
 
 bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
-                             PVariant* const* out, QString* error) {
+                             qint64 lastRow, PVariant* const* out, QString* error) {
     m_chunkBits = table.meta().chunkBits;
     for (int first = 0; first < count;) {
         const qint64 chunkNumber = rows[first] >> m_chunkBits;
         int end = first + 1;
         while (end < count && rows[end] >> m_chunkBits == chunkNumber)
             ++end;
-        if (!load(table, entityMap, chunkNumber, error))
+        if (!load(table, entityMap, chunkNumber, lastRow, error))
             return false;
         m_positions.resize(size_t(end - first));
         const qint64 mask = (qint64(1) << m_chunkBits) - 1;

@@ -20,12 +20,15 @@ public:
     TsfMatrixGather(QByteArray fieldName, ValueType stored, int entities);
 
     // Sets *out[j] to the vector at rows[j] for j < count; rows must be ascending table rows.
-    // False with the message when a chunk cannot be read or holds another type or too few values.
+    // lastRow is the last row the read will reach (-1: unknown); the chunks after the current
+    // ones are prefetched only when the read goes that far. False with the message when a chunk
+    // cannot be read or holds another type or too few values.
     bool gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
-                PVariant* const* out, QString* error);
+                qint64 lastRow, PVariant* const* out, QString* error);
 
 private:
-    bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, QString* error);
+    bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, qint64 lastRow,
+              QString* error);
     bool mapColumns(TsfIndexMap& entityMap, QString* error);
     // Fills the outputs of a run of rows inside the current chunks (positions in the chunks).
     void gatherRun(const int* positions, int count, PVariant* const* out);
