@@ -79,6 +79,17 @@ TEST_F(WriteCommandsOnVcf, WriteTxtWritesEveryLocusAndSampleFieldBesideTheSource
     EXPECT_TRUE(lines.at(1).startsWith("20\t61097\t61098\t")) << lines.at(1).toStdString();
 }
 
+TEST_F(WriteCommandsOnVcf, WriteTxtOfTheTsfCopyGivesTheSameTableAsTheVcf) {
+    // Categories (FILTER, the INFO flags) are stored as codes: the text must show their names.
+    ASSERT_EQ(runVarkit({"writetsf", exampleVcf(), path("example.tsf")}).exitCode, 0);
+    ASSERT_EQ(runVarkit({"writetxt", exampleVcf(), path("from-vcf.txt")}).exitCode, 0);
+    const CliResult result = runVarkit({"writetxt", path("example.tsf"), path("from-tsf.txt")});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QByteArray fromTsf = fileText(path("from-tsf.txt"));
+    EXPECT_EQ(fromTsf, fileText(path("from-vcf.txt")));
+    EXPECT_TRUE(fromTsf.contains("\tLowQual\t")) << fromTsf.left(400).toStdString();
+}
+
 TEST_F(WriteCommandsOnVcf, TabularCommandsRefuseAFieldWithAValuePerSampleEntity) {
     const int entity = fieldOfType(QStringLiteral("entity_attribute"));
     ASSERT_GE(entity, 0);

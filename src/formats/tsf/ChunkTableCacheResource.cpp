@@ -8,8 +8,10 @@ constexpr int ChunkBits = 48;
 } // namespace
 
 ChunkTableCacheResource& ChunkTableCacheResource::instance() {
-    static ChunkTableCacheResource cache;
-    return cache;
+    // Never destroyed: reader threads may still release their table keys while the process
+    // exits, after function-local statics would have gone.
+    static ChunkTableCacheResource* cache = new ChunkTableCacheResource;
+    return *cache;
 }
 
 ChunkTableCacheResource::ChunkTableCacheResource() : m_cache(Capacity) {}

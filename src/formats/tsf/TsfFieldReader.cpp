@@ -3,6 +3,8 @@
 #include "formats/tsf/RawSqlTableReader.h"
 #include "formats/tsf/TsfMatrixGather.h"
 #include "formats/tsf/TsfSourceRecords.h"
+#include "source/CategoricalVector.h"
+#include "source/SharedNames.h"
 
 namespace {
 
@@ -13,6 +15,25 @@ ValueType storedType(ValueType type) {
     if (type == ValueType::CategoricalArray)
         return ValueType::IntArray;
     return type;
+}
+
+// Chunks hold category codes; features carry the categories themselves, code and name.
+PVariant categoryValue(const VkField& field, const PVariant& stored) {
+    if (field.valueType == ValueType::Categorical && stored.type() == ValueType::Int) {
+        const int32_t code = stored.intValue();
+        if (code == PVariant::MissingInt || code < 0 || code >= field.enumNames.size())
+            return PVariant::missing(ValueType::Categorical);
+        return PVariant::categorical(code, field.enumNames.at(code));
+    }
+    if (field.valueType == ValueType::CategoricalArray && stored.type() == ValueType::IntArray) {
+        CategoricalVector categories;
+        categories.reserve(stored.size());
+        for (int32_t code : stored.intVector())
+            if (code >= 0 && code < field.enumNames.size())
+                categories.append(code, field.enumNames.at(code));
+        return PVariant(categories);
+    }
+    return stored;
 }
 
 bool readableByField(ValueType type) {
@@ -83,6 +104,9 @@ bool TsfFieldReader::resolve(qint64 fieldId, FieldAccess* access) {
     if (!catalog.readField(m_resource->sourceId, fieldId, &row, &access->error) ||
         !TsfSourceRecords::fieldFromRow(row, &access->field, &access->error))
         return false;
+    // Every feature carries copies of the category names: permanent ones cost no count updates.
+    for (QByteArray& name : access->field.enumNames)
+        name = SharedNames::permanent(name.constData(), name.size());
     if (row.locusIdxMap.isEmpty() && row.entityIdxMap.isEmpty()) {
         access->error =
             QStringLiteral("Neither locus or entity index maps were set for table:%1, field:%2 in "
@@ -195,10 +219,10 @@ bool TsfFieldReader::locusValue(FieldAccess& access, qint64 record, PVariant* va
         const TsfValueArray* chunk = access.chunks->chunkAt(row, access.column, &position, error);
         if (!chunk)
             return false;
-        *value = chunk->valueAt(position);
+        *value = categoryValue(access.field, chunk->valueAt(position));
         return true;
     }
-    *value = access.table->valueAt(row, access.column, error);
+    *value = categoryValue(access.field, access.table->valueAt(row, access.column, error));
     return error->isEmpty();
 }
 
@@ -403,7 +427,7 @@ PVariantVector TsfFieldReader::readValues(qint64 row, int firstField, int endFie
             const bool mapped = entity ? readable.table->entityMap().map(row, &tableRow, &error)
                                        : readable.table->locusMap().map(row, &tableRow, &error);
             if (mapped)
-                value = readable.table->valueAt(tableRow, readable.column, &error);
+                value = categoryValue(readable.field, readable.table->valueAt(tableRow, readable.column, &error));
             if (!error.isEmpty())
                 m_errorText = error;
         }

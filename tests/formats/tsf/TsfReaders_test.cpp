@@ -23,6 +23,11 @@ const QVector<QByteArray> kFilters = {"PASS", "LowQual", "q10"};
 
 // Records on every chromosome in genomic order: mostly short, some zero-length, some long
 // enough to land in the upper bin levels, a few past 2^29.
+// Features carry categories by code and name; the file stores the code.
+PVariant filter(int code) {
+    return PVariant::categorical(code, kFilters.at(code));
+}
+
 TsfTestSource randomSource(int perChromosome, std::mt19937& rng) {
     TsfTestSource source;
     source.chromosomes = kChromosomes;
@@ -71,7 +76,7 @@ TsfTestSource randomSource(int perChromosome, std::mt19937& rng) {
                                            PVariant(float(rng() % 1000) / 8.0f),
                                            PVariant(double(rng() % 1000) / 1024.0),
                                            PVariant(rng() % 2 == 0),
-                                           PVariant(int(rng() % 3)),
+                                           filter(int(rng() % 3)),
                                            PVariant(QVector<int32_t>(int(rng() % 4), 7)),
                                            PVariant(genes),
                                            PVariant(static_cast<long long>(start) * 3),
