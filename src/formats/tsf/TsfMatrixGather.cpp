@@ -71,6 +71,9 @@ bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap,
 bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
                              qint64 lastRow, PVariant* const* out, QString* error) {
     m_chunkBits = table.meta().chunkBits;
+    m_runs.clear();
+    m_positions.resize(static_cast<size_t>(count));
+    const qint64 mask = (qint64(1) << m_chunkBits) - 1;
     for (int first = 0; first < count;) {
         const qint64 chunkNumber = rows[first] >> m_chunkBits;
         int end = first + 1;
@@ -78,8 +81,6 @@ bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMa
             ++end;
         if (!load(table, entityMap, chunkNumber, lastRow, error))
             return false;
-        m_positions.resize(size_t(end - first));
-        const qint64 mask = (qint64(1) << m_chunkBits) - 1;
         for (int j = first; j < end; ++j) {
             const int position = int(rows[j] & mask);
             if (position >= m_chunkValues) {
@@ -89,46 +90,51 @@ bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMa
                              .arg(m_chunkValues);
                 return false;
             }
-            m_positions[size_t(j - first)] = position;
+            m_positions[size_t(j)] = position;
         }
-        gatherRun(m_positions.data(), end - first, out + first);
+        m_runs.push_back(Run{first, end - first, m_chunks});
         first = end;
     }
+    for (const Run& run : m_runs)
+        fillRun(run, out + run.first);
     return true;
 }
 
-void TsfMatrixGather::gatherRun(const int* positions, int count, PVariant* const* out) {
+void TsfMatrixGather::fillRun(const Run& run, PVariant* const* out) {
+    const int* positions = m_positions.data() + run.first;
     switch (m_stored) {
     case ValueType::Int:
-        return scalars<int32_t>(positions, count, out);
+        return scalars<int32_t>(run, positions, out);
     case ValueType::Float:
-        return scalars<float>(positions, count, out);
+        return scalars<float>(run, positions, out);
     case ValueType::Float64:
-        return scalars<double>(positions, count, out);
+        return scalars<double>(run, positions, out);
     case ValueType::Bool:
-        return scalars<uint8_t>(positions, count, out);
+        return scalars<uint8_t>(run, positions, out);
     case ValueType::String:
-        return strings(positions, count, out);
+        return strings(run, positions, out);
     case ValueType::IntArray:
-        return arrays<int32_t>(positions, count, out);
+        return arrays<int32_t>(run, positions, out);
     case ValueType::FloatArray:
-        return arrays<float>(positions, count, out);
+        return arrays<float>(run, positions, out);
     case ValueType::Float64Array:
-        return arrays<double>(positions, count, out);
+        return arrays<double>(run, positions, out);
     case ValueType::BoolArray:
-        return arrays<uint8_t>(positions, count, out);
+        return arrays<uint8_t>(run, positions, out);
     default:
-        return others(positions, count, out);
+        return others(run, positions, out);
     }
 }
 
-template <class T> void TsfMatrixGather::scalars(const int* positions, int count, PVariant* const* out) const {
+template <class T>
+void TsfMatrixGather::scalars(const Run& run, const int* positions, PVariant* const* out) const {
+    const int count = run.count;
     std::vector<QVector<T>> vectors = sized<T>(count, m_entities);
     std::vector<T*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
         targets[size_t(j)] = vectors[size_t(j)].data();
     for (int e = 0; e < m_entities; ++e) {
-        const uint8_t* column = m_chunks[size_t(e)]->bytes().data();
+        const uint8_t* column = run.chunks[size_t(e)]->bytes().data();
         for (int j = 0; j < count; ++j)
             std::memcpy(targets[size_t(j)] + e, column + size_t(positions[j]) * sizeof(T), sizeof(T));
     }
@@ -136,29 +142,34 @@ template <class T> void TsfMatrixGather::scalars(const int* positions, int count
         *out[j] = PVariant(std::move(vectors[size_t(j)]));
 }
 
-template <class T> void TsfMatrixGather::arrays(const int* positions, int count, PVariant* const* out) const {
-    // Offsets first (item counts of every entity), then the items, both column by column.
+template <class T>
+void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* const* out) const {
+    const int count = run.count;
+    // Item counts of every entity first, then the items, both column by column.
     std::vector<QVector<int32_t>> offsets = sized<int32_t>(count, m_entities + 1);
+    std::vector<int32_t*> starts(static_cast<size_t>(count));
+    for (int j = 0; j < count; ++j) {
+        starts[size_t(j)] = offsets[size_t(j)].data();
+        starts[size_t(j)][0] = 0;
+    }
     for (int e = 0; e < m_entities; ++e) {
-        const uint32_t* itemOffsets = m_chunks[size_t(e)]->offsets().data();
+        const uint32_t* itemOffsets = run.chunks[size_t(e)]->offsets().data();
         for (int j = 0; j < count; ++j) {
             const int position = positions[j];
-            offsets[size_t(j)][e + 1] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
+            starts[size_t(j)][e + 1] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
         }
     }
     std::vector<QVector<T>> items(static_cast<size_t>(count));
     std::vector<T*> targets(static_cast<size_t>(count));
-    std::vector<int32_t*> starts(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j) {
-        int32_t* offset = offsets[size_t(j)].data();
+        int32_t* offset = starts[size_t(j)];
         for (int e = 0; e < m_entities; ++e)
             offset[e + 1] += offset[e];
         items[size_t(j)] = QVector<T>(offset[m_entities]);
         targets[size_t(j)] = items[size_t(j)].data();
-        starts[size_t(j)] = offset;
     }
     for (int e = 0; e < m_entities; ++e) {
-        const TsfValueArray& chunk = *m_chunks[size_t(e)];
+        const TsfValueArray& chunk = *run.chunks[size_t(e)];
         const T* base = reinterpret_cast<const T*>(chunk.bytes().data());
         const uint32_t* itemOffsets = chunk.offsets().data();
         for (int j = 0; j < count; ++j) {
@@ -174,13 +185,14 @@ template <class T> void TsfMatrixGather::arrays(const int* positions, int count,
         *out[j] = PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
 }
 
-void TsfMatrixGather::strings(const int* positions, int count, PVariant* const* out) {
+void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* const* out) {
+    const int count = run.count;
     std::vector<QVector<QByteArray>> vectors = sized<QByteArray>(count, m_entities);
     std::vector<QByteArray*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
         targets[size_t(j)] = vectors[size_t(j)].data();
     for (int e = 0; e < m_entities; ++e) {
-        const TsfValueArray& chunk = *m_chunks[size_t(e)];
+        const TsfValueArray& chunk = *run.chunks[size_t(e)];
         for (int j = 0; j < count; ++j)
             targets[size_t(j)][e] = intern(chunk.stringData(positions[j]), chunk.stringSize(positions[j]));
     }
@@ -188,14 +200,15 @@ void TsfMatrixGather::strings(const int* positions, int count, PVariant* const* 
         *out[j] = PVariant(std::move(vectors[size_t(j)]));
 }
 
-void TsfMatrixGather::others(const int* positions, int count, PVariant* const* out) const {
+void TsfMatrixGather::others(const Run& run, const int* positions, PVariant* const* out) const {
+    const int count = run.count;
     for (int j = 0; j < count; ++j) {
         const int position = positions[j];
         if (m_stored == ValueType::StringArray) {
             QVector<int32_t> offsets{0};
             QVector<QByteArray> strings;
             for (int e = 0; e < m_entities; ++e) {
-                const TsfValueArray& chunk = *m_chunks[size_t(e)];
+                const TsfValueArray& chunk = *run.chunks[size_t(e)];
                 for (int k = 0; k < chunk.arrayCount(position); ++k)
                     strings.append(chunk.arrayString(position, k));
                 offsets.append(strings.size());
@@ -205,7 +218,7 @@ void TsfMatrixGather::others(const int* positions, int count, PVariant* const* o
         }
         PVariantVector values(m_entities);
         for (int e = 0; e < m_entities; ++e)
-            values[e] = m_chunks[size_t(e)]->valueAt(position);
+            values[e] = run.chunks[size_t(e)]->valueAt(position);
         *out[j] = PVariant(std::move(values));
     }
 }

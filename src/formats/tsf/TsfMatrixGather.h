@@ -27,15 +27,22 @@ public:
                 qint64 lastRow, PVariant* const* out, QString* error);
 
 private:
+    // Consecutive rows in one chunk number, with that chunk number's entity chunks.
+    struct Run {
+        int first;
+        int count;
+        std::vector<TsfValueArrayPtr> chunks;
+    };
+
     bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, qint64 lastRow,
               QString* error);
     bool mapColumns(TsfIndexMap& entityMap, QString* error);
-    // Fills the outputs of a run of rows inside the current chunks (positions in the chunks).
-    void gatherRun(const int* positions, int count, PVariant* const* out);
-    template <class T> void scalars(const int* positions, int count, PVariant* const* out) const;
-    template <class T> void arrays(const int* positions, int count, PVariant* const* out) const;
-    void strings(const int* positions, int count, PVariant* const* out);
-    void others(const int* positions, int count, PVariant* const* out) const;
+    // Fills the outputs of a run of rows (positions in the run's chunks).
+    void fillRun(const Run& run, PVariant* const* out);
+    template <class T> void scalars(const Run& run, const int* positions, PVariant* const* out) const;
+    template <class T> void arrays(const Run& run, const int* positions, PVariant* const* out) const;
+    void strings(const Run& run, const int* positions, PVariant* const* out);
+    void others(const Run& run, const int* positions, PVariant* const* out) const;
     QByteArray intern(const char* data, int size);
 
     // Texts such as genotypes repeat across entities and records: equal short texts share one
@@ -60,5 +67,6 @@ private:
     std::vector<TsfValueArrayPtr> m_chunks;
     std::vector<InternedText> m_interned;
     int m_internedCount = 0;
-    std::vector<int> m_positions; // scratch: positions of the current run
+    std::vector<int> m_positions; // positions of the rows being gathered in their chunks
+    std::vector<Run> m_runs;
 };
