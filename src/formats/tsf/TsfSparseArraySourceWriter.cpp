@@ -3,6 +3,7 @@
 #include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "meta/Json.h"
+#include "tasks/TaskRecords.h"
 
 #include <QUuid>
 
@@ -87,6 +88,15 @@ TsfSparseArraySettings TsfSparseArraySettings::forSource(const VkSourceInfo& inf
     const bool bases = !info.schema.isEmpty() && info.schema.first().valueType == ValueType::String;
     settings.defaultArrayValue = bases ? PVariant("N") : PVariant(0);
     return settings;
+}
+
+void TsfSparseArraySettings::applyTask(const TsfWriterTask& task) {
+    filePath = task.filePath();
+    newFile = task.newFile();
+    dropSegmentsList = task.dropSegmentsList();
+    segmentRenameOptions = task.segmentRenameOptions();
+    if (!task.sourceName().isEmpty())
+        sourceInfo.name = task.sourceName();
 }
 
 TsfSparseArraySourceWriter::TsfSparseArraySourceWriter(TsfSparseArraySettings settings)

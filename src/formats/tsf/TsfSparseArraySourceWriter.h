@@ -14,6 +14,8 @@
 
 #include <memory>
 
+class TsfWriterTask;
+
 // What a sparse-array write is told: the per-base fields of a reference-sequence or coverage
 // source (each field's idx is the position of its value in the features) and the bins to cut.
 struct TsfSparseArraySettings {
@@ -31,6 +33,8 @@ struct TsfSparseArraySettings {
     // The settings for writing a whole source: its fields, its bin size when it names a valid
     // one, and N (bases) or 0 (numbers) where a bin has no data.
     static TsfSparseArraySettings forSource(const VkSourceInfo& info);
+    // Takes the output file, the segments to drop or rename and a new source name from a task.
+    void applyTask(const TsfWriterTask& task);
 };
 
 Q_DECLARE_METATYPE(TsfSparseArraySettings)

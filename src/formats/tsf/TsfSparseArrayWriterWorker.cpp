@@ -15,13 +15,6 @@ TsfSparseArrayWriterWorker::TsfSparseArrayWriterWorker() = default;
 
 TsfSparseArrayWriterWorker::~TsfSparseArrayWriterWorker() = default;
 
-void TsfSparseArrayWriterWorker::failWith(const QString& error) {
-    m_ended = true;
-    if (m_writer)
-        m_writer->abandon();
-    shutdownWithError(1, error.isEmpty() ? QStringLiteral("Unknown error while writing") : error);
-}
-
 void TsfSparseArrayWriterWorker::startSource(QString file, bool newFile, VkFieldList arrayFields,
                                              VkSourceInfo sourceMeta, QVector<QString> dropSegmentsList,
                                              RenameOptions segmentRenameOptions, PVariant defaultArrayValue,
@@ -40,23 +33,15 @@ void TsfSparseArrayWriterWorker::startSource(QString file, bool newFile, VkField
 }
 
 void TsfSparseArrayWriterWorker::startSource(TsfSparseArraySettings settings) {
-    if (m_ended || m_writer)
-        return;
-    m_writer = std::make_unique<TsfSparseArraySourceWriter>(std::move(settings));
-    QString error;
-    if (!m_writer->start(&error)) {
-        failWith(error);
-        return;
-    }
-    emit startSourceFinished(workerId(), m_writer->sourceUrl());
+    startWriter(std::move(settings));
 }
 
 void TsfSparseArrayWriterWorker::writeFeatures(VkFeatureList features, int workerIdCheck) {
-    if (m_ended || (workerIdCheck != 0 && workerIdCheck != workerId()))
+    if (!accepts(workerIdCheck))
         return;
     QString error;
-    if (!m_writer || !m_writer->write(features, &error)) {
-        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
+    if (!writeToWriter(features, &error)) {
+        failWith(error);
         return;
     }
     m_records += features.size();
@@ -65,16 +50,7 @@ void TsfSparseArrayWriterWorker::writeFeatures(VkFeatureList features, int worke
 }
 
 void TsfSparseArrayWriterWorker::endSource(int workerId) {
-    if (m_ended || (workerId != 0 && workerId != this->workerId()))
-        return;
-    m_ended = true;
-    QString error;
-    if (!m_writer || !m_writer->finish(&error)) {
-        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
-        return;
-    }
-    emit endSourceFinished(this->workerId(), m_writer->sourceUrl());
-    shutdown();
+    endWriter(workerId);
 }
 
 void TsfSparseArrayWriterWorker::convert(QList<VkSourcePtr> toConvert, VkEventedThread* readerThread,
@@ -86,16 +62,9 @@ void TsfSparseArrayWriterWorker::convert(QList<VkSourcePtr> toConvert, VkEvented
     }
     const VkSourcePtr source = toConvert.first();
     TsfSparseArraySettings settings = TsfSparseArraySettings::forSource(source->info());
-    const TsfWriterTask& task = convertOptions.task;
-    settings.filePath = task.filePath();
-    settings.newFile = task.newFile();
-    settings.dropSegmentsList = task.dropSegmentsList();
-    settings.segmentRenameOptions = task.segmentRenameOptions();
-    if (!task.sourceName().isEmpty())
-        settings.sourceInfo.name = task.sourceName();
+    settings.applyTask(convertOptions.task);
     m_expectedRecords = std::max<qint64>(source->info().locusCount, 0);
-    startSource(settings);
-    if (m_ended)
+    if (!startWriter(std::move(settings)))
         return;
     QString error;
     const auto write = [this](const VkFeatureList& batch, QString* batchError) {
@@ -103,13 +72,7 @@ void TsfSparseArrayWriterWorker::convert(QList<VkSourcePtr> toConvert, VkEvented
         reportProgress(m_records, m_expectedRecords);
         return m_writer->write(batch, batchError);
     };
-    if (!TsfFeaturePull::pull(source, TsfFeaturePull::everything(source), readerThread, *this, write,
-                              &error)) {
-        if (isCanceled())
-            shutdown();
-        else
-            failWith(error);
-        return;
-    }
-    endSource(workerId());
+    const bool allRead =
+        TsfFeaturePull::pull(source, TsfFeaturePull::everything(source), readerThread, *this, write, &error);
+    endConversion(allRead, error);
 }

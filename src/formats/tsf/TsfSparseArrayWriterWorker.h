@@ -2,17 +2,16 @@
 
 #include "formats/tsf/TsfConvertOptions.h"
 #include "formats/tsf/TsfSparseArraySourceWriter.h"
+#include "formats/tsf/TsfWorkerBase.h"
 #include "source/VkSource.h"
-#include "tasks/VkWorker.h"
-
-#include <memory>
 
 class VkEventedThread;
 
 // Writes a reference-sequence or coverage source into a TSF sparse-array source on the writer
 // thread: pushed (startSource, writeFeatures, endSource) or pulled from the reader thread
 // (convert). Answers and errors travel as TsfWriterWorker's do.
-class TsfSparseArrayWriterWorker : public VkWorker {
+class TsfSparseArrayWriterWorker
+    : public TsfWorkerBase<TsfSparseArrayWriterWorker, TsfSparseArraySourceWriter> {
     Q_OBJECT
 public:
     TsfSparseArrayWriterWorker();
@@ -36,10 +35,5 @@ public slots:
                  TsfConvertOptions convertOptions);
 
 private:
-    void failWith(const QString& error);
-
-    std::unique_ptr<TsfSparseArraySourceWriter> m_writer;
-    qint64 m_expectedRecords = 0;
     qint64 m_records = 0;
-    bool m_ended = false;
 };

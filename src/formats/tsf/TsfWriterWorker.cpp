@@ -47,13 +47,6 @@ qint64 TsfWriterWorker::recordCount() const {
     return m_writer ? m_writer->recordCount() : 0;
 }
 
-void TsfWriterWorker::failWith(const QString& error) {
-    m_ended = true;
-    if (m_writer)
-        m_writer->abandon();
-    shutdownWithError(1, error.isEmpty() ? QStringLiteral("Unknown error while writing") : error);
-}
-
 void TsfWriterWorker::startSource(QString file, bool newFile, VkFieldList locusAttrFields,
                                   VkFieldList matrixFields, VkSourceInfo sourceMeta,
                                   QVector<QString> dropSegmentsList, RenameOptions segmentRenameOptions,
@@ -72,30 +65,18 @@ void TsfWriterWorker::startSource(QString file, bool newFile, VkFieldList locusA
 }
 
 void TsfWriterWorker::startSource(TsfWriteSettings settings) {
-    if (m_ended || m_writer)
-        return;
-    m_writer = std::make_unique<TsfSourceWriter>(std::move(settings));
-    QString error;
-    if (!m_writer->start(&error)) {
-        failWith(error);
-        return;
-    }
-    emit startSourceFinished(workerId(), m_writer->sourceUrl());
+    startWriter(std::move(settings));
 }
 
 bool TsfWriterWorker::writeBatch(const VkFeatureList& features, QString* error) {
-    if (!m_writer) {
-        *error = QStringLiteral("No source was started for writing");
-        return false;
-    }
-    if (!m_writer->write(features, error))
+    if (!writeToWriter(features, error))
         return false;
     reportProgress(m_writer->recordCount(), m_expectedRecords);
     return true;
 }
 
 void TsfWriterWorker::writeFeatures(VkFeatureList features, int workerId) {
-    if (m_ended || (workerId != 0 && workerId != this->workerId()))
+    if (!accepts(workerId))
         return;
     QString error;
     if (!writeBatch(features, &error)) {
@@ -109,21 +90,12 @@ void TsfWriterWorker::writeRecord(PVariantVector values) {
     if (m_ended)
         return;
     QString error;
-    if (!m_writer || !m_writer->writeRecord(values, &error))
-        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
+    if (!requireWriter(&error) || !m_writer->writeRecord(values, &error))
+        failWith(error);
 }
 
 void TsfWriterWorker::endSource(int workerId) {
-    if (m_ended || (workerId != 0 && workerId != this->workerId()))
-        return;
-    m_ended = true;
-    QString error;
-    if (!m_writer || !m_writer->finish(&error)) {
-        failWith(m_writer ? error : QStringLiteral("No source was started for writing"));
-        return;
-    }
-    emit endSourceFinished(this->workerId(), m_writer->sourceUrl());
-    shutdown();
+    endWriter(workerId);
 }
 
 // Converting
@@ -140,19 +112,12 @@ void TsfWriterWorker::convert(QList<VkSourcePtr> toConvert, VkEventedThread* rea
     m_expectedRecords = 0;
     for (const VkSourcePtr& source : toConvert)
         m_expectedRecords += std::max<qint64>(source->info().locusCount, 0);
-    startSource(settings);
-    if (!m_writer || m_writer->hasFailed())
+    if (!startWriter(std::move(settings)))
         return;
-    for (const VkSourcePtr& source : toConvert) {
-        if (!convertSource(source, readerThread, convertOptions.sortByPosition, &error)) {
-            if (isCanceled())
-                shutdown();
-            else
-                failWith(error);
-            return;
-        }
-    }
-    endSource(workerId());
+    const bool allRead = std::all_of(toConvert.begin(), toConvert.end(), [&](const VkSourcePtr& source) {
+        return convertSource(source, readerThread, convertOptions.sortByPosition, &error);
+    });
+    endConversion(allRead, error);
 }
 
 bool TsfWriterWorker::checkCompatible(const QList<VkSourcePtr>& sources, QString* error) const {

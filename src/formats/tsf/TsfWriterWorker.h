@@ -1,13 +1,11 @@
 #pragma once
 
 #include "formats/tsf/TsfConvertOptions.h"
+#include "formats/tsf/TsfWorkerBase.h"
 #include "formats/tsf/TsfWriteSettings.h"
 #include "source/FeatureCursor.h"
 #include "source/VkFeature.h"
 #include "source/VkSource.h"
-#include "tasks/VkWorker.h"
-
-#include <memory>
 
 class TsfSourceWriter;
 class VkEventedThread;
@@ -16,7 +14,7 @@ class VkEventedThread;
 // (startSource, any number of writeFeatures, endSource) or the worker pulls them itself
 // (convert), reading on the reader thread while it writes. Every answer is a signal; the first
 // error is reported through errOccurred, the write is rolled back and the worker shuts down.
-class TsfWriterWorker : public VkWorker {
+class TsfWriterWorker : public TsfWorkerBase<TsfWriterWorker, TsfSourceWriter> {
     Q_OBJECT
 public:
     TsfWriterWorker();
@@ -59,10 +57,4 @@ private:
     bool writeChromosomeSorted(const VkSourcePtr& source, const ReadRequest& request,
                                VkEventedThread* readerThread, QString* error);
     bool writeBatch(const VkFeatureList& features, QString* error);
-    void failWith(const QString& error);
-
-    std::unique_ptr<TsfSourceWriter> m_writer;
-    qint64 m_expectedRecords = 0;
-    // Set once the write has failed or ended: batches still queued are ignored.
-    bool m_ended = false;
 };
