@@ -1,6 +1,5 @@
 #include "formats/tsf/TsfSourceWriter.h"
 
-#include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "formats/tsf/TsfWriteReport.h"
 
@@ -41,20 +40,18 @@ QString numberText(const PVariant& value) {
 } // namespace
 
 TsfSourceWriter::TsfSourceWriter(TsfWriteSettings settings)
-    : m_settings(std::move(settings)), m_target(m_settings.filePath), m_catalog(m_db), m_transaction(m_db) {
+    : TsfDatabaseWriter(settings.filePath, settings.dropSegmentsList, settings.segmentRenameOptions),
+      m_settings(std::move(settings)) {
     // The description is shared with the source's readers; the write documents a copy.
     VkSourceInfo& info = m_settings.sourceInfo;
     info.docInfo = info.docInfo.isNull() ? SourceMetaOptions() : info.docInfo.clone();
-    for (const QString& name : m_settings.dropSegmentsList)
-        m_dropped.insert(name.toUtf8());
-    m_renames = chromosomeRenames(m_settings.segmentRenameOptions);
     m_expectedValues = m_settings.expectedValueCount();
     if (m_settings.chunkBits > 2)
         m_chunkBits = m_settings.chunkBits;
 }
 
 TsfSourceWriter::~TsfSourceWriter() {
-    if (m_started && !m_finished)
+    if (isUnfinished())
         abandon();
 }
 
@@ -65,48 +62,21 @@ int TsfSourceWriter::automaticChunkBits(int locusFieldCount, int matrixFieldCoun
     return std::max(12 - std::max(n - 11, 0), 8);
 }
 
-bool TsfSourceWriter::fail(QString* error, const QString& message) {
-    if (!message.isEmpty())
-        *error = message;
-    abandon();
-    return false;
-}
-
-void TsfSourceWriter::abandon() {
-    if (m_finished)
-        return;
-    m_failed = true;
-    m_finished = true;
+void TsfSourceWriter::releaseTables() {
     m_locusTable.reset();
     m_matrix.clear();
     m_index.reset();
-    if (m_db.isOpen()) {
-        m_transaction.markFailed();
-        while (m_transaction.depth() > 0)
-            m_transaction.end(nullptr);
-        m_db.close();
-    }
-    m_target.discard();
 }
 
 // Start
 
 bool TsfSourceWriter::start(QString* error) {
-    if (m_started)
-        return fail(error, QStringLiteral("The source was already started"));
-    m_started = true;
-    if (!m_target.prepare(m_settings.newFile, error) || !openDatabase(error) || !insertSource(error) ||
-        !createTables(error) || !insertFieldRows(error))
+    if (!markStarted(error))
+        return false;
+    if (!openDatabase(m_settings.newFile, error) || !insertSource(error) || !createTables(error) ||
+        !insertFieldRows(error))
         return fail(error, QString());
     return true;
-}
-
-bool TsfSourceWriter::openDatabase(QString* error) {
-    const TsfDatabase::Mode mode =
-        m_target.extendsExisting() ? TsfDatabase::Mode::ReadWrite : TsfDatabase::Mode::Create;
-    if (!m_db.open(m_target.writePath(), mode, error) || !m_transaction.begin(error))
-        return false;
-    return m_db.hasTable(QStringLiteral("tbl")) || m_catalog.createTables(error);
 }
 
 bool TsfSourceWriter::insertSource(QString* error) {
@@ -282,8 +252,8 @@ bool TsfSourceWriter::prepare(const VkFeatureList& features, QString* error) {
 }
 
 bool TsfSourceWriter::write(const VkFeatureList& features, QString* error) {
-    if (m_failed || !m_started || m_finished)
-        return fail(error, m_failed ? QString() : QStringLiteral("The source is not open for writing"));
+    if (!checkWritable(error))
+        return false;
     if (features.isEmpty())
         return true;
     if (!m_prepared && !prepare(features, error))
@@ -441,15 +411,14 @@ void TsfSourceWriter::notePosition(const VkSegment& segment) {
 // Finishing
 
 bool TsfSourceWriter::finish(QString* error) {
-    if (m_failed || !m_started || m_finished)
-        return fail(error, m_failed ? QString() : QStringLiteral("The source is not open for writing"));
+    if (!checkWritable(error))
+        return false;
     if (m_records == 0)
         return fail(error, QStringLiteral("Write error: no data was provided. Either the input was empty or "
                                           "through filtering no records made it through to be written."));
     if (!finishTables(error) || !finishIndex(error) || !finishFields(error) || !finishSource(error) ||
         !closeDatabase(error))
         return fail(error, QString());
-    m_finished = true;
     return true;
 }
 
@@ -587,21 +556,4 @@ bool TsfSourceWriter::finishSource(QString* error) {
     info.docInfo.setDescriptionHtml(info.docInfo.descriptionHtml() + m_docsHtml);
     return m_catalog.updateSourceDocs(m_sourceId, TsfSourceRecords::docs(info.docInfo), error) &&
            m_catalog.updateSourceMeta(m_sourceId, TsfSourceRecords::sourceMeta(info), error);
-}
-
-bool TsfSourceWriter::closeDatabase(QString* error) {
-    m_locusTable.reset();
-    m_matrix.clear();
-    m_index.reset();
-    if (!m_transaction.end(error))
-        return false;
-    if (m_target.isMemory()) {
-        if (!TsfSharedCache::instance().adopt(std::move(m_db))) {
-            *error = QStringLiteral("Unable to read in-memory database into shared resource. ");
-            return false;
-        }
-        return true;
-    }
-    m_db.close();
-    return m_target.commit(error);
 }

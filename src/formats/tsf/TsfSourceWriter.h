@@ -1,17 +1,14 @@
 #pragma once
 
-#include "formats/tsf/TsfCatalog.h"
 #include "formats/tsf/TsfChunkTableWriter.h"
+#include "formats/tsf/TsfDatabaseWriter.h"
 #include "formats/tsf/TsfFieldColumn.h"
 #include "formats/tsf/TsfGenomicIndexWriter.h"
 #include "formats/tsf/TsfMatrixTableWriter.h"
-#include "formats/tsf/TsfNestedTransaction.h"
 #include "formats/tsf/TsfWriteSettings.h"
-#include "formats/tsf/TsfWriteTarget.h"
 #include "source/VkFeature.h"
 
 #include <QHash>
-#include <QSet>
 
 #include <memory>
 #include <vector>
@@ -20,12 +17,10 @@
 // source order, finish() completes the tables, the index and the documentation and puts the file
 // in place. The first failure rolls the whole write back and removes the temporary file; every
 // later call then fails. Not thread-safe: one thread drives a writer from start to finish.
-class TsfSourceWriter {
+class TsfSourceWriter : public TsfDatabaseWriter {
 public:
     explicit TsfSourceWriter(TsfWriteSettings settings);
-    ~TsfSourceWriter();
-    TsfSourceWriter(const TsfSourceWriter&) = delete;
-    TsfSourceWriter& operator=(const TsfSourceWriter&) = delete;
+    ~TsfSourceWriter() override;
 
     // Records per chunk (as a power of two) for a source of this width: 4,096 up to 4,096
     // columns, halving with each doubling above, down to 256.
@@ -37,14 +32,9 @@ public:
     // field in field id order.
     bool writeRecord(const PVariantVector& values, QString* error);
     bool finish(QString* error);
-    // Gives up: rolls back and removes the temporary file.
-    void abandon();
 
-    // The path (or in-memory name) of the written source.
-    const QString& sourceUrl() const { return m_target.outputPath(); }
     qint64 recordCount() const { return m_records; }
     int chunkBits() const { return m_chunkBits; }
-    bool hasFailed() const { return m_failed; }
 
 private:
     struct MatrixTable {
@@ -58,8 +48,7 @@ private:
         int index;
     };
 
-    bool fail(QString* error, const QString& message);
-    bool openDatabase(QString* error);
+    void releaseTables() override;
     bool insertSource(QString* error);
     bool createTable(const char* kind, qint64 fieldCount, QString* name, qint64* tableId, QString* error);
     bool createTables(QString* error);
@@ -83,14 +72,9 @@ private:
     bool finishIndex(QString* error);
     bool finishFields(QString* error);
     bool finishSource(QString* error);
-    bool closeDatabase(QString* error);
     QString compressionReport() const;
 
     TsfWriteSettings m_settings;
-    TsfWriteTarget m_target;
-    TsfDatabase m_db;
-    TsfCatalog m_catalog;
-    TsfNestedTransaction m_transaction;
     qint64 m_sourceId = -1;
     int m_expectedValues = 0;
     int m_chunkBits = 12;
@@ -110,8 +94,6 @@ private:
     std::unique_ptr<TsfGenomicIndexWriter> m_index;
     QVector<FieldRef> m_fieldOrder;
 
-    QSet<QByteArray> m_dropped;
-    QHash<QByteArray, QByteArray> m_renames;
     QVector<QByteArray> m_chromosomes;
     QHash<QByteArray, int> m_chromosomeIndexes;
     QByteArray m_lastChromosome;
@@ -121,8 +103,5 @@ private:
 
     QString m_docsHtml;
     qint64 m_records = 0;
-    bool m_started = false;
     bool m_prepared = false;
-    bool m_failed = false;
-    bool m_finished = false;
 };

@@ -1,6 +1,5 @@
 #include "formats/tsf/TsfSparseArraySourceWriter.h"
 
-#include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "meta/Json.h"
 #include "tasks/TaskRecords.h"
@@ -100,12 +99,10 @@ void TsfSparseArraySettings::applyTask(const TsfWriterTask& task) {
 }
 
 TsfSparseArraySourceWriter::TsfSparseArraySourceWriter(TsfSparseArraySettings settings)
-    : m_settings(std::move(settings)), m_target(m_settings.filePath), m_catalog(m_db), m_transaction(m_db) {
+    : TsfDatabaseWriter(settings.filePath, settings.dropSegmentsList, settings.segmentRenameOptions),
+      m_settings(std::move(settings)) {
     VkSourceInfo& info = m_settings.sourceInfo;
     info.docInfo = info.docInfo.isNull() ? SourceMetaOptions() : info.docInfo.clone();
-    for (const QString& name : m_settings.dropSegmentsList)
-        m_dropped.insert(name.toUtf8());
-    m_renames = chromosomeRenames(m_settings.segmentRenameOptions);
     m_layout.binSize = m_settings.binSize;
     m_layout.coordSysId = info.coordInfo.coordSysId;
     m_layout.usageSpace = info.coordInfo.usageSpace;
@@ -118,7 +115,7 @@ TsfSparseArraySourceWriter::TsfSparseArraySourceWriter(TsfSparseArraySettings se
 }
 
 TsfSparseArraySourceWriter::~TsfSparseArraySourceWriter() {
-    if (m_started && !m_finished)
+    if (isUnfinished())
         abandon();
 }
 
@@ -139,26 +136,8 @@ ValueType TsfSparseArraySourceWriter::baseType(ValueType fieldType) {
     }
 }
 
-bool TsfSparseArraySourceWriter::fail(QString* error, const QString& message) {
-    if (!message.isEmpty())
-        *error = message;
-    abandon();
-    return false;
-}
-
-void TsfSparseArraySourceWriter::abandon() {
-    if (m_finished)
-        return;
-    m_failed = true;
-    m_finished = true;
+void TsfSparseArraySourceWriter::releaseTables() {
     m_table.reset();
-    if (m_db.isOpen()) {
-        m_transaction.markFailed();
-        while (m_transaction.depth() > 0)
-            m_transaction.end(nullptr);
-        m_db.close();
-    }
-    m_target.discard();
 }
 
 QString TsfSparseArraySourceWriter::fieldsProblem() const {
@@ -188,17 +167,13 @@ QString TsfSparseArraySourceWriter::fieldsProblem() const {
 }
 
 bool TsfSparseArraySourceWriter::start(QString* error) {
-    if (m_started)
-        return fail(error, QStringLiteral("The source was already started"));
-    m_started = true;
+    if (!markStarted(error))
+        return false;
     const QString problem = fieldsProblem();
-    if (!problem.isEmpty() || !m_target.prepare(m_settings.newFile, error))
+    if (!problem.isEmpty())
         return fail(error, problem);
     m_baseType = baseType(m_settings.arrayFields.first().valueType);
-    const TsfDatabase::Mode mode =
-        m_target.extendsExisting() ? TsfDatabase::Mode::ReadWrite : TsfDatabase::Mode::Create;
-    if (!m_db.open(m_target.writePath(), mode, error) || !m_transaction.begin(error) ||
-        (!m_db.hasTable(QStringLiteral("tbl")) && !m_catalog.createTables(error)) || !createLayout(error))
+    if (!openDatabase(m_settings.newFile, error) || !createLayout(error))
         return fail(error, QString());
     return true;
 }
@@ -251,8 +226,8 @@ bool TsfSparseArraySourceWriter::createLayout(QString* error) {
 // Writing
 
 bool TsfSparseArraySourceWriter::write(const VkFeatureList& features, QString* error) {
-    if (m_failed || !m_started || m_finished)
-        return fail(error, m_failed ? QString() : QStringLiteral("The source is not open for writing"));
+    if (!checkWritable(error))
+        return false;
     for (int i = 0; i < features.size(); ++i)
         if (!writeFeature(features.at(i), i, error))
             return fail(error, QString());
@@ -399,8 +374,8 @@ bool TsfSparseArraySourceWriter::flushBin(QString* error) {
 // Finishing
 
 bool TsfSparseArraySourceWriter::finish(QString* error) {
-    if (m_failed || !m_started || m_finished)
-        return fail(error, m_failed ? QString() : QStringLiteral("The source is not open for writing"));
+    if (!checkWritable(error))
+        return false;
     if (m_bin >= 0 && !flushBin(error))
         return fail(error, QString());
     if (m_chunks == 0)
@@ -408,7 +383,6 @@ bool TsfSparseArraySourceWriter::finish(QString* error) {
                                           "through filtering no records made it through to be written."));
     if (!finishTables(error))
         return fail(error, QString());
-    m_finished = true;
     return true;
 }
 
@@ -422,15 +396,5 @@ bool TsfSparseArraySourceWriter::finishTables(QString* error) {
     if (!m_table->finish(error) || !m_catalog.insertIndex(index, error) ||
         !m_catalog.updateSourceDims(m_sourceId, m_settings.entityCount, m_chunks, error))
         return false;
-    m_table.reset();
-    if (!m_transaction.end(error))
-        return false;
-    if (m_target.isMemory()) {
-        if (TsfSharedCache::instance().adopt(std::move(m_db)))
-            return true;
-        *error = QStringLiteral("Unable to read in-memory database into shared resource. ");
-        return false;
-    }
-    m_db.close();
-    return m_target.commit(error);
+    return closeDatabase(error);
 }

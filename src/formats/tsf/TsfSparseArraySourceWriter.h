@@ -1,15 +1,12 @@
 #pragma once
 
-#include "formats/tsf/TsfCatalog.h"
 #include "formats/tsf/TsfChunkTableWriter.h"
-#include "formats/tsf/TsfNestedTransaction.h"
+#include "formats/tsf/TsfDatabaseWriter.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
-#include "formats/tsf/TsfWriteTarget.h"
 #include "meta/families/RenameOptions.h"
 #include "source/VkFeature.h"
 #include "source/VkSourceInfo.h"
 
-#include <QHash>
 #include <QSet>
 
 #include <memory>
@@ -44,12 +41,10 @@ Q_DECLARE_METATYPE(TsfSparseArraySettings)
 // run of its per-base values from the feature's start: a String of bases, or a numeric array.
 // Features come chromosome by chromosome, in increasing order, without overlaps. As with
 // TsfSourceWriter, the first failure rolls the whole write back.
-class TsfSparseArraySourceWriter {
+class TsfSparseArraySourceWriter : public TsfDatabaseWriter {
 public:
     explicit TsfSparseArraySourceWriter(TsfSparseArraySettings settings);
-    ~TsfSparseArraySourceWriter();
-    TsfSparseArraySourceWriter(const TsfSparseArraySourceWriter&) = delete;
-    TsfSparseArraySourceWriter& operator=(const TsfSparseArraySourceWriter&) = delete;
+    ~TsfSparseArraySourceWriter() override;
 
     // The type stored per base for a field type; Invalid when it cannot be a sparse-array field.
     static ValueType baseType(ValueType fieldType);
@@ -57,14 +52,11 @@ public:
     bool start(QString* error);
     bool write(const VkFeatureList& features, QString* error);
     bool finish(QString* error);
-    void abandon();
 
-    const QString& sourceUrl() const { return m_target.outputPath(); }
     qint64 storedBinCount() const { return m_chunks; }
-    bool hasFailed() const { return m_failed; }
 
 private:
-    bool fail(QString* error, const QString& message);
+    void releaseTables() override;
     // Why the fields cannot be written as sparse arrays; empty when they can.
     QString fieldsProblem() const;
     bool createLayout(QString* error);
@@ -79,10 +71,6 @@ private:
     bool finishTables(QString* error);
 
     TsfSparseArraySettings m_settings;
-    TsfWriteTarget m_target;
-    TsfDatabase m_db;
-    TsfCatalog m_catalog;
-    TsfNestedTransaction m_transaction;
     qint64 m_sourceId = -1;
     qint64 m_tableId = -1;
     std::unique_ptr<TsfChunkTableWriter> m_table;
@@ -93,14 +81,9 @@ private:
     ValueType m_baseType = ValueType::Invalid;
     TsfSparseArrayLayout m_layout;
 
-    QSet<QByteArray> m_dropped;
-    QHash<QByteArray, QByteArray> m_renames;
     QSet<QByteArray> m_finishedChromosomes;
     QByteArray m_chromosome;
     int64_t m_lastStop = -1;
     int64_t m_bin = -1;
     qint64 m_chunks = 0;
-    bool m_started = false;
-    bool m_failed = false;
-    bool m_finished = false;
 };
