@@ -80,6 +80,15 @@ qint64 ReferenceSequence::windowCount() const {
     return count;
 }
 
+bool ReferenceSequence::describeSource(VkSource& source, QSharedPointer<ReferenceSequence> reference) {
+    if (!reference)
+        return false;
+    source.info().describeFile(source.path());
+    reference->describe(source.info());
+    source.setResource(std::move(reference));
+    return true;
+}
+
 void ReferenceSequence::describe(VkSourceInfo& info) const {
     VkField bases(0, "Sequence", "SEQ", ValueType::String);
     bases.doc = QStringLiteral("Reference bases of the window; soft-masked bases are in lower case");

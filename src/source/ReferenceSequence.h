@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QSharedPointer>
 #include <QString>
 #include <QVector>
 
@@ -27,6 +28,10 @@ public:
 
     // The reference a source holds, or null when the source is no reference sequence.
     static ReferenceSequence* of(const VkSource& source);
+    // Describes the source of a reference file and makes the reference its resource: the file's
+    // name, folder and size, the schema, the feature type, the feature count and the assembly when
+    // the file name names one. False when there is no reference (it could not be opened).
+    static bool describeSource(VkSource& source, QSharedPointer<ReferenceSequence> reference);
     // The assembly that a file name or assembly name points to ("hg19", "GRCh38"), as a
     // coordSysId; empty when it names none.
     static QString coordSysIdForName(const QString& name);
@@ -49,9 +54,6 @@ public:
     QByteArray bases(const QByteArray& chromosome, qint64 start, qint64 stop) const;
 
     qint64 windowCount() const;
-    // Fills what a reference source describes: the schema, the feature type, the feature count and
-    // the assembly when the file name names one.
-    void describe(VkSourceInfo& info) const;
 
 protected:
     explicit ReferenceSequence(QVector<Sequence> sequences);
@@ -60,6 +62,8 @@ protected:
     virtual bool fetch(int index, qint64 start, qint64 stop, QByteArray* out, QString* error) const = 0;
 
 private:
+    void describe(VkSourceInfo& info) const;
+
     QVector<Sequence> m_sequences;
     QHash<QByteArray, int> m_index;
 };

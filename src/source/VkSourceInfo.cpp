@@ -2,6 +2,8 @@
 
 #include "meta/VkOptionsIO.h"
 
+#include <QFileInfo>
+
 namespace {
 
 void insertText(PVariantMap& map, const char* key, const QString& text) {
@@ -148,6 +150,13 @@ const VkField* VkSourceInfo::field(int32_t idx) const {
         return &segment;
     }
     return idx >= 0 && idx < schema.size() ? &schema.at(idx) : nullptr;
+}
+
+void VkSourceInfo::describeFile(const QString& path) {
+    const QFileInfo file(path);
+    name = file.fileName();
+    folder = file.absolutePath();
+    size = file.size();
 }
 
 bool VkSourceInfo::operator==(const VkSourceInfo& other) const {

@@ -46,6 +46,8 @@ public:
     int fieldIndex(const QByteArray& symbol) const;
     // The field at idx, the segment pseudo-field for VkField::SegmentIdx, or null.
     const VkField* field(int32_t idx) const;
+    // Takes the name, folder and size of the file at path.
+    void describeFile(const QString& path);
 
     bool operator==(const VkSourceInfo& other) const;
     bool operator!=(const VkSourceInfo& other) const { return !(*this == other); }

@@ -7,8 +7,6 @@
 #include "source/SchemaText.h"
 #include "source/VkSourceTypeRegistry.h"
 
-#include <QFileInfo>
-
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {
     VkSourceTypeRegistry::instance().registerManager(std::make_unique<BamSourceTypeManager>());
@@ -70,11 +68,8 @@ bool BamSourceTypeManager::describe(VkSource& source, QString* error) const {
     const std::unique_ptr<BamFile> file = BamFile::open(source.path(), error);
     if (!file)
         return false;
-    const QFileInfo info(source.path());
     VkSourceInfo& description = source.info();
-    description.name = info.fileName();
-    description.folder = info.absolutePath();
-    description.size = info.size();
+    description.describeFile(source.path());
     description.schema = readSchema();
     description.entityCount = 0;
     description.locusCount = int32_t(std::min<qint64>(file->placedReadCount(), INT32_MAX));

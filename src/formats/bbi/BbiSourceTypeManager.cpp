@@ -5,8 +5,6 @@
 #include "formats/bbi/BigBedColumns.h"
 #include "source/VkSourceTypeRegistry.h"
 
-#include <QFileInfo>
-
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {
     VkSourceTypeRegistry::instance().registerManager(std::make_unique<BbiSourceTypeManager>());
@@ -39,11 +37,8 @@ bool BbiSourceTypeManager::describe(VkSource& source, QString* error) const {
     const std::unique_ptr<BbiFile> file = BbiFile::open(source.path(), error);
     if (!file)
         return false;
-    const QFileInfo path(source.path());
     VkSourceInfo& info = source.info();
-    info.name = path.fileName();
-    info.folder = path.absolutePath();
-    info.size = path.size();
+    info.describeFile(source.path());
     info.entityCount = 0;
     info.properties.insert("Kind", PVariant(file->isBigBed() ? "bigBed" : "bigWig"));
     if (file->isBigBed())

@@ -4,8 +4,6 @@
 #include "source/ReferenceFeatureReader.h"
 #include "source/VkSourceTypeRegistry.h"
 
-#include <QFileInfo>
-
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {
     VkSourceTypeRegistry::instance().registerManager(std::make_unique<FastaSourceTypeManager>());
@@ -19,17 +17,9 @@ QStringList FastaSourceTypeManager::suffixes() const {
 }
 
 bool FastaSourceTypeManager::describe(VkSource& source, QString* error) const {
-    QSharedPointer<ReferenceSequence> reference = FastaReference::open(source.path(), error);
-    if (!reference)
+    if (!ReferenceSequence::describeSource(source, FastaReference::open(source.path(), error)))
         return false;
-    const QFileInfo file(source.path());
-    VkSourceInfo& info = source.info();
-    info.name = file.fileName();
-    info.folder = file.absolutePath();
-    info.size = file.size();
-    reference->describe(info);
-    info.properties.insert("IndexFile", PVariant(source.path() + QStringLiteral(".fai")));
-    source.setResource(reference);
+    source.info().properties.insert("IndexFile", PVariant(source.path() + QStringLiteral(".fai")));
     return true;
 }
 

@@ -4,8 +4,6 @@
 #include "source/ReferenceFeatureReader.h"
 #include "source/VkSourceTypeRegistry.h"
 
-#include <QFileInfo>
-
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {
     VkSourceTypeRegistry::instance().registerManager(std::make_unique<TwoBitSourceTypeManager>());
@@ -14,17 +12,7 @@ namespace {
 } // namespace
 
 bool TwoBitSourceTypeManager::describe(VkSource& source, QString* error) const {
-    QSharedPointer<TwoBitReference> reference = TwoBitReference::open(source.path(), error);
-    if (!reference)
-        return false;
-    const QFileInfo file(source.path());
-    VkSourceInfo& info = source.info();
-    info.name = file.fileName();
-    info.folder = file.absolutePath();
-    info.size = file.size();
-    reference->describe(info);
-    source.setResource(reference);
-    return true;
+    return ReferenceSequence::describeSource(source, TwoBitReference::open(source.path(), error));
 }
 
 VkFeatureReader* TwoBitSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
