@@ -6,8 +6,6 @@
 #include "app/commands/WriterCommand.h"
 #include "writers/DelimitedTextWriterWorker.h"
 
-#include <QFileInfo>
-
 bool WriteTxt::parseArgs() {
     const QStringList args = arguments();
     if (args.size() < 3)
@@ -31,17 +29,14 @@ int WriteTxt::run() {
     const VkSourcePtr source = openInput(m_sourcePath);
     if (const int status = checkInput(source, m_sourcePath))
         return status;
-    const QVector<int> fields =
-        m_fieldIndexes.isEmpty() ? WriterCommand::tabularFields(source->schema()) : m_fieldIndexes;
-    if (const int status = WriterCommand::checkTabularFields(source->schema(), fields))
+    QVector<int> fields = m_fieldIndexes;
+    if (const int status = WriterCommand::selectTabularFields(source->schema(), fields))
         return status;
 
-    QString destination = m_destinationPath;
-    if (destination.isEmpty()) {
-        const QFileInfo info(source->path());
-        destination =
-            info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".txt");
-    }
+    const QString destination =
+        m_destinationPath.isEmpty()
+            ? WriterCommand::outputBesideSource(source->path(), QStringLiteral(".txt"))
+            : m_destinationPath;
     TabularWriterFieldGroup group;
     group.setGroupFields(fields);
     DelimitedTextWriterSourceOptions options;

@@ -62,17 +62,13 @@ int WriteXlsx::run() {
         fields += m_matrixFieldGroup.first().fieldIndexes;
     }
     // Without groups the writer writes every locus and sample field.
-    if (fields.isEmpty())
-        fields = WriterCommand::tabularFields(source->schema());
-    if (const int status = WriterCommand::checkTabularFields(source->schema(), fields))
+    if (const int status = WriterCommand::selectTabularFields(source->schema(), fields))
         return status;
 
-    QString destination = m_destinationPath;
-    if (destination.isEmpty()) {
-        const QFileInfo info(source->path());
-        destination =
-            info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".xlsx");
-    }
+    const QString destination =
+        m_destinationPath.isEmpty()
+            ? WriterCommand::outputBesideSource(source->path(), QStringLiteral(".xlsx"))
+            : m_destinationPath;
     const QString folder = QFileInfo(destination).absolutePath();
     if (!QFileInfo(folder).isDir())
         return printError(QStringLiteral("Destination directory does not exist:\n%1").arg(folder));

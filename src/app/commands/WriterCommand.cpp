@@ -6,12 +6,35 @@
 #include "writers/WriterRunner.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QPointer>
 
 namespace {
+
 bool isTabular(const VkField& field) {
     return field.fieldType == VkField::LocusAttribute || field.isMatrix();
 }
+
+QVector<int> tabularFields(const VkFieldList& schema) {
+    QVector<int> fields;
+    for (const VkField& field : schema)
+        if (isTabular(field))
+            fields.append(field.idx);
+    return fields;
+}
+
+int checkTabularFields(const VkFieldList& schema, const QVector<int>& fields) {
+    for (int idx : fields) {
+        if (idx < 0 || idx >= schema.size())
+            return Task::printError(QStringLiteral("Selected field idx is not valid %1").arg(idx));
+        if (!isTabular(schema.at(idx)))
+            return Task::printError(
+                QStringLiteral("Only locus and sample fields are supported! Remove field: %1 from selection")
+                    .arg(QString::fromUtf8(schema.at(idx).name)));
+    }
+    return 0;
+}
+
 } // namespace
 
 int WriterCommand::run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeWorker) {
@@ -30,22 +53,13 @@ int WriterCommand::run(const std::function<WriterWorker*(VkEventedThread* reader
     return status;
 }
 
-QVector<int> WriterCommand::tabularFields(const VkFieldList& schema) {
-    QVector<int> fields;
-    for (const VkField& field : schema)
-        if (isTabular(field))
-            fields.append(field.idx);
-    return fields;
+int WriterCommand::selectTabularFields(const VkFieldList& schema, QVector<int>& fields) {
+    if (fields.isEmpty())
+        fields = tabularFields(schema);
+    return checkTabularFields(schema, fields);
 }
 
-int WriterCommand::checkTabularFields(const VkFieldList& schema, const QVector<int>& fields) {
-    for (int idx : fields) {
-        if (idx < 0 || idx >= schema.size())
-            return Task::printError(QStringLiteral("Selected field idx is not valid %1").arg(idx));
-        if (!isTabular(schema.at(idx)))
-            return Task::printError(
-                QStringLiteral("Only locus and sample fields are supported! Remove field: %1 from selection")
-                    .arg(QString::fromUtf8(schema.at(idx).name)));
-    }
-    return 0;
+QString WriterCommand::outputBesideSource(const QString& sourcePath, const QString& suffix) {
+    const QFileInfo info(sourcePath);
+    return info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + suffix;
 }

@@ -2,6 +2,7 @@
 
 #include "source/VkField.h"
 
+#include <QString>
 #include <QVector>
 
 #include <functional>
@@ -17,11 +18,12 @@ namespace WriterCommand {
 // writer reported an error.
 int run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeWorker);
 
-// Every locus and sample field of a schema, in order: what a tabular output writes by default.
-QVector<int> tabularFields(const VkFieldList& schema);
+// Settles the fields a tabular output writes: an empty selection becomes every locus and sample
+// field of the schema, in order. Then checks each index is inside the schema and names a locus or
+// a sample field: prints the first problem and returns 1; returns 0 when all can be written.
+int selectTabularFields(const VkFieldList& schema, QVector<int>& fields);
 
-// Checks a selection for a tabular output: each index inside the schema, each field a locus or a
-// sample field. Prints the first problem and returns 1; returns 0 when all can be written.
-int checkTabularFields(const VkFieldList& schema, const QVector<int>& fields);
+// The output written when none is named: beside the source, its complete base name with suffix.
+QString outputBesideSource(const QString& sourcePath, const QString& suffix);
 
 } // namespace WriterCommand
