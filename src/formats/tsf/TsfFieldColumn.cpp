@@ -128,6 +128,13 @@ void TsfFieldColumn::seedCategories(const QVector<QString>& names) {
         categoryCode(name.toUtf8());
 }
 
+void TsfFieldColumn::seedDeclaredCategories() {
+    if (!isCategorical() || m_categories.size() + m_field.enumNames.size() > MaxCategories)
+        return;
+    for (const QByteArray& name : m_field.enumNames)
+        categoryCode(name);
+}
+
 TsfFieldColumn::Status TsfFieldColumn::append(const PVariant& value, TsfValueArray& column) {
     if (storageType() == ValueType::Categorical)
         return appendCategorical(value, column);

@@ -36,6 +36,9 @@ public:
 
     // Categories known before any value, such as names a user listed; they take the first codes.
     void seedCategories(const QVector<QString>& names);
+    // The categories the field declares, such as every FILTER and INFO flag of a VCF header, so that
+    // those no value uses are kept too; left to the values when they would not all fit.
+    void seedDeclaredCategories();
     const QVector<QByteArray>& categories() const { return m_categories; }
 
     // Appends one value of a locus or entity field.

@@ -174,20 +174,21 @@ bool TsfSourceWriter::insertFieldRows(QString* error) {
         if (!m_catalog.insertField(row, error))
             return false;
     }
-    // Categories a user named take the first codes, in the order given.
+    // Categories a user named take the first codes, in the order given; the source's own follow.
     for (int fieldId = 0; fieldId < fields.size(); ++fieldId) {
-        const QVector<QString> names = m_settings.fieldsMeta.value(fieldId).enumNames();
-        const FieldRef ref = m_fieldOrder.at(fieldId);
-        if (names.isEmpty())
-            continue;
-        if (ref.kind == VkField::Matrix)
-            m_matrix[size_t(ref.index)].column.seedCategories(names);
-        else if (ref.kind == VkField::EntityAttribute)
-            m_entityColumns[size_t(ref.index)].seedCategories(names);
-        else
-            m_locusColumns[size_t(ref.index)].seedCategories(names);
+        TsfFieldColumn& column = columnOf(m_fieldOrder.at(fieldId));
+        column.seedCategories(m_settings.fieldsMeta.value(fieldId).enumNames());
+        column.seedDeclaredCategories();
     }
     return true;
+}
+
+TsfFieldColumn& TsfSourceWriter::columnOf(const FieldRef& ref) {
+    if (ref.kind == VkField::Matrix)
+        return m_matrix[size_t(ref.index)].column;
+    if (ref.kind == VkField::EntityAttribute)
+        return m_entityColumns[size_t(ref.index)];
+    return m_locusColumns[size_t(ref.index)];
 }
 
 // Writing
@@ -533,11 +534,7 @@ bool TsfSourceWriter::finishFields(QString* error) {
     QVector<TsfWriteReport::ExtentRow> extents;
     QVector<TsfWriteReport::CategoryRow> categories;
     for (int fieldId = 0; fieldId < fields.size(); ++fieldId) {
-        const FieldRef ref = m_fieldOrder.at(fieldId);
-        const TsfFieldColumn& column = ref.kind == VkField::Matrix ? m_matrix[size_t(ref.index)].column
-                                       : ref.kind == VkField::EntityAttribute
-                                           ? m_entityColumns[size_t(ref.index)]
-                                           : m_locusColumns[size_t(ref.index)];
+        const TsfFieldColumn& column = columnOf(m_fieldOrder.at(fieldId));
         const VkField field = storedField(column.finishedField(), fieldId);
         if (!m_catalog.updateFieldMeta(m_sourceId, fieldId, TsfSourceRecords::fieldMetaWithProps(field),
                                        error))

@@ -53,6 +53,7 @@ private:
     bool createTable(const char* kind, qint64 fieldCount, QString* name, qint64* tableId, QString* error);
     bool createTables(QString* error);
     bool insertFieldRows(QString* error);
+    TsfFieldColumn& columnOf(const FieldRef& ref);
     VkField storedField(const VkField& field, int fieldId) const;
 
     bool prepare(const VkFeatureList& features, QString* error);

@@ -11,6 +11,15 @@ bool namedAs(const VkField& field, std::initializer_list<const char*> texts) {
             return true;
     return false;
 }
+
+// The first field of a column's role takes the column; a later one, such as an INFO key named ID,
+// keeps its values as an INFO or FORMAT entry.
+void claim(int* column, int idx, QVector<int>* entries) {
+    if (*column < 0)
+        *column = idx;
+    else
+        entries->append(idx);
+}
 } // namespace
 
 VcfColumns::Role VcfColumns::roleOf(const VkField& field) {
@@ -48,28 +57,28 @@ VcfColumns VcfColumns::of(const VkFieldList& schema, const QVector<int>& selecti
             continue;
         switch (roleOf(schema.at(idx))) {
         case Id:
-            columns.id = idx;
+            claim(&columns.id, idx, &columns.info);
             break;
         case Ref:
-            columns.ref = idx;
+            claim(&columns.ref, idx, &columns.info);
             break;
         case Alt:
-            columns.alt = idx;
+            claim(&columns.alt, idx, &columns.info);
             break;
         case RefAlt:
-            columns.refAlt = idx;
+            claim(&columns.refAlt, idx, &columns.info);
             break;
         case Qual:
-            columns.qual = idx;
+            claim(&columns.qual, idx, &columns.info);
             break;
         case Filter:
-            columns.filter = idx;
+            claim(&columns.filter, idx, &columns.info);
             break;
         case Flags:
-            columns.flags = idx;
+            claim(&columns.flags, idx, &columns.info);
             break;
         case Genotype:
-            columns.genotype = idx;
+            claim(&columns.genotype, idx, &columns.format);
             break;
         case SampleLabels:
             columns.sampleLabels = idx;

@@ -95,7 +95,8 @@ void VcfHeader::declareKeysOf(const char* line, int length) {
         return;
     for (const QByteArray& id : columns.at(8).split(':'))
         if (id != "." && !id.isEmpty() && !isDeclared("FORMAT", id))
-            declare("FORMAT", id, "Number=1,Type=String,");
+            declare("FORMAT", id,
+                    id == "GL" || id == "PL" ? "Number=G,Type=String," : "Number=1,Type=String,");
 }
 
 void VcfHeader::addRecord(const VcfHeaderRecord& record) {

@@ -26,7 +26,8 @@ public:
 
     // Declares the FILTER names, INFO keys and FORMAT keys that a data line uses but the header
     // does not define, as htslib does on meeting them: INFO keys with a value and FORMAT keys as
-    // one String, INFO keys without a value as flags.
+    // one String, INFO keys without a value as flags. GL and PL are declared with one value per
+    // genotype, as htslib expects of a header that declares them.
     void declareKeysOf(const char* line, int length);
 
     // Whether the column title line was read.

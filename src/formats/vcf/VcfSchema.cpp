@@ -204,6 +204,9 @@ void VcfSchema::addFormatFields(const VcfHeader& header) {
     for (const VcfHeaderRecord* record : declarations(header, "FORMAT")) {
         VcfKey key;
         key.id = record->entry("ID");
+        // The FORMAT column is split at ':', so no sample can hold such a key.
+        if (key.id.contains(':'))
+            continue;
         key.genotype = key.id == "GT";
         key.kind = key.genotype ? VcfKey::String : kindOf(record->entry("Type"));
         if (key.kind == VcfKey::Flag)

@@ -3,7 +3,9 @@
 #include "source/PVariant.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 
 // Reading values out of a VCF line in place. The line is NUL-terminated, so every scan stops at
 // a delimiter or at the NUL without checking the length.
@@ -95,6 +97,17 @@ inline const char* readInt(const char* p, const Stops& stops, int32_t* value, St
     return readIntSlowly(p, stops, value, status);
 }
 
+// A number a float cannot hold: one closer to zero than the smallest normal float is read, as htslib
+// reads it, as the nearest float (a subnormal or zero); one beyond the largest float is out of range.
+inline Status readBeyondFloatRange(const char* begin, const char* end, float* value) {
+    double number = 0;
+    const std::from_chars_result result = std::from_chars(begin, end, number);
+    if (result.ec != std::errc() || std::fabs(number) > double(std::numeric_limits<float>::max()))
+        return Status::OutOfRange;
+    *value = float(number);
+    return Status::Ok;
+}
+
 // Reads a decimal or scientific number (also "nan" and "inf") that ends at one of the stops.
 // The value is PVariant::MissingFloat unless the status is Ok.
 inline const char* readFloat(const char* p, const Stops& stops, float* value, Status* status) {
@@ -110,7 +123,7 @@ inline const char* readFloat(const char* p, const Stops& stops, float* value, St
     if (result.ptr != end || (result.ec != std::errc() && result.ec != std::errc::result_out_of_range))
         *status = Status::Invalid;
     else if (result.ec == std::errc::result_out_of_range)
-        *status = Status::OutOfRange;
+        *status = readBeyondFloatRange(begin, end, value);
     else {
         *value = number;
         *status = Status::Ok;

@@ -1,55 +1,11 @@
 // Every VCF that Debian packages ship as test data (scripts/fetch-corpus.sh), read record by record
 // against bcftools.
+#include "formats/vcf/VcfCorpusSupport.h"
 #include "formats/vcf/VcfTestSupport.h"
-
-#include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    Run result;
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = process.readAllStandardOutput();
-    result.err = process.readAllStandardError();
-    return result;
-}
-
-QString buildFolder() {
-    return QFileInfo(QStringLiteral(VARKIT_BINARY)).absolutePath();
-}
-
-// Fetches the corpus when it is not there yet; the VCF files found, sorted.
-QStringList corpusFiles(QString* fetchError) {
-    const QString script = QStringLiteral(VARKIT_EXAMPLES "/../scripts/fetch-corpus.sh");
-    const Run fetch = run(QStringLiteral("bash"), {script, buildFolder()});
-    if (fetch.exitCode != 0)
-        *fetchError = QString::fromUtf8(fetch.err.trimmed());
-    QStringList files;
-    const QString corpus = buildFolder() + QStringLiteral("/corpus");
-    QDirIterator it(corpus, {QStringLiteral("*.vcf"), QStringLiteral("*.vcf.gz")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        if (!path.contains(QLatin1String("/.debs/")))
-            files.append(path);
-    }
-    files.sort();
-    return files;
-}
 
 // Silences the warnings readers log about the odd values these files hold.
 class QuietLog {
@@ -78,11 +34,6 @@ QList<QByteArray> varkitRecords(const VkSourcePtr& source, QString* error) {
     return records;
 }
 
-// Positions are 32-bit, htslib's 64-bit: past 2^31 - 1 a clear error is the answer.
-bool beyond32BitPositions(const QString& error) {
-    return error.contains(QLatin1String("is beyond the largest position"));
-}
-
 void expectClearError(const QString& path) {
     const VkSourcePtr source = openSource(path);
     QString error = source->errorText();
@@ -93,11 +44,10 @@ void expectClearError(const QString& path) {
 
 void compareWithBcftools(const QString& path) {
     const QList<QByteArray> expected =
-        splitLines(run(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-f"),
-                                                    QStringLiteral("%CHROM\\t%POS\\t%REF\\t%ALT\\n"), path})
-                       .out);
+        splitLines(bcftoolsQuery(path, QStringLiteral("%CHROM\\t%POS\\t%REF\\t%ALT\\n")).out);
     const int samples =
-        splitLines(run(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-l"), path}).out)
+        splitLines(
+            runProgram(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-l"), path}).out)
             .size();
     const VkSourcePtr source = openSource(path);
     ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
@@ -131,7 +81,7 @@ TEST(VcfCorpus, ReadsEveryFileLikeBcftools) {
     for (const QString& path : files) {
         SCOPED_TRACE(path.toStdString());
         const bool bcftoolsReads =
-            run(QStringLiteral("bcftools"), {QStringLiteral("view"), path}).exitCode == 0;
+            runProgram(QStringLiteral("bcftools"), {QStringLiteral("view"), path}).exitCode == 0;
         if (bcftoolsReads) {
             compareWithBcftools(path);
             ++accepted;

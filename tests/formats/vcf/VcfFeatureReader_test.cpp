@@ -374,6 +374,20 @@ TEST_F(VcfFeatureReaderTest, MalformedInfoAndQualNumbersAreMissingWithAWarning) 
                      at + QStringLiteral("INFO AC value '99999999999' is not an integer; read as missing")}));
 }
 
+// A float cannot hold 6.3e-48: like htslib, the reader takes the nearest float rather than
+// calling the number malformed.
+TEST_F(VcfFeatureReaderTest, NumbersTooSmallForAFloatReadAsTheNearestFloat) {
+    WarningLog log;
+    const VkSourcePtr source = open("20\t100\t.\tA\tG\t1e-50\tPASS\tAF=6.3e-48,1e-40,-2e-46\tGT\t0\t0\t0\n");
+    QString error;
+    const VkFeatureList features = readFeatures(source, ReadRequest(), &error);
+    ASSERT_EQ(features.size(), 1) << error.toStdString();
+    EXPECT_EQ(value(source, features.at(0), "Quality").floatValue(), 0.0f);
+    EXPECT_EQ(value(source, features.at(0), "Alt Allele Freq").floatVector(),
+              QVector<float>({0.0f, 1e-40f, -0.0f}));
+    EXPECT_TRUE(log.messages().isEmpty()) << log.messages().join('\n').toStdString();
+}
+
 TEST_F(VcfFeatureReaderTest, TruncatedCompressedDataIsAReadError) {
     QByteArray records;
     for (int i = 1; i <= 20000; ++i)

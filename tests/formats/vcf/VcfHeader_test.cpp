@@ -106,3 +106,17 @@ TEST(VcfHeader, DeclaresKeysThatDataLinesUseWithoutAHeaderLine) {
         {"FILTER:q10", ""}, {"INFO:NEW", "String"}, {"INFO:NEWFLAG", "Flag"}, {"FORMAT:XX", "String"}};
     EXPECT_EQ(added, expected);
 }
+
+TEST(VcfHeader, DeclaresUndeclaredGenotypeLikelihoodsWithOneValuePerGenotype) {
+    VcfHeader header;
+    QString error;
+    addLines(header, vcfHeader(), &error);
+    const QByteArray line = "20\t5\t.\tA\tG\t9\t.\t.\tGT:PL:XX\t0/1:9,0,9:1\t.\t.";
+    header.declareKeysOf(line.constData(), line.size());
+    QMap<QByteArray, QByteArray> numbers;
+    for (const VcfHeaderRecord& record : header.records())
+        if (record.entry("Description") == "Not defined in the file's header")
+            numbers.insert(record.entry("ID"), record.entry("Number"));
+    const QMap<QByteArray, QByteArray> expected{{"PL", "G"}, {"XX", "1"}};
+    EXPECT_EQ(numbers, expected);
+}

@@ -216,6 +216,15 @@ TEST(VcfSchema, ValueTypesComeFromTypeAndNumber) {
     EXPECT_TRUE(field(source, "Flags").enumNames.contains("F1"));
 }
 
+TEST(VcfSchema, FormatKeysHoldingAColonAreLeftOut) {
+    VcfFiles files;
+    const QByteArray extra = "##FORMAT=<ID=GT:GL,Number=.,Type=String,Description=\"(Undefined tag)\">\n";
+    const VkSourcePtr source = openSource(files.write(QStringLiteral("c.vcf"), vcfHeader(extra)));
+    ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
+    EXPECT_EQ(fieldIdx(source, "GT:GL"), -1);
+    EXPECT_GE(fieldIdx(source, "GT Likelihoods"), 0);
+}
+
 TEST(VcfSchema, SitesOnlyFilesHaveNoMatrixFields) {
     VcfFiles files;
     const VkSourcePtr source =

@@ -1,4 +1,6 @@
 #include "formats/vcf/VcfColumns.h"
+#include "formats/vcf/VcfCorpusSupport.h"
+#include "formats/vcf/VcfTestSupport.h"
 #include "formats/vcf/VcfValueText.h"
 #include "source/SampleMatrix.h"
 #include "support/Cli.h"
@@ -21,18 +23,6 @@ QByteArray text(const PVariant& value) {
     VcfValueText::append(line, value);
     return line;
 }
-
-QByteArray bcftoolsQuery(const QString& path, const QString& format) {
-    QProcess process;
-    process.start(QStringLiteral("bcftools"), {QStringLiteral("query"), QStringLiteral("-f"), format, path});
-    process.waitForFinished(60000);
-    return process.readAllStandardOutput();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 TEST(VcfColumns, RecognisesColumnsBySymbolOrName) {
@@ -47,6 +37,22 @@ TEST(VcfColumns, RecognisesColumnsBySymbolOrName) {
               VcfColumns::Format);
     EXPECT_EQ(VcfColumns::roleOf(VkField(0, "Samples", "", ValueType::String, VkField::EntityAttribute)),
               VcfColumns::SampleLabels);
+}
+
+TEST(VcfColumns, ASecondFieldForAColumnIsWrittenAsAnEntry) {
+    const VkFieldList schema = {
+        VkField(0, "Identifier", "ID", ValueType::StringArray, VkField::LocusAttribute),
+        VkField(1, "Quality", "QUAL", ValueType::Float, VkField::LocusAttribute),
+        VkField(2, "ID", "ID", ValueType::StringArray, VkField::LocusAttribute),
+        VkField(3, "QUAL", "QUAL", ValueType::Float, VkField::LocusAttribute),
+        VkField(4, "Genotypes", "GT", ValueType::String, VkField::Matrix),
+        VkField(5, "GT", "GT", ValueType::String, VkField::Matrix)};
+    const VcfColumns columns = VcfColumns::of(schema, {});
+    EXPECT_EQ(columns.id, 0);
+    EXPECT_EQ(columns.qual, 1);
+    EXPECT_EQ(columns.info, QVector<int>({2, 3}));
+    EXPECT_EQ(columns.genotype, 4);
+    EXPECT_EQ(columns.format, QVector<int>({5}));
 }
 
 TEST(VcfColumns, TypeNamesAndNumbers) {
@@ -92,9 +98,9 @@ TEST(VcfWriterCli, RoundTripKeepsEveryValueBcftoolsReads) {
         QStringLiteral("%CHROM\t%POS\t%ID\t%REF\t%ALT\t%QUAL\t%FILTER\t%INFO/AC\t%INFO/AF\t"
                        "%INFO/AN\t%INFO/DP\t%INFO/MQ\t%INFO/GENE\t%INFO/DB"
                        "[\t%SAMPLE=%GT:%AD:%DP:%GQ:%PL]\n");
-    const QByteArray expected = bcftoolsQuery(input, format);
+    const QByteArray expected = bcftoolsQuery(input, format).out;
     ASSERT_FALSE(expected.isEmpty());
-    EXPECT_EQ(bcftoolsQuery(output, format), expected);
+    EXPECT_EQ(bcftoolsQuery(output, format).out, expected);
 
     QProcess view;
     view.start(QStringLiteral("bcftools"), {QStringLiteral("view"), QStringLiteral("-Ou"),
@@ -146,5 +152,25 @@ TEST(VcfWriterCli, ThroughTsfAndBackKeepsEveryValue) {
     const QString format =
         QStringLiteral("%CHROM\t%POS\t%ID\t%REF\t%ALT\t%QUAL\t%FILTER\t%INFO/AC\t%INFO/AF\t"
                        "%INFO/DP\t%INFO/MQ\t%INFO/GENE\t%INFO/DB[\t%GT:%AD:%DP:%GQ:%PL]\n");
-    EXPECT_EQ(bcftoolsQuery(output, format), bcftoolsQuery(input, format));
+    EXPECT_EQ(bcftoolsQuery(output, format).out, bcftoolsQuery(input, format).out);
+}
+
+// The TSF copy keeps every category the VCF header declares, with its description, whether or not
+// a record uses it.
+TEST(VcfWriterCli, ThroughTsfAndBackKeepsFlagsAndFiltersNoRecordUses) {
+    VcfFiles files;
+    const QString input =
+        files.write(QStringLiteral("flags.vcf"),
+                    vcfHeader() + "20\t100\t.\tA\tG\t9\tLowQual\tSOMATIC\tGT\t0/1\t0/0\t0/0\n");
+    const QString tsf = files.path(QStringLiteral("flags.tsf"));
+    const QString output = files.path(QStringLiteral("flags.out.vcf"));
+    ASSERT_EQ(runVarkit({"writetsf", input, tsf}).exitCode, 0);
+    const CliResult result = runVarkit({"writevcf", tsf, output});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QByteArray written = readFile(output);
+    EXPECT_TRUE(written.contains("\n##INFO=<ID=DB,Number=0,Type=Flag,Description=\"dbSNP membership\">\n"));
+    EXPECT_TRUE(
+        written.contains("\n##INFO=<ID=SOMATIC,Number=0,Type=Flag,Description=\"Somatic mutation\">\n"));
+    EXPECT_TRUE(written.contains("\n##FILTER=<ID=LowQual,Description=\"Low quality, QUAL below 30\">\n"));
+    EXPECT_TRUE(written.contains("\t9\tLowQual\tSOMATIC\t")) << written.toStdString();
 }
