@@ -16,6 +16,8 @@
 #include <vector>
 
 namespace {
+
+constexpr int TextPieceBytes = 1 << 18;
 // Simplifies white space, doubles backslashes and escapes double quotes.
 QByteArray quoted(const QString& description) {
     QByteArray text = description.simplified().toUtf8();
@@ -103,11 +105,19 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
     qint64 written = 0;
     bool headerWritten = false;
     QByteArray text;
+    bool writeFailed = false;
+    // Text goes out in pieces small enough to stay in cache and never to regrow the buffer.
+    auto writeText = [&] {
+        writeFailed = writeFailed || !output.write(text);
+        text.truncate(0);
+    };
     auto flush = [&](size_t keep) {
         while (pending.size() > keep) {
             appendRecord(text, pending.top().feature);
             pending.pop();
             ++written;
+            if (text.size() >= TextPieceBytes)
+                writeText();
         }
     };
 
@@ -126,11 +136,11 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
             pending.push({rank, feature.segment().start(), serial++, feature});
             flush(window);
         }
-        if (!output.write(text)) {
+        writeText();
+        if (writeFailed) {
             *error = QStringLiteral("Could not write %1").arg(m_task.outputFilePath());
             return false;
         }
-        text.clear();
         if (total > 0)
             reportProgress(written, total);
     }
@@ -144,7 +154,8 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
         text = header();
     }
     flush(0);
-    if (!output.write(text)) {
+    writeText();
+    if (writeFailed) {
         *error = QStringLiteral("Could not write %1").arg(m_task.outputFilePath());
         return false;
     }
