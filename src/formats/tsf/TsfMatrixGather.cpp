@@ -68,8 +68,8 @@ bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap,
     return true;
 }
 
-bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
-                             qint64 lastRow, PVariant* const* out, QString* error) {
+bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows,
+                             int count, qint64 lastRow, PVariant* const* out, QString* error) {
     m_chunkBits = table.meta().chunkBits;
     m_runs.clear();
     m_positions.resize(static_cast<size_t>(count));
@@ -182,7 +182,8 @@ void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* con
         }
     }
     for (int j = 0; j < count; ++j)
-        *out[j] = PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
+        *out[j] =
+            PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
 }
 
 void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* const* out) {

@@ -1,7 +1,7 @@
 #include "formats/vcf/VCFWriterWorker.h"
 
-#include "formats/vcf/VcfTextOutput.h"
 #include "formats/vcf/VcfSampleText.h"
+#include "formats/vcf/VcfTextOutput.h"
 #include "formats/vcf/VcfValueText.h"
 #include "source/CategoricalVector.h"
 #include "source/ReferenceLookup.h"

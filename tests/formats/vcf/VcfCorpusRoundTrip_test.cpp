@@ -171,9 +171,7 @@ TEST(VcfCorpus, ThroughTsfAndBackBcftoolsReadsTheSameValues) {
     QString fetchError;
     const QStringList files = corpusFiles(&fetchError);
     if (files.isEmpty())
-        GTEST_SKIP() << "No VCF corpus under " << buildFolder().toStdString()
-                     << "/corpus and scripts/fetch-corpus.sh could not fetch it: "
-                     << fetchError.toStdString();
+        GTEST_SKIP() << noCorpusReason(fetchError);
     int accepted = 0;
     int refused = 0;
     int converted = 0;

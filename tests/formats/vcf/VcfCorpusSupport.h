@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <QByteArray>
 #include <QDir>
 #include <QDirIterator>
@@ -63,6 +65,12 @@ inline QStringList corpusFiles(QString* fetchError) {
     }
     files.sort();
     return files;
+}
+
+// Why a corpus test has no files to work on.
+inline std::string noCorpusReason(const QString& fetchError) {
+    return "No VCF corpus under " + buildFolder().toStdString() +
+           "/corpus and scripts/fetch-corpus.sh could not fetch it: " + fetchError.toStdString();
 }
 
 // Positions are 32-bit, htslib's 64-bit: past 2^31 - 1 a clear error is the answer.

@@ -73,9 +73,7 @@ TEST(VcfCorpus, ReadsEveryFileLikeBcftools) {
     QString fetchError;
     const QStringList files = corpusFiles(&fetchError);
     if (files.isEmpty())
-        GTEST_SKIP() << "No VCF corpus under " << buildFolder().toStdString()
-                     << "/corpus and scripts/fetch-corpus.sh could not fetch it: "
-                     << fetchError.toStdString();
+        GTEST_SKIP() << noCorpusReason(fetchError);
     const QuietLog quiet;
     int accepted = 0;
     for (const QString& path : files) {
