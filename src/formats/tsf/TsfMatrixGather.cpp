@@ -2,18 +2,10 @@
 
 #include "formats/tsf/TypedChunkTableReader.h"
 #include "source/SampleMatrix.h"
-#include "source/SharedNames.h"
 
 #include <algorithm>
 
 namespace {
-
-uint64_t packShort(const char* data, int size) {
-    uint64_t packed = 0;
-    for (int i = 0; i < size; ++i)
-        packed |= uint64_t(uint8_t(data[i])) << (8 * i);
-    return packed;
-}
 
 // count vectors of size elements each, every one with its own buffer.
 template <class T> std::vector<QVector<T>> sized(int count, int size) {
@@ -48,7 +40,6 @@ bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap,
     if (m_columns.size() != size_t(m_entities) && !mapColumns(entityMap, error))
         return false;
     m_chunkNumber = -1;
-    m_chunkBits = table.meta().chunkBits;
     m_chunkValues = int(table.meta().chunkSize());
     for (int e = 0; e < m_entities; ++e) {
         TsfValueArrayPtr chunk = table.chunk(chunkNumber, m_columns[size_t(e)], error);
@@ -195,7 +186,8 @@ void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* co
     for (int e = 0; e < m_entities; ++e) {
         const TsfValueArray& chunk = *run.chunks[size_t(e)];
         for (int j = 0; j < count; ++j)
-            targets[size_t(j)][e] = intern(chunk.stringData(positions[j]), chunk.stringSize(positions[j]));
+            targets[size_t(j)][e] =
+                m_texts.text(chunk.stringData(positions[j]), chunk.stringSize(positions[j]));
     }
     for (int j = 0; j < count; ++j)
         *out[j] = PVariant(std::move(vectors[size_t(j)]));
@@ -222,25 +214,4 @@ void TsfMatrixGather::others(const Run& run, const int* positions, PVariant* con
             values[e] = run.chunks[size_t(e)]->valueAt(position);
         *out[j] = PVariant(std::move(values));
     }
-}
-
-QByteArray TsfMatrixGather::intern(const char* data, int size) {
-    if (size > MaxInternedSize)
-        return QByteArray(data, size);
-    const uint64_t packed = packShort(data, size);
-    if (m_interned.empty())
-        m_interned.resize(InternSlots);
-    size_t slot = size_t(((packed ^ uint64_t(size)) * 0x9E3779B97F4A7C15ull) >> 55) & (InternSlots - 1);
-    for (;; slot = (slot + 1) & (InternSlots - 1)) {
-        InternedText& text = m_interned[slot];
-        if (text.size == size && text.packed == packed)
-            return text.bytes;
-        if (text.size < 0)
-            break;
-    }
-    if (m_internedCount >= MaxInterned)
-        return QByteArray(data, size);
-    ++m_internedCount;
-    m_interned[slot] = InternedText{packed, size, SharedNames::permanent(data, size)};
-    return m_interned[slot].bytes;
 }

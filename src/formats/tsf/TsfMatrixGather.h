@@ -1,6 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfValueArray.h"
+#include "source/TextCache.h"
 
 #include <QByteArray>
 #include <QString>
@@ -43,19 +44,6 @@ private:
     template <class T> void arrays(const Run& run, const int* positions, PVariant* const* out) const;
     void strings(const Run& run, const int* positions, PVariant* const* out);
     void others(const Run& run, const int* positions, PVariant* const* out) const;
-    QByteArray intern(const char* data, int size);
-
-    // Texts such as genotypes repeat across entities and records: equal short texts share one
-    // permanent QByteArray (SharedNames), found through a small open-addressing table, so copies
-    // touch no reference count. Texts beyond the table get their own copy.
-    struct InternedText {
-        uint64_t packed = 0;
-        int size = -1; // -1: empty slot
-        QByteArray bytes;
-    };
-    static constexpr int InternSlots = 512;
-    static constexpr int MaxInterned = InternSlots / 2;
-    static constexpr int MaxInternedSize = 8;
 
     QByteArray m_fieldName;
     ValueType m_stored;
@@ -65,8 +53,7 @@ private:
     int m_chunkBits = 0;
     int m_chunkValues = 0; // values in the smallest current chunk
     std::vector<TsfValueArrayPtr> m_chunks;
-    std::vector<InternedText> m_interned;
-    int m_internedCount = 0;
+    TextCache m_texts;            // genotype-like texts repeat across entities and records
     std::vector<int> m_positions; // positions of the rows being gathered in their chunks
     std::vector<Run> m_runs;
 };

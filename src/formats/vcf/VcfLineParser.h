@@ -2,7 +2,7 @@
 
 #include "formats/vcf/VcfMatrixValues.h"
 #include "formats/vcf/VcfSchema.h"
-#include "formats/vcf/VcfTextCache.h"
+#include "source/TextCache.h"
 #include "source/VkFeature.h"
 
 #include <QSet>
@@ -85,7 +85,7 @@ private:
     Alleles m_alleles;
     std::string m_joined;
     QByteArray m_chromosome;
-    VcfTextCache m_texts;
+    TextCache m_texts;
     QStringList m_warnings;
     QSet<QByteArray> m_undeclared;
 

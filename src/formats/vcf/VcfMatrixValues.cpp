@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfMatrixValues.h"
 
-#include "formats/vcf/VcfTextCache.h"
 #include "source/SampleMatrix.h"
+#include "source/TextCache.h"
 
 #include <cstring>
 
@@ -29,7 +29,7 @@ bool isGenotypeCharacter(char c) {
 
 } // namespace
 
-VcfMatrixValues::VcfMatrixValues(const VcfKey& key, int sampleCount, VcfTextCache* cache)
+VcfMatrixValues::VcfMatrixValues(const VcfKey& key, int sampleCount, TextCache* cache)
     : m_key(key), m_sampleCount(sampleCount), m_cache(cache) {}
 
 void VcfMatrixValues::begin() {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-class VcfTextCache;
+class TextCache;
 
 // Collects the values of one FORMAT key over all samples of one record, straight into the typed
 // vector the feature will hold: an Int, Float or String array with one value per sample, or, for
@@ -15,7 +15,7 @@ class VcfTextCache;
 // without a value stay missing (or have an empty list).
 class VcfMatrixValues {
 public:
-    VcfMatrixValues(const VcfKey& key, int sampleCount, VcfTextCache* cache);
+    VcfMatrixValues(const VcfKey& key, int sampleCount, TextCache* cache);
 
     const VcfKey& key() const { return m_key; }
     // Starts a record: every sample missing.
@@ -39,7 +39,7 @@ private:
 
     VcfKey m_key;
     int m_sampleCount;
-    VcfTextCache* m_cache;
+    TextCache* m_cache;
     QString m_problem;
     // One value per sample.
     QVector<int32_t> m_ints;

@@ -1,5 +1,6 @@
 #include "formats/vcf/VcfSampleText.h"
 
+#include "formats/vcf/VcfValueText.h"
 #include "source/SampleMatrix.h"
 
 #include <cstring>
@@ -7,7 +8,8 @@
 
 namespace {
 
-constexpr int IntDigits = 11; // "-2147483647"
+using VcfValueText::IntDigits;
+using VcfValueText::writeInt;
 
 // One matrix field of a record, reduced to the pointers the writer walks.
 struct Column {
@@ -45,25 +47,6 @@ bool describe(const PVariant& value, Column* column, qint64* bound) {
         return true;
     }
     return false;
-}
-
-inline char* writeInt(char* out, int32_t value) {
-    if (value == PVariant::MissingInt) {
-        *out = '.';
-        return out + 1;
-    }
-    char digits[IntDigits];
-    char* p = digits + IntDigits;
-    uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
-    do {
-        *--p = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0)
-        *--p = '-';
-    while (p < digits + IntDigits)
-        *out++ = *p++;
-    return out;
 }
 
 inline char* writeValue(char* out, const Column& column, int sample) {

@@ -8,21 +8,8 @@
 
 namespace {
 void appendInt(QByteArray& line, int32_t value) {
-    if (value == PVariant::MissingInt) {
-        line += '.';
-        return;
-    }
-    char digits[12];
-    char* end = digits + sizeof digits;
-    char* p = end;
-    uint32_t magnitude = value < 0 ? 0u - uint32_t(value) : uint32_t(value);
-    do {
-        *--p = char('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (value < 0)
-        *--p = '-';
-    line.append(p, int(end - p));
+    char text[VcfValueText::IntDigits];
+    line.append(text, int(VcfValueText::writeInt(text, value) - text));
 }
 
 // Six significant digits, as bcftools writes floats.

@@ -1,4 +1,4 @@
-#include "formats/vcf/VcfTextCache.h"
+#include "source/TextCache.h"
 
 #include "source/SharedNames.h"
 
@@ -7,7 +7,7 @@ namespace {
 constexpr size_t kMaxEntries = 1 << 16;
 } // namespace
 
-QByteArray VcfTextCache::insert(const char* data, int size) {
+QByteArray TextCache::insert(const char* data, int size) {
     if (m_texts.size() >= kMaxEntries)
         return QByteArray(data, size);
     const QByteArray text = SharedNames::permanent(data, size);

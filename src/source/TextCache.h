@@ -9,8 +9,9 @@
 // Hands out one shared copy of each short text that repeats from record to record (alleles,
 // genotypes, short sample values), so a record holds a copy of an existing QByteArray instead of
 // allocating its own. The copies are permanent names (see SharedNames): copying them never writes
-// to a shared count. Looking a known text up does not allocate. Not thread-safe: one per parser.
-class VcfTextCache {
+// to a shared count. Looking a known text up does not allocate. Not thread-safe: one per parser
+// or per column being read.
+class TextCache {
 public:
     // Texts longer than this are not worth a cache entry.
     static constexpr int MaxLength = 32;
