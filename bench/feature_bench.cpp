@@ -1,7 +1,7 @@
 // Cost of building, destroying and copying VCF-shaped features: 5 fixed columns, 8 INFO values
 // and the FORMAT fields GT:AD:DP:GQ:PL over 100 samples.
-#include "source/SharedNames.h"
-#include "source/VkFeature.h"
+#include "source/values/SharedNames.h"
+#include "source/model/VkFeature.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -2,9 +2,9 @@
 // on the main thread does, and prints the feature count and the wall time of the read.
 //
 //     source_read_bench <source>...
-#include "source/VkReader.h"
-#include "source/VkSourceTypeRegistry.h"
-#include "tasks/VkEventedThread.h"
+#include "source/readers/VkReader.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "tasks/workers/VkEventedThread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,9 +2,9 @@
 // would, and prints the record count and the time taken.
 //
 //   vcf_read_bench <file.vcf[.gz]>
-#include "source/VkReader.h"
-#include "source/VkSourceTypeRegistry.h"
-#include "tasks/VkEventedThread.h"
+#include "source/readers/VkReader.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "tasks/workers/VkEventedThread.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

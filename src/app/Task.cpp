@@ -2,9 +2,9 @@
 
 #include "app/Console.h"
 #include "meta/Json.h"
-#include "source/LocalSourceWatcher.h"
-#include "source/VkSourceTypeRegistry.h"
-#include "tasks/VkEventedThread.h"
+#include "source/registry/LocalSourceWatcher.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "tasks/workers/VkEventedThread.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "meta/VkOptionsValue.h"
-#include "source/PVariant.h"
+#include "source/values/PVariant.h"
 
 // Option records as PVariant trees (the form that is printed as JSON).
 namespace VkOptionsIO {

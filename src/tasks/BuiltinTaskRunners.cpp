@@ -1,6 +1,6 @@
 #include "tasks/BuiltinTaskRunners.h"
 
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "tasks/FunctionTaskRunner.h"
 #include "tasks/TaskRecords.h"
 #include "tasks/TaskRunnerRegistry.h"

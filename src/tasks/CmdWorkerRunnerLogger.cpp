@@ -1,6 +1,6 @@
 #include "tasks/CmdWorkerRunnerLogger.h"
 
-#include "tasks/VkWorkerRunner.h"
+#include "tasks/workers/VkWorkerRunner.h"
 
 #include <QCoreApplication>
 

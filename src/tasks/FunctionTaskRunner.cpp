@@ -1,6 +1,6 @@
 #include "tasks/FunctionTaskRunner.h"
 
-#include "tasks/VkJobWorker.h"
+#include "tasks/workers/VkJobWorker.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/VkSource.h"
-#include "tasks/VkWorkerRunner.h"
+#include "source/registry/VkSource.h"
+#include "tasks/workers/VkWorkerRunner.h"
 
 #include <QList>
 

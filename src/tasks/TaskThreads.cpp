@@ -1,6 +1,6 @@
 #include "tasks/TaskThreads.h"
 
-#include "tasks/VkEventedThread.h"
+#include "tasks/workers/VkEventedThread.h"
 
 void TaskThreads::create() {
     shutdownAll();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tasks/VkEventedThread.h"
+#include "tasks/workers/VkEventedThread.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "meta/families/TabularWriterSourceOptions.h"
-#include "source/VkSourceInfo.h"
+#include "source/model/VkSourceInfo.h"
 
 #include <QList>
 #include <QVector>

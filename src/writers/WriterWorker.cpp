@@ -1,8 +1,8 @@
 #include "writers/WriterWorker.h"
 
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeRegistry.h"
-#include "tasks/VkEventedThread.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "tasks/workers/VkEventedThread.h"
 
 namespace {
 constexpr int kWriteErrorId = 1;

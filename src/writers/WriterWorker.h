@@ -1,8 +1,8 @@
 #pragma once
 
-#include "source/FeatureCursor.h"
-#include "source/VkSource.h"
-#include "tasks/VkWorker.h"
+#include "source/readers/FeatureCursor.h"
+#include "source/registry/VkSource.h"
+#include "tasks/workers/VkWorker.h"
 
 #include <QList>
 #include <QPointer>

@@ -1,5 +1,5 @@
 #include "app/commands/WriteTsf.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/Cli.h"
 #include "support/FormatTestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "support/FormatTestSupport.h"
 
-#include "source/VkFeatureStream.h"
+#include "source/readers/VkFeatureStream.h"
 
 #include <QFile>
 #include <QProcess>

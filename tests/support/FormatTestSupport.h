@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/FeatureCursor.h"
-#include "source/VkSource.h"
+#include "source/readers/FeatureCursor.h"
+#include "source/registry/VkSource.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "support/MemorySourceTypeManager.h"
 
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QStringList>
 

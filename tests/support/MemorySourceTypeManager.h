@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
-#include "source/VkSourceTypeManager.h"
+#include "source/readers/LocalFeatureReader.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // A source kind for tests: "mem:N" is a source of N features, two per 1 kb on chromosomes "1"
 // and "2" alternately in blocks of 100, with the fields DP (Int, the feature's ordinal) and NAME

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/tsf/TsfChunkCodec.h"
-#include "source/VkFeature.h"
-#include "source/VkField.h"
+#include "source/model/VkFeature.h"
+#include "source/model/VkField.h"
 
 // Lays out a TSF file through the format layer, for reader tests that must not depend on the
 // writer. Schema order: the locus fields, then the matrix fields, then one entity attribute

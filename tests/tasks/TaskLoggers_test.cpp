@@ -2,7 +2,7 @@
 #include "tasks/CmdWorkerRunnerLogger.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
-#include "tasks/VkWorkerRunner.h"
+#include "tasks/workers/VkWorkerRunner.h"
 
 #include <QThread>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"

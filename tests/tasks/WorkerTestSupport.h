@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tasks/VkWorker.h"
+#include "tasks/workers/VkWorker.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
-#include "source/VkSourceTypeManager.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/LocalFeatureReader.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QHash>
 #include <QMutex>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/VkFeatureStream.h"
-#include "tasks/VkEventedThread.h"
+#include "source/readers/VkFeatureStream.h"
+#include "tasks/workers/VkEventedThread.h"
 #include "tasks/WorkerTestSupport.h"
 #include "writers/TableSource.h"
 #include "writers/WriterRunner.h"

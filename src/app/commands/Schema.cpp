@@ -2,7 +2,7 @@
 
 #include "app/Console.h"
 #include "meta/Json.h"
-#include "source/LocalSourceWatcher.h"
+#include "source/registry/LocalSourceWatcher.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,8 +3,8 @@
 #include "app/Console.h"
 #include "app/GetOpt.h"
 #include "formats/tsf/TsfWriterTaskList.h"
-#include "source/RegionSubsetSource.h"
-#include "source/SegmentQuery.h"
+#include "source/readers/RegionSubsetSource.h"
+#include "source/readers/SegmentQuery.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
 

@@ -4,9 +4,9 @@
 #include "app/GetOpt.h"
 #include "app/commands/FieldSelection.h"
 #include "formats/vcf/VCFWriterRunner.h"
-#include "source/VkSourceInfo.h"
+#include "source/model/VkSourceInfo.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
-#include "tasks/VkEventedThread.h"
+#include "tasks/workers/VkEventedThread.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 
 #include "app/Task.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
-#include "tasks/VkEventedThread.h"
+#include "tasks/workers/VkEventedThread.h"
 #include "writers/WriterRunner.h"
 
 #include <QCoreApplication>

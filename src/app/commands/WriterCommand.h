@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 #include <QString>
 #include <QVector>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "source/SequenceRange.h"
+#include "source/readers/SequenceRange.h"
 
 #include "formats/bam/BamFile.h"
 #include "formats/bam/BamSourceTypeManager.h"
-#include "source/FeatureCursor.h"
+#include "source/readers/FeatureCursor.h"
 
 #include <QVector>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 // Reads the aligned reads of a BAM file: in file order, or by region through its index (without
 // one, a region read scans the file).

@@ -3,9 +3,9 @@
 #include "formats/bam/BamCursor.h"
 #include "formats/bam/BamFeatureReader.h"
 #include "formats/bam/BamFile.h"
-#include "source/ReferenceSequence.h"
-#include "source/SchemaText.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/reference/ReferenceSequence.h"
+#include "source/model/SchemaText.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // The fields of an aligned read, in schema order.
 namespace BamField {

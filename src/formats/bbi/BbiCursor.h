@@ -1,10 +1,10 @@
 #pragma once
 
-#include "source/SequenceRange.h"
+#include "source/readers/SequenceRange.h"
 
 #include "formats/bbi/BbiFile.h"
-#include "source/FeatureCursor.h"
-#include "source/VkField.h"
+#include "source/readers/FeatureCursor.h"
+#include "source/model/VkField.h"
 
 // Reads the items of a bigWig (intervals with a value) or a bigBed (intervals with their columns)
 // over ranges of its chromosomes, each item once.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 // Reads the items of a bigWig or bigBed file, whole or by region through the file's own index.
 class BbiFeatureReader : public LocalFeatureReader {

@@ -3,7 +3,7 @@
 #include "formats/bbi/BbiFeatureReader.h"
 #include "formats/bbi/BbiFile.h"
 #include "formats/bbi/BigBedColumns.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {

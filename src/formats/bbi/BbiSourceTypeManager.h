@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // bigWig signal tracks ("Data Sequence" features with a Float value) and bigBed interval tracks
 // ("Interval" features with the columns their autoSql declares).

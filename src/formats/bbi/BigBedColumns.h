@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 // The columns a bigBed carries after chrom, chromStart and chromEnd, as schema fields, and the
 // reading of their text into values.

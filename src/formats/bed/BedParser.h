@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/track/LineParser.h"
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 // Lines of a BED file, BED3 to BED12: chromosome, start and end (already 0-based, half-open),
 // then the optional columns as fields. Every data line must have as many columns as the first;

@@ -3,7 +3,7 @@
 #include "formats/bed/BedParser.h"
 #include "formats/text/TextFileReader.h"
 #include "formats/track/LineTrack.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
 

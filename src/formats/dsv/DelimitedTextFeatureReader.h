@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/dsv/DelimitedTextReaderOptions.h"
-#include "source/LocalFeatureReader.h"
-#include "source/VkResourceData.h"
+#include "source/readers/LocalFeatureReader.h"
+#include "source/registry/VkResourceData.h"
 
 // What the readers of one delimited source share: the layout the probe established.
 class DelimitedTextSourceData : public VkResourceData {

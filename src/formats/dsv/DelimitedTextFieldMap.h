@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/dsv/DelimitedTextReaderOptions.h"
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 #include <QVector>
 

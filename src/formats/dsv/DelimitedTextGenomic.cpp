@@ -2,7 +2,7 @@
 
 #include "formats/dsv/DelimitedTextValues.h"
 #include "formats/dsv/TextPattern.h"
-#include "source/ValueType.h"
+#include "source/values/ValueType.h"
 
 #include <cstring>
 #include <strings.h>

@@ -6,8 +6,8 @@
 #include "formats/dsv/DelimitedTextSplitter.h"
 #include "formats/dsv/DelimitedTextValues.h"
 #include "formats/dsv/TextPattern.h"
-#include "source/SharedNames.h"
-#include "source/VkFeature.h"
+#include "source/values/SharedNames.h"
+#include "source/model/VkFeature.h"
 
 #include <vector>
 

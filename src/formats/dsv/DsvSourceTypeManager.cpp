@@ -2,7 +2,7 @@
 
 #include "formats/dsv/DelimitedTextFeatureReader.h"
 #include "formats/dsv/DelimitedTextQueryReader.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/dsv/DelimitedTextReaderOptions.h"
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // Delimited text sources. Through the registry it claims bgzip-compressed files with a tabix
 // index (path + ".tbi"); any other delimited file is opened with openPath or openWithOptions.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // FASTA reference sequences, plain or bgzip-compressed, read through their faidx index.
 class FastaSourceTypeManager : public LocalSourceTypeManager {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/ReferenceSequence.h"
+#include "source/reference/ReferenceSequence.h"
 
 #include <QFile>
 #include <QSharedPointer>

@@ -3,7 +3,7 @@
 #include "formats/gtf/GtfParser.h"
 #include "formats/text/TextFileReader.h"
 #include "formats/track/LineTrack.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QSet>
 

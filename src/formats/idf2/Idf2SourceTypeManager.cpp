@@ -1,6 +1,6 @@
 #include "formats/idf2/Idf2SourceTypeManager.h"
 
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
 

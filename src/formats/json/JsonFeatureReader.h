@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 // Reads the features of a structured JSON track (its source's resource is a JsonTrack) from
 // memory; region reads go through the track's interval index.

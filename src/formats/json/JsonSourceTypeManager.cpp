@@ -2,7 +2,7 @@
 
 #include "formats/json/JsonFeatureReader.h"
 #include "formats/json/JsonTrack.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // Structured JSON tracks (".cvl-json", ".gene-pref"), read whole into memory: feature type
 // "Interval", with the fields their feature objects carry (see JsonTrack).

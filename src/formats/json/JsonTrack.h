@@ -1,9 +1,9 @@
 #pragma once
 
 #include "formats/track/IntervalIndex.h"
-#include "source/VkFeature.h"
-#include "source/VkField.h"
-#include "source/VkResourceData.h"
+#include "source/model/VkFeature.h"
+#include "source/model/VkField.h"
+#include "source/registry/VkResourceData.h"
 
 // A structured JSON track held in memory: its features, the fields they carry and an interval
 // index over them. The file is an array of feature objects, or an object whose "features" member

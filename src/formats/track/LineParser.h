@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/track/ByteRange.h"
-#include "source/SharedNames.h"
-#include "source/VkFeature.h"
+#include "source/values/SharedNames.h"
+#include "source/model/VkFeature.h"
 
 #include <QList>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "formats/track/LineParser.h"
 #include "formats/track/TrackIndex.h"
-#include "source/VkResourceData.h"
+#include "source/registry/VkResourceData.h"
 
 #include <QMutex>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 // The feature reader of every line-oriented track (its source's resource is a LineTrack). Region
 // reads go through the tabix index of a bgzip file, else through the track's in-memory index,

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // Base of the managers of line-oriented tracks. A kind's describe() leaves a LineTrack of its
 // format as the source's resource; the feature readers are LineTrackReaders over it.

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfValueArray.h"
-#include "source/ShortType.h"
+#include "source/values/ShortType.h"
 
 #include <QByteArray>
 #include <QString>

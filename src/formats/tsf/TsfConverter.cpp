@@ -2,7 +2,7 @@
 
 #include "formats/tsf/TsfSparseArrayWriterWorker.h"
 #include "formats/tsf/TsfWriterWorker.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
 

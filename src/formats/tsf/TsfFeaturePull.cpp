@@ -1,7 +1,7 @@
 #include "formats/tsf/TsfFeaturePull.h"
 
-#include "source/VkFeatureStream.h"
-#include "tasks/VkWorker.h"
+#include "source/readers/VkFeatureStream.h"
+#include "tasks/workers/VkWorker.h"
 
 namespace TsfFeaturePull {
 

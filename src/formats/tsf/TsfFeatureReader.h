@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 class TsfFieldReader;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfValueArray.h"
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 #include <QHash>
 #include <vector>

@@ -3,8 +3,8 @@
 #include "formats/tsf/RawSqlTableReader.h"
 #include "formats/tsf/TsfMatrixGather.h"
 #include "formats/tsf/TsfSourceRecords.h"
-#include "source/CategoricalVector.h"
-#include "source/SharedNames.h"
+#include "source/values/CategoricalVector.h"
+#include "source/values/SharedNames.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "formats/tsf/TsfSourceResource.h"
 #include "formats/tsf/TypedChunkTableReader.h"
-#include "source/VkFeature.h"
-#include "source/VkFieldReader.h"
+#include "source/model/VkFeature.h"
+#include "source/readers/VkFieldReader.h"
 
 #include <QHash>
 #include <map>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfSparseArrayLayout.h"
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 class TsfFieldReader;
 

@@ -1,7 +1,7 @@
 #include "formats/tsf/TsfIndexReader.h"
 
 #include "formats/tsf/TsfFieldReader.h"
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 #include <QSet>
 

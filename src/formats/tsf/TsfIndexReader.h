@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSegment.h"
+#include "source/model/VkSegment.h"
 
 #include <QList>
 #include <vector>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/PVariantMap.h"
+#include "source/values/PVariantMap.h"
 
 #include <QByteArray>
 #include <QString>

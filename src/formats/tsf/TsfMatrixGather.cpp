@@ -1,7 +1,7 @@
 #include "formats/tsf/TsfMatrixGather.h"
 
 #include "formats/tsf/TypedChunkTableReader.h"
-#include "source/SampleMatrix.h"
+#include "source/values/SampleMatrix.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfValueArray.h"
-#include "source/TextCache.h"
+#include "source/values/TextCache.h"
 
 #include <QByteArray>
 #include <QString>

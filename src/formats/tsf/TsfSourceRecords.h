@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfCatalog.h"
-#include "source/VkSourceInfo.h"
+#include "source/model/VkSourceInfo.h"
 
 // How a source description and its fields map onto `source` and `field` rows, in both
 // directions, so that the writer and the readers agree on the JSON columns.

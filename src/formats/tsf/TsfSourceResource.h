@@ -2,7 +2,7 @@
 
 #include "formats/tsf/TsfCatalog.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
-#include "source/VkResourceData.h"
+#include "source/registry/VkResourceData.h"
 
 #include <QHash>
 

@@ -5,7 +5,7 @@
 #include "formats/tsf/TsfFullCoverageReader.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "meta/Json.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // The source kind of TSF files (".tsf", ".dsf", ".tsf-autosave", ".covtsf") and of in-memory TSF
 // databases ("[memory]..." names). A path may select one source of a file by its id with a

@@ -6,7 +6,7 @@
 #include "formats/tsf/TsfGenomicIndexWriter.h"
 #include "formats/tsf/TsfMatrixTableWriter.h"
 #include "formats/tsf/TsfWriteSettings.h"
-#include "source/VkFeature.h"
+#include "source/model/VkFeature.h"
 
 #include <QHash>
 

@@ -4,8 +4,8 @@
 #include "formats/tsf/TsfDatabaseWriter.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
 #include "meta/families/RenameOptions.h"
-#include "source/VkFeature.h"
-#include "source/VkSourceInfo.h"
+#include "source/model/VkFeature.h"
+#include "source/model/VkSourceInfo.h"
 
 #include <QSet>
 

@@ -3,7 +3,7 @@
 #include "formats/tsf/TsfConvertOptions.h"
 #include "formats/tsf/TsfSparseArraySourceWriter.h"
 #include "formats/tsf/TsfWorkerBase.h"
-#include "source/VkSource.h"
+#include "source/registry/VkSource.h"
 
 class VkEventedThread;
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/tsf/TsfDatabase.h"
-#include "source/PVariant.h"
+#include "source/values/PVariant.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/VkFeature.h"
-#include "tasks/VkWorker.h"
+#include "source/model/VkFeature.h"
+#include "tasks/workers/VkWorker.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "formats/tsf/TsfChunkCodec.h"
 #include "meta/families/FieldMetaOptions.h"
 #include "meta/families/RenameOptions.h"
-#include "source/VkSourceInfo.h"
+#include "source/model/VkSourceInfo.h"
 
 class TsfWriterTask;
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/tsf/TsfWriteSettings.h"
-#include "source/VkFeature.h"
-#include "tasks/VkWorkerRunner.h"
+#include "source/model/VkFeature.h"
+#include "tasks/workers/VkWorkerRunner.h"
 
 // The front object through which a consumer on the main thread pushes features into a TSF file:
 // it runs a TsfWriterWorker on the writer thread and hands it batches by queued signals.

@@ -2,7 +2,7 @@
 
 #include "formats/tsf/TsfFeaturePull.h"
 #include "formats/tsf/TsfSourceWriter.h"
-#include "source/VkFeatureReader.h"
+#include "source/readers/VkFeatureReader.h"
 
 #include <QHash>
 

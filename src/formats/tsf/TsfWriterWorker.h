@@ -3,9 +3,9 @@
 #include "formats/tsf/TsfConvertOptions.h"
 #include "formats/tsf/TsfWorkerBase.h"
 #include "formats/tsf/TsfWriteSettings.h"
-#include "source/FeatureCursor.h"
-#include "source/VkFeature.h"
-#include "source/VkSource.h"
+#include "source/readers/FeatureCursor.h"
+#include "source/model/VkFeature.h"
+#include "source/registry/VkSource.h"
 
 class TsfSourceWriter;
 class VkEventedThread;

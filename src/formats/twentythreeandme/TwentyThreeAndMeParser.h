@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/track/LineParser.h"
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 // Lines of a 23andMe raw genotype file: "rsid chromosome position genotype", tab-separated, with a
 // 1-based position; "#" lines are the header.

@@ -2,7 +2,7 @@
 
 #include "formats/track/LineTrack.h"
 #include "formats/twentythreeandme/TwentyThreeAndMeParser.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
 

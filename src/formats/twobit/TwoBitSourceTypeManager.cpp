@@ -1,8 +1,8 @@
 #include "formats/twobit/TwoBitSourceTypeManager.h"
 
 #include "formats/twobit/TwoBitReference.h"
-#include "source/ReferenceFeatureReader.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/reference/ReferenceFeatureReader.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // 2bit reference sequences.
 class TwoBitSourceTypeManager : public LocalSourceTypeManager {

@@ -1,7 +1,7 @@
 #include "formats/vcf/VCFWriterRunner.h"
 
 #include "formats/vcf/VCFWriterWorker.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "tasks/TaskRunnerRegistry.h"
 #include "tasks/TaskThreads.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSource.h"
+#include "source/registry/VkSource.h"
 #include "tasks/TaskRecords.h"
 #include "tasks/TaskRunner.h"
 

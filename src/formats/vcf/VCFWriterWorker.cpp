@@ -3,11 +3,11 @@
 #include "formats/vcf/VcfSampleText.h"
 #include "formats/vcf/VcfTextOutput.h"
 #include "formats/vcf/VcfValueText.h"
-#include "source/CategoricalVector.h"
-#include "source/ReferenceLookup.h"
-#include "source/ReferenceSequence.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceInfo.h"
+#include "source/values/CategoricalVector.h"
+#include "source/reference/ReferenceLookup.h"
+#include "source/reference/ReferenceSequence.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/model/VkSourceInfo.h"
 
 #include <QDate>
 

@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "formats/vcf/VcfColumns.h"
-#include "source/VkFeature.h"
-#include "source/VkSource.h"
+#include "source/model/VkFeature.h"
+#include "source/registry/VkSource.h"
 #include "tasks/TaskRecords.h"
-#include "tasks/VkEventedThread.h"
-#include "tasks/VkWorker.h"
+#include "tasks/workers/VkEventedThread.h"
+#include "tasks/workers/VkWorker.h"
 
 #include <QPointer>
 #include <QSet>

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfFeatureCursor.h"
 
 #include "formats/vcf/VcfFile.h"
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 #include <QFileInfo>
 #include <QThread>

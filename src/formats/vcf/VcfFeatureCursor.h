@@ -2,7 +2,7 @@
 
 #include "formats/text/TextFileReader.h"
 #include "formats/vcf/VcfLineParser.h"
-#include "source/FeatureCursor.h"
+#include "source/readers/FeatureCursor.h"
 
 // Reads the features of a VCF file: every record from an ordinal on, or, through the tabix index,
 // the records overlapping a list of regions. Regions are read chromosome by chromosome in the

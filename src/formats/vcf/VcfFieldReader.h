@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/VkFeature.h"
-#include "source/VkFieldReader.h"
+#include "source/model/VkFeature.h"
+#include "source/readers/VkFieldReader.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "formats/vcf/VcfLineParser.h"
 
-#include "source/SharedNames.h"
+#include "source/values/SharedNames.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,8 +2,8 @@
 
 #include "formats/vcf/VcfMatrixValues.h"
 #include "formats/vcf/VcfSchema.h"
-#include "source/TextCache.h"
-#include "source/VkFeature.h"
+#include "source/values/TextCache.h"
+#include "source/model/VkFeature.h"
 
 #include <QSet>
 #include <QStringList>

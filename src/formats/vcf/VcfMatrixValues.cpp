@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfMatrixValues.h"
 
-#include "source/SampleMatrix.h"
-#include "source/TextCache.h"
+#include "source/values/SampleMatrix.h"
+#include "source/values/TextCache.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfSampleText.h"
 
 #include "formats/vcf/VcfValueText.h"
-#include "source/SampleMatrix.h"
+#include "source/values/SampleMatrix.h"
 
 #include <cstring>
 #include <vector>

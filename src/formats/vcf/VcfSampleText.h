@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/PVariant.h"
+#include "source/values/PVariant.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfSchema.h"
 
 #include "formats/vcf/VcfHeader.h"
-#include "source/SharedNames.h"
+#include "source/values/SharedNames.h"
 
 #include <QSet>
 

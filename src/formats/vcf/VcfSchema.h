@@ -1,7 +1,7 @@
 #pragma once
 
-#include "source/VkField.h"
-#include "source/VkResourceData.h"
+#include "source/model/VkField.h"
+#include "source/registry/VkResourceData.h"
 
 #include <string_view>
 #include <unordered_map>

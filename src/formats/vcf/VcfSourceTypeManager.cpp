@@ -6,7 +6,7 @@
 #include "formats/vcf/VcfFile.h"
 #include "formats/vcf/VcfHeader.h"
 #include "formats/vcf/VcfSchema.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFileInfo>
 #include <QSet>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 // The VCF kind: ".vcf", ".gvcf", ".vcf.gz" and ".gvcf.gz" files (any case), plain, gzip or bgzip
 // compressed, read through their tabix index when one lies beside them.

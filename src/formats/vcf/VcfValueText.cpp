@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfValueText.h"
 
-#include "source/CategoricalVector.h"
-#include "source/SampleMatrix.h"
+#include "source/values/CategoricalVector.h"
+#include "source/values/SampleMatrix.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/track/LineParser.h"
-#include "source/VkField.h"
+#include "source/model/VkField.h"
 
 // Lines of a wig file: "variableStep chrom=... [span=...]" followed by "position value" lines,
 // "fixedStep chrom=... start=... [step=...] [span=...]" followed by one value per line, and

@@ -2,7 +2,7 @@
 
 #include "formats/track/LineTrack.h"
 #include "formats/wig/WigParser.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
 

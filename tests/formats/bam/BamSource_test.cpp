@@ -1,10 +1,10 @@
 #include "formats/bam/BamFile.h"
 #include "formats/bam/BamSourceTypeManager.h"
-#include "source/ReadMode.h"
-#include "source/SchemaText.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeManager.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/ReadMode.h"
+#include "source/model/SchemaText.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
 
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "formats/bbi/BbiSourceTypeManager.h"
-#include "source/LocalFeatureReader.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/BigBedWriter.h"
 #include "support/FormatTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "formats/bbi/BbiSourceTypeManager.h"
-#include "source/LocalFeatureReader.h"
-#include "source/ReadMode.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
 
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "formats/track/LineTrack.h"
 #include "formats/track/TrackTestSupport.h"
-#include "source/VkFeatureStream.h"
+#include "source/readers/VkFeatureStream.h"
 
 #include <QTemporaryDir>
 

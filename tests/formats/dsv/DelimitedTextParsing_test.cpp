@@ -2,7 +2,7 @@
 #include "formats/dsv/DelimitedTextSplitter.h"
 #include "formats/dsv/DelimitedTextValues.h"
 #include "formats/dsv/TextPattern.h"
-#include "source/ValueType.h"
+#include "source/values/ValueType.h"
 
 #include <gtest/gtest.h>
 

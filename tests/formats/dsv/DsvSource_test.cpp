@@ -2,8 +2,8 @@
 #include "formats/dsv/DsvSourceTypeManager.h"
 #include "meta/Json.h"
 #include "meta/MetaTypeEnum.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
 #include <QTemporaryDir>

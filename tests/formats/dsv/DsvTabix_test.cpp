@@ -1,6 +1,6 @@
 #include "formats/dsv/DsvSourceTypeManager.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
 #include <QFileInfo>

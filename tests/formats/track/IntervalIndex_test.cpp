@@ -1,5 +1,5 @@
 #include "formats/track/IntervalIndex.h"
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 #include <gtest/gtest.h>
 

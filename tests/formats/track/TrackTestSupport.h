@@ -1,9 +1,9 @@
 #pragma once
 
 #include "formats/text/TextTestFiles.h"
-#include "source/VkFeatureReader.h"
-#include "source/VkSourceTypeManager.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/VkFeatureReader.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
 #include <QProcess>

@@ -4,8 +4,8 @@
 #include "formats/tsf/TsfSourceRecords.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
 #include "meta/Json.h"
-#include "source/VkSourceTypeManager.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/TsfTestFile.h"
 
 #include <QTemporaryDir>

@@ -4,8 +4,8 @@
 #include "formats/tsf/TsfFieldReader.h"
 #include "formats/tsf/TsfGenomicBins.h"
 #include "formats/tsf/TsfSourceTypeManager.h"
-#include "source/VkReader.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/VkReader.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/TsfTestFile.h"
 
 #include <QEventLoop>

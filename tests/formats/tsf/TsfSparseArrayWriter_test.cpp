@@ -1,6 +1,6 @@
 #include "formats/tsf/TsfSparseArraySourceWriter.h"
 #include "formats/tsf/TsfWriterTaskList.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"

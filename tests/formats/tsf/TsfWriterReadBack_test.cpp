@@ -1,6 +1,6 @@
 #include "formats/tsf/TsfSourceWriter.h"
 #include "formats/tsf/TsfWriterTaskList.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
 #include "support/MemorySourceTypeManager.h"
 #include "tasks/AppLoop.h"

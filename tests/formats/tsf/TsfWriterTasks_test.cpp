@@ -3,7 +3,7 @@
 #include "formats/tsf/TsfWriterTaskList.h"
 #include "formats/tsf/TsfWriterTaskRunner.h"
 #include "formats/tsf/TsfWriterTestSupport.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"

@@ -1,6 +1,6 @@
 #include "formats/twobit/TwoBitSourceTypeManager.h"
-#include "source/ReferenceSequence.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/reference/ReferenceSequence.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
 #include "support/TwoBitWriter.h"
 

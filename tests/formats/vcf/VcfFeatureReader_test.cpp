@@ -1,8 +1,8 @@
 #include "formats/vcf/VcfTestSupport.h"
-#include "source/SegmentQuery.h"
-#include "source/VkFieldReader.h"
-#include "source/VkReader.h"
-#include "source/VkSourceTypeManager.h"
+#include "source/readers/SegmentQuery.h"
+#include "source/readers/VkFieldReader.h"
+#include "source/readers/VkReader.h"
+#include "source/registry/VkSourceTypeManager.h"
 
 #include <QEventLoop>
 #include <QMutex>

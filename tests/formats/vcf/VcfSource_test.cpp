@@ -1,6 +1,6 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 #include "formats/vcf/VcfTestSupport.h"
-#include "source/ShortType.h"
+#include "source/values/ShortType.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/text/TextTestFiles.h"
-#include "source/VkFeatureStream.h"
-#include "source/VkSourceTypeRegistry.h"
+#include "source/readers/VkFeatureStream.h"
+#include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QTemporaryDir>
 

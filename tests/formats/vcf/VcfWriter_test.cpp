@@ -2,7 +2,7 @@
 #include "formats/vcf/VcfCorpusSupport.h"
 #include "formats/vcf/VcfTestSupport.h"
 #include "formats/vcf/VcfValueText.h"
-#include "source/SampleMatrix.h"
+#include "source/values/SampleMatrix.h"
 #include "support/Cli.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "formats/track/TrackTestSupport.h"
-#include "source/LocalFeatureReader.h"
+#include "source/readers/LocalFeatureReader.h"
 
 #include <QTemporaryDir>
 

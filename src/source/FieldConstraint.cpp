@@ -1,3 +1,0 @@
-#include "source/FieldConstraint.h"
-
-FieldConstraint::~FieldConstraint() = default;

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "source/model/VkFeature.h"
+#include "source/model/VkSegment.h"
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+// What a consumer asks of a source: every feature from an offset, the features of regions,
+// features by id, or features whose indexed field starts with a prefix.
+struct ReadRequest {
+    enum Kind { Offset, Region, Ids, Prefix };
+    Kind kind = Offset;
+    qint64 offset = 0;
+    QList<VkSegment> regions;
+    int mode = 2; // Vk::ReadMode
+    QList<qint64> ids;
+    QString prefix;
+    // Indexes of the fields to fill; the others stay empty.
+    QList<int> fieldList;
+    bool computeProgress = false;
+};
+
+// A position in the answer to one request. Readers pull from it in batches on whatever thread
+// they run; a cursor is used by one thread at a time.
+class FeatureCursor {
+public:
+    virtual ~FeatureCursor() = default;
+    // Appends up to maxCount features; false, with the reason, when the source cannot be read.
+    virtual bool fill(VkFeatureList& batch, int maxCount, QString* error) = 0;
+    virtual bool atEnd() const = 0;
+    // How much of the request has been read, 0 to 100; -1 when the cursor cannot tell.
+    virtual int percentDone() const { return -1; }
+};
+
+using FeatureCursorPtr = std::unique_ptr<FeatureCursor>;

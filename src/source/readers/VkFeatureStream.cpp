@@ -1,0 +1,136 @@
+#include "source/readers/VkFeatureStream.h"
+
+#include "source/readers/VkFeatureReader.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "tasks/workers/VkEventedThread.h"
+#include "tasks/workers/VkWorkerRunner.h"
+
+#include <QMutex>
+#include <QWaitCondition>
+
+#include <deque>
+
+struct FeatureBatchQueue {
+    QMutex mutex;
+    QWaitCondition changed;
+    std::deque<VkFeatureList> batches;
+    bool finished = false;
+    bool canceled = false;
+    QString error;
+
+    // Blocks while the queue is full; false when the consumer has gone.
+    bool push(VkFeatureList batch) {
+        QMutexLocker locker(&mutex);
+        while (batches.size() >= size_t(VkFeatureStream::QueueCapacity) && !canceled)
+            changed.wait(&mutex);
+        if (canceled)
+            return false;
+        batches.push_back(std::move(batch));
+        changed.wakeAll();
+        return true;
+    }
+    void finish(const QString& failure) {
+        QMutexLocker locker(&mutex);
+        finished = true;
+        error = failure;
+        changed.wakeAll();
+    }
+    void cancel() {
+        QMutexLocker locker(&mutex);
+        canceled = true;
+        changed.wakeAll();
+    }
+};
+
+namespace {
+// Runs a feature reader's cursor on the reader thread and feeds the queue.
+class FeaturePump : public VkWorker {
+    Q_OBJECT
+public:
+    FeaturePump(VkFeatureReader* reader, ReadRequest request, std::shared_ptr<FeatureBatchQueue> queue)
+        : m_reader(reader), m_request(std::move(request)), m_queue(std::move(queue)) {
+        m_reader->setParent(this);
+    }
+
+public slots:
+    void run() {
+        m_queue->finish(pump());
+        shutdown();
+    }
+
+private:
+    QString pump() {
+        QString error;
+        FeatureCursorPtr cursor = m_reader->openCursor(m_request, &error);
+        if (!cursor)
+            return error;
+        while (!cursor->atEnd() && !isCanceled()) {
+            VkFeatureList batch;
+            batch.reserve(VkFeatureReader::BatchSize);
+            if (!cursor->fill(batch, VkFeatureReader::BatchSize, &error))
+                return error;
+            if (!batch.isEmpty() && !m_queue->push(std::move(batch)))
+                break;
+        }
+        return QString();
+    }
+
+    VkFeatureReader* m_reader;
+    ReadRequest m_request;
+    std::shared_ptr<FeatureBatchQueue> m_queue;
+};
+} // namespace
+
+VkFeatureStream::VkFeatureStream(VkSourcePtr source, ReadRequest request, VkEventedThread* thread)
+    : m_source(std::move(source)), m_request(std::move(request)),
+      m_queue(std::make_shared<FeatureBatchQueue>()), m_thread(thread) {}
+
+VkFeatureStream::~VkFeatureStream() {
+    cancel();
+    m_runner.reset();
+    if (m_ownThread)
+        m_ownThread->shutdown();
+}
+
+bool VkFeatureStream::start() {
+    VkSourceTypeManager* manager = m_source->manager();
+    VkFeatureReader* reader = manager ? manager->createFeatureReader(m_source) : nullptr;
+    if (!reader) {
+        m_errorText = QStringLiteral("Source type %1 cannot read features").arg(m_source->typeName());
+        return false;
+    }
+    if (!m_thread)
+        m_thread = m_ownThread = new VkEventedThread(QStringLiteral("Reader Thread"));
+    auto* pump = new FeaturePump(reader, m_request, m_queue);
+    m_runner = std::make_unique<VkWorkerRunner>(m_thread, nullptr);
+    m_runner->setupNewWorker(pump);
+    QMetaObject::invokeMethod(pump, "run", Qt::QueuedConnection);
+    return true;
+}
+
+bool VkFeatureStream::next(VkFeatureList& batch) {
+    QMutexLocker locker(&m_queue->mutex);
+    while (m_queue->batches.empty() && !m_queue->finished && !m_queue->canceled)
+        m_queue->changed.wait(&m_queue->mutex);
+    if (m_queue->batches.empty()) {
+        if (m_errorText.isEmpty())
+            m_errorText = m_queue->error;
+        return false;
+    }
+    batch = std::move(m_queue->batches.front());
+    m_queue->batches.pop_front();
+    m_queue->changed.wakeAll();
+    return true;
+}
+
+QString VkFeatureStream::errorText() const {
+    return m_errorText;
+}
+
+void VkFeatureStream::cancel() {
+    m_queue->cancel();
+    if (m_runner)
+        m_runner->cancelCurrentWorker();
+}
+
+#include "VkFeatureStream.moc"
