@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfFeatureCursor.h"
 
 #include "formats/vcf/VcfFile.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -124,7 +124,7 @@ bool VcfFeatureCursor::fill(VkFeatureList& batch, int maxCount, QString* error) 
 
 bool VcfFeatureCursor::include(const VkFeature& feature) const {
     return m_region < 0 ||
-           LocalFeatureReader::matches(feature.segment(), m_regions.at(m_region), Vk::Overlap);
+           Vk::matches(feature.segment(), m_regions.at(m_region), Vk::Overlap);
 }
 
 int VcfFeatureCursor::percentDone() const {

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 
 #include "formats/text/TextFileReader.h"
-#include "formats/vcf/VcfFeatureReader.h"
+#include "formats/vcf/VcfFeatureCursor.h"
 #include "formats/vcf/VcfFieldReader.h"
 #include "formats/vcf/VcfFile.h"
 #include "formats/vcf/VcfHeader.h"
@@ -151,8 +151,46 @@ bool VcfSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     return true;
 }
 
-VkFeatureReader* VcfSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new VcfFeatureReader(source);
+bool VcfSourceTypeManager::limitPrefixTrimming(const VkSource& source) {
+    const PVariant value = source.info().properties.value("LimitPrefixTrimming");
+    return !value.isValid() || value.toQString().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+namespace {
+const VcfSchema* vcfSchema(const VkSource& source, QString* error) {
+    const auto* schema = source.resource<VcfSchema>();
+    if (!schema)
+        *error = QStringLiteral("VCF source %1 was not opened").arg(source.path());
+    return schema;
+}
+} // namespace
+
+FeatureCursorPtr VcfSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                            const QList<int>& fields, QString* error) const {
+    const VcfSchema* vcf = vcfSchema(*source, error);
+    if (!vcf)
+        return nullptr;
+    auto cursor =
+        std::make_unique<VcfFeatureCursor>(*vcf, source->path(), fields, !limitPrefixTrimming(*source));
+    if (!cursor->openSequential(offset, error))
+        return nullptr;
+    return cursor;
+}
+
+FeatureCursorPtr VcfSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                        const QList<VkSegment>& regions,
+                                                        const QList<int>& fields, QString* error) const {
+    const QString index = VcfFile::isBgzf(source->path()) ? VcfFile::indexPath(source->path()) : QString();
+    if (index.isEmpty())
+        return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+    const VcfSchema* vcf = vcfSchema(*source, error);
+    if (!vcf)
+        return nullptr;
+    auto cursor =
+        std::make_unique<VcfFeatureCursor>(*vcf, source->path(), fields, !limitPrefixTrimming(*source));
+    if (!cursor->openRegions(index, regions, error))
+        return nullptr;
+    return cursor;
 }
 
 VkFieldReader* VcfSourceTypeManager::createFieldReader(const VkSourcePtr& source) const {

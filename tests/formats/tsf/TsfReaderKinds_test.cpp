@@ -1,6 +1,6 @@
 #include "formats/tsf/TsfChunkTableWriter.h"
 #include "formats/tsf/TsfFieldReader.h"
-#include "formats/tsf/TsfFullCoverageReader.h"
+#include "formats/tsf/TsfCoverageCursor.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
 #include "meta/Json.h"
@@ -15,8 +15,7 @@
 namespace {
 
 VkFeatureList readAll(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
-    std::unique_ptr<VkFeatureReader> reader(source->manager()->createFeatureReader(source));
-    FeatureCursorPtr cursor = reader->openCursor(request, error);
+    FeatureCursorPtr cursor = source->manager()->openCursor(source, request, error);
     VkFeatureList features;
     while (cursor && !cursor->atEnd())
         if (!cursor->fill(features, 100, error))
@@ -149,7 +148,7 @@ TEST_F(TsfReaderKindsTest, FullCoverageWithoutItsLayoutIsRefused) {
     ASSERT_TRUE(source->isValid());
     TsfFieldReader reader(source);
     TsfSparseArrayLayout layout;
-    EXPECT_FALSE(TsfFullCoverageReader::loadLayout(reader, &layout, &error));
+    EXPECT_FALSE(TsfCoverageCursor::loadLayout(reader, &layout, &error));
     EXPECT_EQ(error, QStringLiteral("No idx_sparse_array index provided for full coverage source"));
 }
 

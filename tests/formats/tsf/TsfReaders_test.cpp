@@ -1,6 +1,6 @@
 #include "formats/tsf/ChunkTableCacheResource.h"
 #include "formats/tsf/TsfCatalog.h"
-#include "formats/tsf/TsfFeatureReader.h"
+#include "formats/tsf/TsfRecordCursor.h"
 #include "formats/tsf/TsfFieldReader.h"
 #include "formats/tsf/TsfGenomicBins.h"
 #include "formats/tsf/TsfSourceTypeManager.h"
@@ -90,8 +90,7 @@ TsfTestSource randomSource(int perChromosome, std::mt19937& rng) {
 }
 
 VkFeatureList readAll(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
-    std::unique_ptr<VkFeatureReader> reader(source->manager()->createFeatureReader(source));
-    FeatureCursorPtr cursor = reader->openCursor(request, error);
+    FeatureCursorPtr cursor = source->manager()->openCursor(source, request, error);
     VkFeatureList features;
     while (cursor && !cursor->atEnd())
         if (!cursor->fill(features, 500, error))
@@ -119,7 +118,7 @@ QList<int> bruteForce(const TsfTestSource& source, const QList<VkSegment>& regio
     QList<int> list;
     for (const VkFeature& feature : source.features)
         for (const VkSegment& region : regions)
-            if (LocalFeatureReader::matches(feature.segment(), region, mode)) {
+            if (Vk::matches(feature.segment(), region, mode)) {
                 list.append(feature.value(0).intValue());
                 break;
             }

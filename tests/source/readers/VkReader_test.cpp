@@ -1,3 +1,4 @@
+#include "source/readers/VkFeatureReader.h"
 #include "source/readers/VkFeatureStream.h"
 #include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
@@ -39,7 +40,7 @@ QList<qint64> expectedOrdinals(int n, const QList<VkSegment>& queries, int mode)
     for (int i = 0; i < n; ++i) {
         const VkFeature feature = MemorySourceTypeManager::feature(i);
         for (const VkSegment& query : queries) {
-            if (LocalFeatureReader::matches(feature.segment(), query, mode)) {
+            if (Vk::matches(feature.segment(), query, mode)) {
                 list.append(i);
                 break;
             }
@@ -190,4 +191,22 @@ TEST(VkReaderOwnThread, ReadsOnAThreadOfItsOwn) {
     ASSERT_TRUE(reader.isValid());
     reader.read();
     EXPECT_EQ(collect(reader).size(), 2000);
+}
+
+// Batches of a read that a new request replaced are still queued when the new read starts; none
+// of them may land in the new read's answer.
+TEST_F(VkReaderTest, AReusedReaderDeliversOnlyTheNewestReadsFeatures) {
+    VkReader reader(openMemory(QStringLiteral("100000")), m_thread);
+    QEventLoop firstBatch;
+    QObject::connect(&reader, &VkReader::nextIsReady, &firstBatch, &QEventLoop::quit);
+    reader.read();
+    firstBatch.exec();
+    reader.readByOffset(99990);
+    EXPECT_EQ(ordinals(collect(reader)),
+              QList<qint64>({99990, 99991, 99992, 99993, 99994, 99995, 99996, 99997, 99998, 99999}));
+
+    reader.readByIds({5, 6});
+    reader.readByRegion({MemorySourceTypeManager::feature(7).segment()}, Vk::Exact);
+    EXPECT_EQ(ordinals(collect(reader)), QList<qint64>({7}));
+    EXPECT_FALSE(reader.hasError());
 }

@@ -1,22 +1,24 @@
-#include "formats/tsf/TsfFeatureReader.h"
+#include "formats/tsf/TsfRecordCursor.h"
 
 #include "formats/tsf/TsfFieldReader.h"
 #include "formats/tsf/TsfGenomicBins.h"
 #include "formats/tsf/TsfIndexReader.h"
+#include "source/readers/ReadMode.h"
+#include "source/readers/RegionModeCursor.h"
 
 #include <algorithm>
 
 namespace {
 
 // Reads features of a list of records, or of a range when no list is given.
-class TsfRecordCursor : public FeatureCursor {
+class RecordCursor : public FeatureCursor {
 public:
-    TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, std::vector<qint64> records, QList<int> fields)
+    RecordCursor(std::unique_ptr<TsfFieldReader> reader, std::vector<qint64> records, QList<int> fields)
         : m_reader(std::move(reader)), m_records(std::move(records)), m_fields(std::move(fields)),
           m_count(qint64(m_records.size())) {
         m_reader->setLastRecord(m_records.empty() ? -1 : m_records.back());
     }
-    TsfRecordCursor(std::unique_ptr<TsfFieldReader> reader, qint64 first, qint64 end, QList<int> fields)
+    RecordCursor(std::unique_ptr<TsfFieldReader> reader, qint64 first, qint64 end, QList<int> fields)
         : m_reader(std::move(reader)), m_fields(std::move(fields)), m_first(first),
           m_count(std::max<qint64>(end - first, 0)) {
         m_reader->setLastRecord(m_first + m_count - 1);
@@ -39,6 +41,23 @@ public:
     bool atEnd() const override { return m_next >= m_count; }
     int percentDone() const override { return m_count ? int(100 * m_next / m_count) : 100; }
 
+    // A region read: reseeks look the new regions up in the genomic index on the same connection,
+    // and decoded chunks stay in the shared cache.
+    void setRegionMode(bool exact) {
+        m_regionRead = true;
+        m_exact = exact;
+    }
+    bool canReseek() const override { return m_regionRead; }
+    bool reseek(const QList<VkSegment>& regions, QString* error) override {
+        m_records.clear();
+        m_next = m_count = 0;
+        if (!TsfRecordCursor::regionRecords(*m_reader, regions, m_exact, &m_records, error))
+            return false;
+        m_count = qint64(m_records.size());
+        m_reader->setLastRecord(m_records.empty() ? -1 : m_records.back());
+        return true;
+    }
+
 private:
     std::unique_ptr<TsfFieldReader> m_reader;
     std::vector<qint64> m_records;
@@ -47,6 +66,8 @@ private:
     qint64 m_first = 0;
     qint64 m_count = 0;
     qint64 m_next = 0;
+    bool m_regionRead = false;
+    bool m_exact = false;
 };
 
 std::unique_ptr<TsfFieldReader> openReader(const VkSourcePtr& source, QString* error) {
@@ -109,20 +130,10 @@ int32_t intAt(TypedChunkTableReader& table, qint64 row, int column, QString* err
 
 } // namespace
 
-FeatureCursorPtr TsfFeatureReader::openCursor(const ReadRequest& request, QString* error) {
-    if (request.kind == ReadRequest::Region) {
-        if (request.mode == Vk::Exact)
-            return regionCursor(request.regions, request.fieldList, true, error);
-        if (request.mode != Vk::Overlap && request.mode != Vk::Within) {
-            *error = QStringLiteral("Unsupported read mode");
-            return nullptr;
-        }
-    }
-    return LocalFeatureReader::openCursor(request, error);
-}
+namespace TsfRecordCursor {
 
-bool TsfFeatureReader::regionRecords(TsfFieldReader& reader, const QList<VkSegment>& regions, bool exact,
-                                     std::vector<qint64>* records, QString* error) {
+bool regionRecords(TsfFieldReader& reader, const QList<VkSegment>& regions, bool exact,
+                   std::vector<qint64>* records, QString* error) {
     const TsfSourceResource& resource = reader.resource();
     if (!resource.hasGenomicIndex()) {
         *error = QStringLiteral("Source does not have a genomic index computed");
@@ -151,7 +162,7 @@ bool TsfFeatureReader::regionRecords(TsfFieldReader& reader, const QList<VkSegme
                 const int32_t record = ok ? intAt(*data, row, TsfLayout::GidxRecordColumn, error, &ok) : 0;
                 if (!ok)
                     return false;
-                if (matches(VkSegment(region.chromosome(), start, stop), region, mode))
+                if (Vk::matches(VkSegment(region.chromosome(), start, stop), region, mode))
                     records->push_back(record);
             }
         }
@@ -161,32 +172,31 @@ bool TsfFeatureReader::regionRecords(TsfFieldReader& reader, const QList<VkSegme
     return true;
 }
 
-FeatureCursorPtr TsfFeatureReader::regionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
-                                                bool exact, QString* error) {
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+namespace {
+
+FeatureCursorPtr openRegions(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                             const QList<int>& fields, bool exact, QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, error);
     std::vector<qint64> records;
     if (!reader || !regionRecords(*reader, regions, exact, &records, error))
         return nullptr;
-    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+    auto cursor = std::make_unique<RecordCursor>(std::move(reader), std::move(records), fields);
+    cursor->setRegionMode(exact);
+    return cursor;
 }
 
-FeatureCursorPtr TsfFeatureReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                                        QString* error) {
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+FeatureCursorPtr openSequential(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, error);
     if (!reader)
         return nullptr;
     const qint64 count = reader->resource().locusCount;
-    return std::make_unique<TsfRecordCursor>(std::move(reader), std::max<qint64>(offset, 0), count, fields);
+    return std::make_unique<RecordCursor>(std::move(reader), std::max<qint64>(offset, 0), count, fields);
 }
 
-FeatureCursorPtr TsfFeatureReader::openRegionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
-                                                    QString* error) {
-    return regionCursor(regions, fields, false, error);
-}
-
-FeatureCursorPtr TsfFeatureReader::openIdsCursor(const QList<qint64>& ids, const QList<int>& fields,
-                                                 QString* error) {
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+FeatureCursorPtr openIds(const VkSourcePtr& source, const QList<qint64>& ids, const QList<int>& fields,
+                         QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, error);
     if (!reader)
         return nullptr;
     const qint64 count = reader->resource().locusCount;
@@ -196,12 +206,12 @@ FeatureCursorPtr TsfFeatureReader::openIdsCursor(const QList<qint64>& ids, const
             records.push_back(id);
     std::sort(records.begin(), records.end());
     records.erase(std::unique(records.begin(), records.end()), records.end());
-    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+    return std::make_unique<RecordCursor>(std::move(reader), std::move(records), fields);
 }
 
-FeatureCursorPtr TsfFeatureReader::openPrefixCursor(const QString& prefix, const QList<VkSegment>& regions,
-                                                    const QList<int>& fields, QString* error) {
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), error);
+FeatureCursorPtr openPrefix(const VkSourcePtr& source, const QString& prefix, const QList<VkSegment>& regions,
+                            const QList<int>& fields, QString* error) {
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, error);
     if (!reader)
         return nullptr;
     if (reader->resource().fieldIndexes.isEmpty()) {
@@ -220,5 +230,37 @@ FeatureCursorPtr TsfFeatureReader::openPrefixCursor(const QString& prefix, const
         *error = QStringLiteral("Unable setup up a prefix search transform: ") + reason;
         return nullptr;
     }
-    return std::make_unique<TsfRecordCursor>(std::move(reader), std::move(records), fields);
+    return std::make_unique<RecordCursor>(std::move(reader), std::move(records), fields);
 }
+
+} // namespace
+
+FeatureCursorPtr open(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
+    switch (request.kind) {
+    case ReadRequest::Offset:
+        return openSequential(source, request.offset, request.fieldList, error);
+    case ReadRequest::Ids:
+        return openIds(source, request.ids, request.fieldList, error);
+    case ReadRequest::Prefix:
+        return openPrefix(source, request.prefix, request.regions, request.fieldList, error);
+    case ReadRequest::Region:
+        break;
+    }
+    switch (request.mode) {
+    case Vk::Exact:
+        return openRegions(source, request.regions, request.fieldList, true, error);
+    case Vk::Overlap:
+        return openRegions(source, request.regions, request.fieldList, false, error);
+    case Vk::Within: {
+        FeatureCursorPtr overlapping = openRegions(source, request.regions, request.fieldList, false, error);
+        if (!overlapping)
+            return nullptr;
+        return std::make_unique<RegionModeCursor>(std::move(overlapping), request.regions, request.mode);
+    }
+    default:
+        *error = QStringLiteral("Unsupported read mode");
+        return nullptr;
+    }
+}
+
+} // namespace TsfRecordCursor

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "formats/dsv/DelimitedTextReaderOptions.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/FeatureCursor.h"
+#include "source/registry/VkSource.h"
 #include "source/registry/VkResourceData.h"
 
 // What the readers of one delimited source share: the layout the probe established.
@@ -15,14 +16,13 @@ private:
 };
 
 // Reads the features of a delimited text source: in file order, or by region through the tabix
-// index when the file has one (otherwise by scanning the file).
-class DelimitedTextFeatureReader : public LocalFeatureReader {
-    Q_OBJECT
-public:
-    using LocalFeatureReader::LocalFeatureReader;
+// index when the file has one.
+namespace DelimitedTextCursor {
 
-protected:
-    FeatureCursorPtr openSequentialCursor(qint64 offset, const QList<int>& fields, QString* error) override;
-    FeatureCursorPtr openRegionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
-                                      QString* error) override;
-};
+FeatureCursorPtr openSequential(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                QString* error);
+// Null with an empty error when the file has no tabix index: the caller then scans the file.
+FeatureCursorPtr openIndexed(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                             const QList<int>& fields, QString* error);
+
+} // namespace DelimitedTextCursor

@@ -1,7 +1,8 @@
-#include "formats/track/LineTrackReader.h"
+#include "formats/track/LineTrackCursor.h"
 
 #include "formats/text/TextFileReader.h"
 #include "formats/track/LineTrack.h"
+#include "source/readers/ReadMode.h"
 
 #include <QFileInfo>
 
@@ -131,10 +132,10 @@ private:
     }
 
     bool isFirstRegionOf(const VkSegment& segment) const {
-        if (!LocalFeatureReader::matches(segment, m_regions[m_region], Vk::Overlap))
+        if (!Vk::matches(segment, m_regions[m_region], Vk::Overlap))
             return false;
         for (int i = 0; i < m_region; ++i)
-            if (LocalFeatureReader::matches(segment, m_regions[i], Vk::Overlap))
+            if (Vk::matches(segment, m_regions[i], Vk::Overlap))
                 return false;
         return true;
     }
@@ -192,9 +193,11 @@ const LineTrack* trackOf(const VkSource& source, QString* error) {
 
 } // namespace
 
-FeatureCursorPtr LineTrackReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                                       QString* error) {
-    const LineTrack* track = trackOf(*source(), error);
+namespace LineTrackCursor {
+
+FeatureCursorPtr openSequential(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                QString* error) {
+    const LineTrack* track = trackOf(*source, error);
     if (!track)
         return nullptr;
     auto cursor = std::make_unique<LineCursor>(*track, track->parser(fields), offset);
@@ -203,9 +206,9 @@ FeatureCursorPtr LineTrackReader::openSequentialCursor(qint64 offset, const QLis
     return cursor;
 }
 
-FeatureCursorPtr LineTrackReader::openRegionCursor(const QList<VkSegment>& regions, const QList<int>& fields,
-                                                   QString* error) {
-    const LineTrack* track = trackOf(*source(), error);
+FeatureCursorPtr openIndexed(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                             const QList<int>& fields, QString* error) {
+    const LineTrack* track = trackOf(*source, error);
     if (!track)
         return nullptr;
     if (!track->tabixPath().isEmpty()) {
@@ -219,9 +222,8 @@ FeatureCursorPtr LineTrackReader::openRegionCursor(const QList<VkSegment>& regio
     if (index)
         return std::make_unique<MemoryIndexCursor>(*track, index, track->parser(fields),
                                                    index->overlapping(regions));
-    if (!indexError.isEmpty()) {
-        *error = indexError;
-        return nullptr;
-    }
-    return LocalFeatureReader::openRegionCursor(regions, fields, error);
+    *error = indexError;
+    return nullptr;
 }
+
+} // namespace LineTrackCursor

@@ -1,4 +1,4 @@
-#include "source/reference/ReferenceFeatureReader.h"
+#include "source/reference/ReferenceSourceTypeManager.h"
 
 #include "source/reference/ReferenceSequence.h"
 
@@ -90,18 +90,19 @@ QVector<WindowRun> overlappingRuns(const ReferenceSequence::Sequence& sequence, 
     }
     return merged;
 }
-} // namespace
 
-const ReferenceSequence* ReferenceFeatureReader::reference(QString* error) const {
-    const ReferenceSequence* reference = ReferenceSequence::of(*source());
+const ReferenceSequence* referenceOf(const VkSource& source, QString* error) {
+    const ReferenceSequence* reference = ReferenceSequence::of(source);
     if (!reference)
-        *error = QStringLiteral("%1 is not a readable reference sequence").arg(source()->path());
+        *error = QStringLiteral("%1 is not a readable reference sequence").arg(source.path());
     return reference;
 }
+} // namespace
 
-FeatureCursorPtr ReferenceFeatureReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                                              QString* error) {
-    const ReferenceSequence* ref = reference(error);
+FeatureCursorPtr ReferenceSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                                  const QList<int>& fields,
+                                                                  QString* error) const {
+    const ReferenceSequence* ref = referenceOf(*source, error);
     if (!ref)
         return nullptr;
     QVector<WindowRun> runs;
@@ -115,9 +116,10 @@ FeatureCursorPtr ReferenceFeatureReader::openSequentialCursor(qint64 offset, con
     return std::make_unique<WindowCursor>(ref, std::move(runs), fields);
 }
 
-FeatureCursorPtr ReferenceFeatureReader::openRegionCursor(const QList<VkSegment>& regions,
-                                                          const QList<int>& fields, QString* error) {
-    const ReferenceSequence* ref = reference(error);
+FeatureCursorPtr ReferenceSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                              const QList<VkSegment>& regions,
+                                                              const QList<int>& fields, QString* error) const {
+    const ReferenceSequence* ref = referenceOf(*source, error);
     if (!ref)
         return nullptr;
     QVector<WindowRun> runs;
@@ -127,9 +129,9 @@ FeatureCursorPtr ReferenceFeatureReader::openRegionCursor(const QList<VkSegment>
     return std::make_unique<WindowCursor>(ref, std::move(runs), fields);
 }
 
-FeatureCursorPtr ReferenceFeatureReader::openIdsCursor(const QList<qint64>& ids, const QList<int>& fields,
-                                                       QString* error) {
-    const ReferenceSequence* ref = reference(error);
+FeatureCursorPtr ReferenceSourceTypeManager::openIdsCursor(const VkSourcePtr& source, const QList<qint64>& ids,
+                                                           const QList<int>& fields, QString* error) const {
+    const ReferenceSequence* ref = referenceOf(*source, error);
     if (!ref)
         return nullptr;
     QList<qint64> wanted = ids;

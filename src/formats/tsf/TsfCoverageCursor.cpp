@@ -1,7 +1,9 @@
-#include "formats/tsf/TsfFullCoverageReader.h"
+#include "formats/tsf/TsfCoverageCursor.h"
 
 #include "formats/tsf/TsfFieldReader.h"
 #include "meta/Json.h"
+#include "source/readers/ReadMode.h"
+#include "source/readers/RegionModeCursor.h"
 
 #include <algorithm>
 
@@ -96,12 +98,14 @@ std::unique_ptr<TsfFieldReader> openReader(const VkSourcePtr& source, TsfSparseA
         *error = reader->errorText();
         return nullptr;
     }
-    return TsfFullCoverageReader::loadLayout(*reader, layout, error) ? std::move(reader) : nullptr;
+    return TsfCoverageCursor::loadLayout(*reader, layout, error) ? std::move(reader) : nullptr;
 }
 
 } // namespace
 
-bool TsfFullCoverageReader::loadLayout(TsfFieldReader& reader, TsfSparseArrayLayout* layout, QString* error) {
+namespace TsfCoverageCursor {
+
+bool loadLayout(TsfFieldReader& reader, TsfSparseArrayLayout* layout, QString* error) {
     TsfStatement query(reader.database(),
                        "SELECT idx_meta FROM idx WHERE source_id = ? AND idx_type = 'idx_sparse_array'");
     query.bind(1, reader.resource().sourceId);
@@ -115,10 +119,12 @@ bool TsfFullCoverageReader::loadLayout(TsfFieldReader& reader, TsfSparseArrayLay
     return TsfSparseArrayLayout::fromMap(meta.map(), layout, error);
 }
 
-FeatureCursorPtr TsfFullCoverageReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                                             QString* error) {
+namespace {
+
+FeatureCursorPtr openSequential(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                QString* error) {
     TsfSparseArrayLayout layout;
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), &layout, error);
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, &layout, error);
     if (!reader)
         return nullptr;
     std::vector<StoredBin> bins;
@@ -131,10 +137,10 @@ FeatureCursorPtr TsfFullCoverageReader::openSequentialCursor(qint64 offset, cons
     return std::make_unique<CoverageCursor>(std::move(reader), std::move(layout), std::move(bins), fields);
 }
 
-FeatureCursorPtr TsfFullCoverageReader::openRegionCursor(const QList<VkSegment>& regions,
-                                                         const QList<int>& fields, QString* error) {
+FeatureCursorPtr openRegions(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                             const QList<int>& fields, QString* error) {
     TsfSparseArrayLayout layout;
-    std::unique_ptr<TsfFieldReader> reader = openReader(source(), &layout, error);
+    std::unique_ptr<TsfFieldReader> reader = openReader(source, &layout, error);
     if (!reader)
         return nullptr;
     std::vector<StoredBin> bins;
@@ -157,8 +163,26 @@ FeatureCursorPtr TsfFullCoverageReader::openRegionCursor(const QList<VkSegment>&
     return std::make_unique<CoverageCursor>(std::move(reader), std::move(layout), std::move(bins), fields);
 }
 
-FeatureCursorPtr TsfFullCoverageReader::openIdsCursor(const QList<qint64>&, const QList<int>&,
-                                                      QString* error) {
-    *error = QStringLiteral("Cannot read by ID list for full-coverage sources");
+} // namespace
+
+FeatureCursorPtr open(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
+    switch (request.kind) {
+    case ReadRequest::Offset:
+        return openSequential(source, request.offset, request.fieldList, error);
+    case ReadRequest::Region: {
+        FeatureCursorPtr overlapping = openRegions(source, request.regions, request.fieldList, error);
+        if (!overlapping || request.mode == Vk::Overlap)
+            return overlapping;
+        return std::make_unique<RegionModeCursor>(std::move(overlapping), request.regions, request.mode);
+    }
+    case ReadRequest::Ids:
+        *error = QStringLiteral("Cannot read by ID list for full-coverage sources");
+        return nullptr;
+    case ReadRequest::Prefix:
+        break;
+    }
+    *error = QStringLiteral("No fields in source are searchable or match provided fieldList");
     return nullptr;
 }
+
+} // namespace TsfCoverageCursor

@@ -1,6 +1,7 @@
-#include "formats/dsv/DelimitedTextFeatureReader.h"
+#include "formats/dsv/DelimitedTextCursor.h"
 
 #include "formats/dsv/DelimitedTextQueryReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <QtGlobal>
 
@@ -130,9 +131,9 @@ private:
     // In the current region and not already returned for the region before it.
     bool isNew(const VkSegment& segment) const {
         const VkSegment& region = m_regions[m_region];
-        if (!LocalFeatureReader::matches(segment, region, Vk::Overlap))
+        if (!Vk::matches(segment, region, Vk::Overlap))
             return false;
-        return m_region == 0 || !LocalFeatureReader::matches(segment, m_regions[m_region - 1], Vk::Overlap);
+        return m_region == 0 || !Vk::matches(segment, m_regions[m_region - 1], Vk::Overlap);
     }
 
     std::unique_ptr<DelimitedText::QueryReader> m_file;
@@ -144,9 +145,11 @@ private:
 
 } // namespace
 
-FeatureCursorPtr DelimitedTextFeatureReader::openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                                                  QString* error) {
-    auto file = openFile(*source(), error);
+namespace DelimitedTextCursor {
+
+FeatureCursorPtr openSequential(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                QString* error) {
+    auto file = openFile(*source, error);
     if (!file || !file->startRead()) {
         if (file)
             *error = file->errorText();
@@ -155,12 +158,14 @@ FeatureCursorPtr DelimitedTextFeatureReader::openSequentialCursor(qint64 offset,
     return std::make_unique<SequentialCursor>(std::move(file), offset, fields);
 }
 
-FeatureCursorPtr DelimitedTextFeatureReader::openRegionCursor(const QList<VkSegment>& regions,
-                                                              const QList<int>& fields, QString* error) {
-    if (!source()->info().properties.contains("IndexFile"))
-        return LocalFeatureReader::openRegionCursor(regions, fields, error);
-    auto file = openFile(*source(), error);
+FeatureCursorPtr openIndexed(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                             const QList<int>& fields, QString* error) {
+    if (!source->info().properties.contains("IndexFile"))
+        return nullptr;
+    auto file = openFile(*source, error);
     if (!file)
         return nullptr;
     return std::make_unique<RegionCursor>(std::move(file), regions, fields);
 }
+
+} // namespace DelimitedTextCursor
