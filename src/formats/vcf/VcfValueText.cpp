@@ -3,8 +3,8 @@
 #include "source/values/CategoricalVector.h"
 #include "source/values/SampleMatrix.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 void appendInt(QByteArray& line, int32_t value) {
@@ -18,9 +18,11 @@ void appendReal(QByteArray& line, double value, bool missing) {
         line += '.';
         return;
     }
+    // printf's "%g" digits, several times faster.
     char text[32];
-    const int length = std::snprintf(text, sizeof text, "%g", value);
-    line.append(text, length);
+    const std::to_chars_result result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    line.append(text, int(result.ptr - text));
 }
 
 void appendFloat(QByteArray& line, float value) {
