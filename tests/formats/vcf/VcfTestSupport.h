@@ -4,9 +4,11 @@
 #include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 
-// VCF files written for a test, opened through the registry and read to the end.
+// VCF files written for a test, opened through the registry and read to the end, and the bcftools
+// runs that tests compare varkit with.
 
 // A header with one key of every Type and Number form and three samples; "%1" is where extra header
 // lines go.
@@ -90,4 +92,30 @@ inline int fieldIdx(const VkSourcePtr& source, const QByteArray& name) {
         if (field.name == name)
             return field.idx;
     return -1;
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program to its end; standard input comes from the file when one is named.
+inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                             const QString& standardInputFile = QString()) {
+    QProcess process;
+    if (!standardInputFile.isEmpty())
+        process.setStandardInputFile(standardInputFile);
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    ProgramRun result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+inline ProgramRun bcftoolsQuery(const QString& path, const QString& format) {
+    return runProgram(QStringLiteral("bcftools"),
+                      {QStringLiteral("query"), QStringLiteral("-f"), format, path});
 }
