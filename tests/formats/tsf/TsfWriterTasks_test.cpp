@@ -43,11 +43,6 @@ VkSourcePtr memorySource(const QString& path) {
     return VkSourceTypeRegistry::instance().open(path);
 }
 
-// Whether written files can be opened again as sources yet.
-bool tsfSourcesOpen(const QString& path) {
-    return VkSourceTypeRegistry::instance().open(path)->isValid();
-}
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -92,8 +87,6 @@ TEST_F(TsfWriterTasksTest, WriterTaskWritesItsInputAndHandsTheFileOn) {
         EXPECT_EQ(positions.at(i), expected.segment());
     }
     EXPECT_EQ(file.fieldValues(1).at(4321), PVariant("f4321"));
-    if (!tsfSourcesOpen(out))
-        GTEST_SKIP() << "TSF files cannot be opened as sources in this build: " << run.error.toStdString();
     EXPECT_TRUE(run.error.isEmpty()) << run.error.toStdString();
     ASSERT_EQ(run.results.size(), 1);
     EXPECT_EQ(run.results.first()->path(), out);
