@@ -1,4 +1,3 @@
-#include "formats/tsf/TsfNestedTransaction.h"
 #include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceWriter.h"
 #include "formats/tsf/TsfWriterTestSupport.h"
@@ -69,19 +68,6 @@ protected:
 
     QTemporaryDir m_dir;
 };
-
-TEST(TsfChunkSizeTest, AutomaticChunkBitsShrinkWithTheWidth) {
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(10, 0, 0), 12);
-    // 8 matrix fields over 1,000 entities and 10 locus fields: 8,010 columns.
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(10, 8, 1000), 11);
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(4095, 0, 0), 12);
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(4096, 0, 0), 11);
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(0, 1, 8192), 10);
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(1, 4, 1 << 20), 8);
-    // Matrix fields count only when there are entities.
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(3, 9000, 0), 12);
-    EXPECT_EQ(TsfSourceWriter::automaticChunkBits(0, 0, 0), 12);
-}
 
 TEST_F(TsfSourceWriterTest, AutomaticChunkSizeIsStoredWithTheTables) {
     VkFieldList schema;
@@ -441,6 +427,7 @@ TEST_F(TsfSourceWriterTest, TheSqliteToolSeesTheFormatMarker) {
     const QByteArray rows =
         TsfWriterTest::sqlite3Query(path(), "SELECT table_name, name, value FROM meta_data ORDER BY id;");
     EXPECT_EQ(rows, "TSF|provider|Corvane Labs\nTSF|version|1\nTSF|minor_version|0\n");
+    EXPECT_EQ(TsfWriterTest::sqlite3Query(path(), "PRAGMA page_size;"), "8192\n");
     EXPECT_EQ(
         TsfWriterTest::sqlite3Query(path(), "SELECT count(*) FROM tbl WHERE table_format = 'chunk_table';"),
         "2\n");
@@ -462,28 +449,6 @@ TEST_F(TsfSourceWriterTest, InMemoryTargetsAreHeldByTheSharedCache) {
     EXPECT_EQ(error, "Unable to read in-memory database into shared resource. ");
     EXPECT_TRUE(TsfSharedCache::instance().release(memory.filePath));
     EXPECT_FALSE(TsfSharedCache::instance().contains(memory.filePath));
-}
-
-TEST(TsfNestedTransactionTest, OnlyTheOutermostPairCommitsOrRollsBack) {
-    QTemporaryDir dir;
-    TsfDatabase db;
-    QString error;
-    ASSERT_TRUE(db.open(dir.filePath("t.tsf"), TsfDatabase::Mode::Create, &error));
-    TsfNestedTransaction transaction(db);
-    ASSERT_TRUE(transaction.begin(&error) && transaction.begin(&error));
-    ASSERT_TRUE(db.exec("CREATE TABLE kept (a INT);", &error));
-    ASSERT_TRUE(transaction.end(&error));
-    EXPECT_EQ(transaction.depth(), 1);
-    ASSERT_TRUE(transaction.end(&error));
-    EXPECT_TRUE(db.hasTable("kept"));
-
-    TsfNestedTransaction failing(db);
-    ASSERT_TRUE(failing.begin(&error));
-    ASSERT_TRUE(db.exec("CREATE TABLE dropped (a INT);", &error));
-    failing.markFailed();
-    ASSERT_TRUE(failing.end(&error));
-    EXPECT_FALSE(db.hasTable("dropped"));
-    EXPECT_TRUE(db.hasTable("kept"));
 }
 
 } // namespace

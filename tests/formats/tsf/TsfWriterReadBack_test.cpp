@@ -2,7 +2,6 @@
 #include "formats/tsf/TsfWriterTaskList.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
-#include "support/MemorySourceTypeManager.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
@@ -67,19 +66,6 @@ void expectSameFeatures(const VkFeatureList& written, const VkFieldList& written
 void expectSameFeatures(const VkSourcePtr& source, const VkSourcePtr& written) {
     expectSameFeatures(FormatTest::readAll(source), source->schema(), FormatTest::readAll(written),
                        written->schema());
-}
-
-TEST(TsfWriterReadBackTest, MemorySourceReadsBackFeatureByFeature) {
-    MemorySourceTypeManager::registerOnce();
-    QTemporaryDir dir;
-    const VkSourcePtr source = VkSourceTypeRegistry::instance().open("mem:2500");
-    const QString out = dir.filePath("mem.tsf");
-    const QString error = writeThroughTaskList(source, out);
-    ASSERT_TRUE(error.isEmpty()) << error.toStdString();
-    const VkSourcePtr written = VkSourceTypeRegistry::instance().open(out);
-    ASSERT_TRUE(written->isValid()) << written->errorText().toStdString();
-    EXPECT_EQ(written->info().locusCount, 2500);
-    expectSameFeatures(source, written);
 }
 
 TEST(TsfWriterReadBackTest, VcfReadsBackFeatureByFeature) {
