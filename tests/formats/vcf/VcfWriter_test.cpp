@@ -1,7 +1,5 @@
 #include "formats/vcf/VcfColumns.h"
 #include "formats/vcf/VcfTestSupport.h"
-#include "formats/vcf/VcfValueText.h"
-#include "source/values/SampleMatrix.h"
 #include "support/Cli.h"
 
 #include <QDir>
@@ -14,12 +12,6 @@
 namespace {
 VkField locus(const char* name, const char* symbol, ValueType type) {
     return VkField(0, name, symbol, type, VkField::LocusAttribute);
-}
-
-QByteArray text(const PVariant& value) {
-    QByteArray line;
-    VcfValueText::append(line, value);
-    return line;
 }
 } // namespace
 
@@ -62,23 +54,6 @@ TEST(VcfColumns, TypeNamesAndNumbers) {
     VkField readWithNumber = locus("Counts", "AC", ValueType::IntArray);
     readWithNumber.props.insert("Number", PVariant("A"));
     EXPECT_EQ(VcfColumns::number(readWithNumber), "A");
-}
-
-TEST(VcfValueText, MissingValuesListsAndSamples) {
-    EXPECT_EQ(text(PVariant(PVariant::MissingInt)), ".");
-    EXPECT_EQ(text(PVariant(-12)), "-12");
-    EXPECT_EQ(text(PVariant(0.333f)), "0.333");
-    EXPECT_EQ(text(PVariant(QVector<float>{0.5f, PVariant::MissingFloat})), "0.5,.");
-    EXPECT_EQ(text(PVariant(QVector<int32_t>{})), ".");
-    EXPECT_EQ(text(PVariant(QByteArray())), ".");
-
-    const SampleMatrix ad(PVariant(QVector<int32_t>{10, 2, 7, 0}), {0, 2, 2, 4});
-    QByteArray line;
-    for (int s = 0; s < 3; ++s) {
-        VcfValueText::appendSample(line, PVariant(ad), s);
-        line += '|';
-    }
-    EXPECT_EQ(line, "10,2|.|7,0|");
 }
 
 TEST(VcfWriterCli, RoundTripKeepsEveryValueBcftoolsReads) {
