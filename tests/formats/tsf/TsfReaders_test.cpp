@@ -2,13 +2,10 @@
 #include "formats/tsf/TsfFeatureReader.h"
 #include "formats/tsf/TsfFieldReader.h"
 #include "formats/tsf/TsfSourceTypeManager.h"
-#include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/TsfTestFile.h"
 
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -208,31 +205,19 @@ TEST_F(TsfReadersTest, SequentialReadGivesBackEveryFeature) {
     EXPECT_EQ(features[0].value(11).type(), ValueType::StringArray);
 }
 
-TEST_F(TsfReadersTest, ReaderThreadDeliversOffsetsAndIds) {
-    QPointer<VkEventedThread> thread = new VkEventedThread(QStringLiteral("Reader Thread"));
-    auto collect = [](VkReader& reader) {
-        VkFeatureList all;
-        QEventLoop loop;
-        QObject::connect(&reader, &VkReader::nextIsReady, &loop, [&] { all.append(reader.takeFeatures()); });
-        QObject::connect(&reader, &VkReader::readIsComplete, &loop, &QEventLoop::quit);
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        loop.exec();
-        all.append(reader.takeFeatures());
-        return all;
-    };
-    {
-        VkReader offset(open(path()), thread);
-        offset.readByOffset(3995);
-        EXPECT_EQ(depths(collect(offset)), QList<int>({3995, 3996, 3997, 3998, 3999}));
-        VkReader ids(open(path()), thread);
-        ids.readByIds({42, 3, 42, 9000, 77});
-        EXPECT_EQ(depths(collect(ids)), QList<int>({3, 42, 77}));
-        VkReader all(open(path()), thread);
-        all.read();
-        EXPECT_EQ(collect(all).size(), 4000);
-        EXPECT_FALSE(all.hasError());
-    }
-    VkEventedThread::shutdownAndWait(thread);
+TEST_F(TsfReadersTest, ReadsFromAnOffsetAndByIds) {
+    const VkSourcePtr source = open(path());
+    QString error;
+    ReadRequest offset;
+    offset.offset = 3995;
+    offset.fieldList = {0};
+    EXPECT_EQ(depths(readAll(source, offset, &error)), QList<int>({3995, 3996, 3997, 3998, 3999}));
+    ReadRequest ids;
+    ids.kind = ReadRequest::Ids;
+    ids.ids = {42, 3, 42, 9000, 77};
+    ids.fieldList = {0};
+    EXPECT_EQ(depths(readAll(source, ids, &error)), QList<int>({3, 42, 77}));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
 }
 
 TEST_F(TsfReadersTest, RegionQueriesMatchABruteForceScan) {

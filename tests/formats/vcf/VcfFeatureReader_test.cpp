@@ -1,12 +1,10 @@
 #include "formats/vcf/VcfTestSupport.h"
+#include "source/readers/ReadMode.h"
 #include "source/readers/SegmentQuery.h"
 #include "source/readers/VkFieldReader.h"
-#include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeManager.h"
 
-#include <QEventLoop>
 #include <QMutex>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -268,25 +266,11 @@ TEST_F(VcfFeatureReaderTest, RegionModesApplyToTheIndexedRead) {
               QStringList({QStringLiteral("20:1234567"), QStringLiteral("20:1345678")}));
 }
 
-TEST_F(VcfFeatureReaderTest, ReadsThroughVkReaderInBatchesAndByOffset) {
+TEST_F(VcfFeatureReaderTest, ReadsFromAnOffset) {
     const VkSourcePtr source = openSource(examplePath("example.vcf.gz"));
-    QPointer<VkEventedThread> thread = new VkEventedThread(QStringLiteral("Reader Thread"));
-    auto reader = std::make_unique<VkReader>(source, thread);
-    ASSERT_TRUE(reader->isValid());
-    VkFeatureList all;
-    QEventLoop loop;
-    QObject::connect(reader.get(), &VkReader::nextIsReady, &loop,
-                     [&] { all.append(reader->takeFeatures()); });
-    QObject::connect(reader.get(), &VkReader::readIsComplete, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    reader->read(true);
-    loop.exec();
-    EXPECT_FALSE(reader->hasError()) << reader->errorText().toStdString();
-    reader.reset();
-    VkEventedThread::shutdownAndWait(thread);
+    const VkFeatureList all = readFeatures(source);
     ASSERT_EQ(all.size(), 50);
     EXPECT_EQ(all.first().segment(), VkSegment("20", 61097, 61098));
-
     ReadRequest request;
     request.offset = 47;
     EXPECT_EQ(readFeatures(source, request), all.mid(47));
