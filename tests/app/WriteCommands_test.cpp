@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -208,8 +207,6 @@ TEST_F(WriteCommandsOnTracks, WriteXlsxKeepsAnEscapedCommaInAGroupName) {
                                         "--group=Signal\\, smoothed,0, ", "--group=Again,0"});
     EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
     ASSERT_TRUE(QFile::exists(path("out.xlsx")));
-    if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-        GTEST_SKIP() << "unzip is not installed; the workbook's header was not inspected";
     QProcess unzip;
     unzip.start(QStringLiteral("unzip"),
                 {QStringLiteral("-p"), path("out.xlsx"), "xl/worksheets/sheet1.xml"});
