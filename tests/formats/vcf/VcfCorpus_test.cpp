@@ -12,17 +12,6 @@
 
 namespace {
 
-// Silences the warnings readers log about the odd values these files hold.
-class QuietLog {
-public:
-    QuietLog()
-        : m_previous(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {}
-    ~QuietLog() { qInstallMessageHandler(m_previous); }
-
-private:
-    QtMessageHandler m_previous;
-};
-
 // Positions are 32-bit, htslib's 64-bit: past 2^31 - 1 a clear error is the answer.
 bool beyond32BitPositions(const QString& error) {
     return error.contains(QLatin1String("is beyond the largest position"));
@@ -246,7 +235,7 @@ TEST(VcfCorpus, EachFile) {
         GTEST_SKIP() << "No VCF corpus under " VARKIT_CORPUS
                         ": `make test` fetches it first (scripts/fetch-corpus.sh <build folder>)";
     SCOPED_TRACE(path.toStdString());
-    const QuietLog quiet;
+    const WarningLog quiet; // readers warn about the odd values these files hold
     const ProgramRun original = bcftoolsView(path);
     if (original.exitCode != 0) {
         expectClearError(path);

@@ -4,8 +4,6 @@
 #include "source/readers/VkFieldReader.h"
 #include "source/registry/VkSourceTypeManager.h"
 
-#include <QMutex>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -31,32 +29,6 @@ protected:
     }
     VcfFiles m_files;
 };
-
-// Collects the warnings readers log, from whatever thread.
-class WarningLog {
-public:
-    WarningLog() {
-        s_messages.clear();
-        m_previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog() { qInstallMessageHandler(m_previous); }
-    QStringList messages() const {
-        QMutexLocker lock(&s_mutex);
-        return s_messages;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
-        QMutexLocker lock(&s_mutex);
-        if (type == QtWarningMsg)
-            s_messages.append(message);
-    }
-    QtMessageHandler m_previous;
-    static QMutex s_mutex;
-    static QStringList s_messages;
-};
-QMutex WarningLog::s_mutex;
-QStringList WarningLog::s_messages;
 
 QString examplePath(const char* name) {
     return QStringLiteral(VARKIT_EXAMPLES "/") + QString::fromLatin1(name);

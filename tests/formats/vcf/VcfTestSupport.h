@@ -4,6 +4,7 @@
 #include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
+#include <QMutex>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -36,6 +37,30 @@ inline QByteArray vcfHeader(const QByteArray& extra = QByteArray(), const QByteA
            "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO" +
            (samples.isEmpty() ? QByteArray() : "\tFORMAT\t" + samples) + "\n";
 }
+
+// Collects the warnings readers log, from whatever thread, instead of printing them.
+class WarningLog {
+public:
+    WarningLog() {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(&WarningLog::handle);
+    }
+    ~WarningLog() { qInstallMessageHandler(m_previous); }
+    QStringList messages() const {
+        QMutexLocker lock(&s_mutex);
+        return s_messages;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        QMutexLocker lock(&s_mutex);
+        if (type == QtWarningMsg)
+            s_messages.append(message);
+    }
+    QtMessageHandler m_previous;
+    static inline QMutex s_mutex;
+    static inline QStringList s_messages;
+};
 
 class VcfFiles {
 public:
