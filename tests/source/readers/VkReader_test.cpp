@@ -3,7 +3,9 @@
 #include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
+#include "tasks/WorkerTestSupport.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -47,6 +49,18 @@ QList<qint64> expectedOrdinals(int n, const QList<VkSegment>& queries, int mode)
         }
     }
     return list;
+}
+
+// Returns once the thread has run every event queued for it before the call, and then the events
+// those queued in turn: a batch the reader read past its limit would be on its way by then.
+void drainQueuedEvents(QThread* thread) {
+    QObject* probe = new QObject;
+    probe->moveToThread(thread);
+    for (int round = 0; round < 2; ++round)
+        QMetaObject::invokeMethod(
+            probe, [] {}, Qt::BlockingQueuedConnection);
+    probe->deleteLater();
+    QCoreApplication::processEvents();
 }
 
 class VkReaderTest : public ::testing::Test {
@@ -108,28 +122,26 @@ TEST_F(VkReaderTest, KeepsOnlyAFewBatchesInFlightUntilConsumed) {
     int batches = 0;
     QObject::connect(&reader, &VkReader::nextIsReady, [&] { ++batches; });
     reader.read();
-    QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
-    loop.exec();
+    ASSERT_TRUE(waitUntil([&] { return batches >= VkFeatureReader::MaxBatchesInFlight; }, 20000));
+    drainQueuedEvents(m_thread->workerThread());
     EXPECT_EQ(batches, VkFeatureReader::MaxBatchesInFlight);
     EXPECT_TRUE(reader.isReading());
+    reader.takeFeatures();
+    EXPECT_TRUE(waitUntil([&] { return batches > VkFeatureReader::MaxBatchesInFlight; }, 20000));
 }
 
 TEST_F(VkReaderTest, CancellingMidReadStopsDelivery) {
     VkReader reader(openMemory(QStringLiteral("100000")), m_thread);
     int delivered = 0;
-    QEventLoop loop;
-    QObject::connect(&reader, &VkReader::nextIsReady, &loop, [&] {
+    QObject::connect(&reader, &VkReader::nextIsReady, [&] {
         delivered += reader.takeFeatures().size();
         if (delivered >= 3 * VkFeatureReader::BatchSize)
             reader.cancel();
     });
     reader.read();
-    QTimer::singleShot(500, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_GE(delivered, 3 * VkFeatureReader::BatchSize);
-    EXPECT_LT(delivered, 100000);
-    EXPECT_TRUE(reader.isCanceled());
+    ASSERT_TRUE(waitUntil([&] { return reader.isCanceled(); }, 20000));
+    drainQueuedEvents(m_thread->workerThread());
+    EXPECT_EQ(delivered, 3 * VkFeatureReader::BatchSize);
     EXPECT_FALSE(reader.hasError());
 }
 
