@@ -1,4 +1,4 @@
-#include "formats/vcf/VcfCorpusSupport.h"
+#include "formats/vcf/VcfTestSupport.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "source/values/SampleMatrix.h"
 #include "support/Cli.h"
@@ -176,10 +176,8 @@ TEST_F(AltRatioTest, SourcesWithoutUsableFieldsDoNotOpen) {
 // bcftools +fill-tags computes FORMAT/VAF from AD the same way, but writes 0 where the depths sum
 // to 0; varkit leaves those missing.
 TEST(AltRatioCorpus, SampleFractionsEqualBcftoolsFillTags) {
-    if (!hasBcftools())
-        GTEST_SKIP() << "bcftools is not installed";
     const QString folder =
-        buildFolder() + "/corpus/python3-cyvcf2/usr/lib/python3/dist-packages/cyvcf2/tests/";
+        QStringLiteral(VARKIT_CORPUS "/python3-cyvcf2/usr/lib/python3/dist-packages/cyvcf2/tests/");
     int compared = 0;
     for (const char* name : {"test.vcf.gz", "o.vcf.gz"}) {
         const QString input = folder + QLatin1String(name);

@@ -71,10 +71,7 @@ TsfFieldReader::TsfFieldReader(VkSourcePtr source) : VkFieldReader(std::move(sou
         m_errorText = QStringLiteral("Not a valid TSF source.");
         return;
     }
-    // One read transaction for the reader's life: without it every statement takes and drops the
-    // file lock and checks for a journal, a dozen system calls per region query.
-    if (m_db.open(m_resource->databasePath, TsfDatabase::Mode::ReadOnly, &m_errorText))
-        m_db.exec("BEGIN", &m_errorText);
+    m_db.open(m_resource->databasePath, TsfDatabase::Mode::ReadOnly, &m_errorText);
 }
 
 TsfFieldReader::~TsfFieldReader() {

@@ -43,9 +43,13 @@ public:
 
     // A region read: reseeks look the new regions up in the genomic index on the same connection,
     // and decoded chunks stay in the shared cache.
+    // One read transaction for the cursor's life: without it every query's statements take and
+    // drop the file lock and look for a journal, a dozen system calls per query.
     void setRegionMode(bool exact) {
         m_regionRead = true;
         m_exact = exact;
+        QString ignored;
+        m_reader->database().exec("BEGIN", &ignored);
     }
     bool canReseek() const override { return m_regionRead; }
     bool reseek(const QList<VkSegment>& regions, QString* error) override {

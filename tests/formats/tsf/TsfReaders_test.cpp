@@ -2,6 +2,7 @@
 #include "formats/tsf/TsfRecordCursor.h"
 #include "formats/tsf/TsfFieldReader.h"
 #include "formats/tsf/TsfSourceTypeManager.h"
+#include "source/readers/ReadMode.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/TsfTestFile.h"
 

@@ -1,5 +1,5 @@
 // Transforms as sources: URLs and bundles open anywhere a path does, nest, and feed the writers.
-#include "formats/vcf/VcfCorpusSupport.h"
+#include "formats/vcf/VcfTestSupport.h"
 #include "meta/Json.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/Cli.h"
