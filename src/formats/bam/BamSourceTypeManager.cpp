@@ -1,10 +1,9 @@
 #include "formats/bam/BamSourceTypeManager.h"
 
 #include "formats/bam/BamCursor.h"
-#include "formats/bam/BamCursor.h"
 #include "formats/bam/BamFile.h"
-#include "source/reference/ReferenceSequence.h"
 #include "source/model/SchemaText.h"
+#include "source/reference/ReferenceSequence.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
@@ -80,6 +79,11 @@ bool BamSourceTypeManager::describe(VkSource& source, QString* error) const {
     const QString indexPath = BamFile::indexPathOf(source.path());
     if (!indexPath.isEmpty())
         description.properties.insert("IndexFile", PVariant(indexPath));
+    // An index can only be built over reads in coordinate order.
+    const bool sorted = !indexPath.isEmpty() || headerValues(header, "@HD", "SO").contains("coordinate");
+    description.chromosomeOrder =
+        ChromosomeOrder(file->chromosomes().toList(),
+                        sorted ? ChromosomeOrder::Sortedness::Sorted : ChromosomeOrder::Sortedness::Unknown);
     const QStringList samples = headerValues(header, "@RG", "SM");
     if (!samples.isEmpty())
         description.properties.insert("SampleNames", PVariant::fromStringList(samples.toVector()));

@@ -41,6 +41,7 @@ bool BbiSourceTypeManager::describe(VkSource& source, QString* error) const {
     info.describeFile(source.path());
     info.entityCount = 0;
     info.properties.insert("Kind", PVariant(file->isBigBed() ? "bigBed" : "bigWig"));
+    info.chromosomeOrder = ChromosomeOrder(file->chromosomes().toList(), ChromosomeOrder::Sortedness::Sorted);
     if (file->isBigBed())
         describeBigBed(*file, info);
     else

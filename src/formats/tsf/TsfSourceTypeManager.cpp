@@ -182,6 +182,11 @@ bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
     }
     applyIndexes(indexes, resource.data(), &info);
     loadChromosomes(catalog, resource.data());
+    const PVariant inOrder = info.properties.value(TsfLayout::FeaturesInGenomicOrderKey);
+    info.chromosomeOrder = ChromosomeOrder(resource->chromosomes.toList(),
+                                           !inOrder.isValid() ? ChromosomeOrder::Sortedness::Unknown
+                                           : inOrder.toBool() ? ChromosomeOrder::Sortedness::Sorted
+                                                              : ChromosomeOrder::Sortedness::Unsorted);
     applyCoverageCompanion(path, &info);
     source.setResource(resource);
     return true;

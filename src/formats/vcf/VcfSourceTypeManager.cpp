@@ -80,6 +80,18 @@ QVector<QString> carriedHeaderLines(const VcfHeader& header) {
     return lines;
 }
 
+// A tabix index lists the chromosomes in file order and is only built over a sorted file; the
+// header's contigs follow, and stand alone without an index.
+ChromosomeOrder chromosomeOrder(const VcfHeader& header, const TextFile::Reader& reader) {
+    const bool indexed = reader.mode() == TextFile::Reader::Mode::Tabix;
+    ChromosomeOrder order(reader.sequenceNames(), indexed ? ChromosomeOrder::Sortedness::Sorted
+                                                          : ChromosomeOrder::Sortedness::Unknown);
+    for (const VcfHeaderRecord& record : header.records())
+        if (record.isStructured() && record.key() == "contig" && !record.entry("ID").isEmpty())
+            order.append(record.entry("ID"));
+    return order;
+}
+
 void describeSource(const QString& path, const VcfHeader& header, const VcfSchema& schema,
                     VkSourceInfo& info) {
     info.name = QFileInfo(path).fileName();
@@ -133,6 +145,7 @@ bool VcfSourceTypeManager::describe(VkSource& source, QString* error) const {
     declareUsedKeys(reader, header);
     const QSharedPointer<VcfSchema> schema = QSharedPointer<VcfSchema>::create(header);
     describeSource(path, header, *schema, source.info());
+    source.info().chromosomeOrder = chromosomeOrder(header, reader);
     source.setResource(schema);
     return true;
 }
