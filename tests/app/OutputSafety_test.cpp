@@ -239,9 +239,17 @@ TEST_F(OutputSafety, NoCommandWritesOverItsInput) {
     ASSERT_EQ(runVarkit({"writetsf", "in.vcf", "in.tsf"}, QByteArray(), m_dir.path()).exitCode, 0);
     const QByteArray tsf = fileText(path("in.tsf"));
     const QList<QStringList> commands = {
-        {"writetxt", "in.vcf", "in.vcf"},   {"writexlsx", "in.vcf", "in.vcf"},  {"writevcf", "in.vcf"},
-        {"writevcf", "in.vcf", "link.txt"}, {"writetxt", "in.vcf", "link.txt"}, {"writewig", "s.wig"},
-        {"writetsf", "in.tsf", "in.tsf"},   {"writetsf", "in.vcf", "in.vcf"}};
+        {"writetxt", "in.vcf", "in.vcf"},
+        {"writexlsx", "in.vcf", "in.vcf"},
+        {"writevcf", "in.vcf"},
+        {"writevcf", "in.vcf", "link.txt"},
+        {"writetxt", "in.vcf", "link.txt"},
+        {"writewig", "s.wig"},
+        {"writetsf", "in.tsf", "in.tsf"},
+        {"writetsf", "in.vcf", "in.vcf"},
+        // A transform reads its inputs.
+        {"writetxt", "transform://altRatio/json/ {\"fields\":{\"sourceUrl\":\"" + path("in.vcf") + "\"}}",
+         "in.vcf"}};
     for (const QStringList& command : commands) {
         const CliResult result = runVarkit(command, QByteArray(), m_dir.path());
         EXPECT_EQ(result.exitCode, 1) << command.join(' ').toStdString();
