@@ -1,6 +1,7 @@
 #include "app/Entry.h"
 
 #include "app/Console.h"
+#include "app/Interrupts.h"
 #include "app/SysInfo.h"
 #include "app/commands/Annotate.h"
 #include "app/commands/Coverage.h"
@@ -66,6 +67,7 @@ int runCommand(Task& command, bool helpRequested) {
 } // namespace
 
 int varkitMain(int argc, char** argv) {
+    Interrupts::install();
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 

@@ -196,7 +196,8 @@ TEST_F(WriteCommandsOnTracks, AnUnwritableDestinationEndsWithTheWritersError) {
     writeFile(path("file"), "not a folder");
     const CliResult result = runVarkit({"writetxt", path("signal.wig.gz"), path("file/out.txt")});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_TRUE(result.err.contains("Ran into errors: Could not create " + path("file/out.txt").toUtf8()))
+    EXPECT_TRUE(result.err.contains("Ran into errors: Could not open file to write " +
+                                    path("file/out.txt").toUtf8() + ": Not a directory"))
         << result.err.toStdString();
     EXPECT_EQ(files(), (QStringList{"file", "signal.wig.gz"}));
 }

@@ -114,6 +114,6 @@ TEST_F(XlsxWriterTest, FailuresLeaveNoWorkbookBehind) {
     const WriteResult broken = writeXlsx(variantTable("xlsx-fail", 1), xlsxTask(path("out.xlsx"), {}));
     EXPECT_EQ(broken.error, QStringLiteral("broken record 1"));
     const WriteResult noFolder = writeXlsx(variantTable("xlsx-fail"), xlsxTask(path("none/out.xlsx"), {}));
-    EXPECT_TRUE(noFolder.error.startsWith(QStringLiteral("Could not create ")));
+    EXPECT_TRUE(noFolder.error.startsWith(QStringLiteral("Could not open file to write ")));
     EXPECT_TRUE(folderFiles(m_dir.path()).isEmpty()) << folderFiles(m_dir.path()).join(' ').toStdString();
 }

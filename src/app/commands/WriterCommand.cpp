@@ -1,6 +1,8 @@
 #include "app/commands/WriterCommand.h"
 
+#include "app/Console.h"
 #include "app/Task.h"
+#include "output/OutputDestination.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
 #include "tasks/workers/VkEventedThread.h"
 #include "writers/WriterRunner.h"
@@ -57,6 +59,14 @@ int WriterCommand::selectTabularFields(const VkFieldList& schema, QVector<int>& 
     if (fields.isEmpty())
         fields = tabularFields(schema);
     return checkTabularFields(schema, fields);
+}
+
+void WriterCommand::announceDestination(const QString& destination) {
+    const QString line = QStringLiteral("Writing to: %1\n").arg(destination);
+    if (OutputDestination::isStandardOutput(destination))
+        Console::err(line);
+    else
+        Console::out(line);
 }
 
 QString WriterCommand::outputBesideSource(const QString& sourcePath, const QString& suffix) {

@@ -23,6 +23,10 @@ int run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeW
 // a sample field: prints the first problem and returns 1; returns 0 when all can be written.
 int selectTabularFields(const VkFieldList& schema, QVector<int>& fields);
 
+// Prints "Writing to: <destination>" on standard output, or on standard error when the output
+// itself goes to standard output.
+void announceDestination(const QString& destination);
+
 // The output written when none is named: beside the source, its complete base name with suffix.
 QString outputBesideSource(const QString& sourcePath, const QString& suffix);
 

@@ -36,6 +36,11 @@ FnTransformPtr transformFromUrl(const QString& url, QString* error) {
 
 void describeOutput(VkSource& source, const FnTransformPtr& transform) {
     source.info() = transform->outputInfo();
+    // What the transform reads, so that no writer replaces it.
+    QStringList read;
+    for (const VkSourcePtr& input : transform->inputs())
+        read += input->inputPaths();
+    source.setInputPaths(read);
     auto resource = QSharedPointer<TransformResource>::create();
     resource->transform = transform;
     source.setResource(resource);

@@ -1,6 +1,7 @@
 #include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceWriter.h"
 #include "formats/tsf/TsfWriterTestSupport.h"
+#include "support/TemporaryFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -50,7 +51,7 @@ protected:
         QString error;
         EXPECT_FALSE(write(settings, features, &error));
         EXPECT_EQ(error, message);
-        EXPECT_FALSE(QFileInfo::exists(settings.filePath + ".write"));
+        EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
         EXPECT_FALSE(QFileInfo::exists(settings.filePath));
     }
 
@@ -346,26 +347,20 @@ TEST_F(TsfSourceWriterTest, ExistingOutputIsKeptAsConflicting) {
     writeOk(settings(depthAndName()), depthAndNameFeatures(5));
     EXPECT_EQ(readFile(path() + ".conflicting"), first);
     EXPECT_EQ(WrittenFile(path()).source.locusDim, 5);
-    EXPECT_FALSE(QFileInfo::exists(path() + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
 }
 
 TEST_F(TsfSourceWriterTest, FailedWriteLeavesTheOutputUntouched) {
     writeOk(settings(depthAndName()), depthAndNameFeatures(3));
     const QByteArray before = readFile(path());
-    // A leftover of an earlier crash is cleared first.
-    QFile leftover(path() + ".write");
-    ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
-    leftover.write("stale");
-    leftover.close();
-
     TsfSourceWriter writer(settings(depthAndName()));
     QString error;
     ASSERT_TRUE(writer.start(&error)) << error.toStdString();
     ASSERT_TRUE(writer.write(depthAndNameFeatures(4000), &error));
-    EXPECT_TRUE(QFileInfo::exists(path() + ".write"));
+    EXPECT_FALSE(temporaryFilesIn(m_dir.path()).isEmpty());
     EXPECT_FALSE(writer.write({feature("1", 1, {PVariant("x"), PVariant("y")})}, &error));
     EXPECT_FALSE(writer.finish(&error));
-    EXPECT_FALSE(QFileInfo::exists(path() + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     EXPECT_FALSE(QFileInfo::exists(path() + ".conflicting"));
     EXPECT_EQ(readFile(path()), before);
 }
@@ -376,7 +371,7 @@ TEST_F(TsfSourceWriterTest, AnAbandonedWriterRemovesItsTemporaryFile) {
         QString error;
         ASSERT_TRUE(writer.start(&error) && writer.write(depthAndNameFeatures(10), &error));
     }
-    EXPECT_FALSE(QFileInfo::exists(path() + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     EXPECT_FALSE(QFileInfo::exists(path()));
 }
 

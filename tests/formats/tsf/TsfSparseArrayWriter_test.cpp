@@ -2,6 +2,7 @@
 #include "formats/tsf/TsfWriterTaskList.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/FormatTestSupport.h"
+#include "support/TemporaryFiles.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
@@ -46,7 +47,7 @@ protected:
         EXPECT_FALSE(writer.start(&error) && writer.write(features, &error) && writer.finish(&error));
         EXPECT_EQ(error, message);
         EXPECT_FALSE(QFileInfo::exists(settings.filePath));
-        EXPECT_FALSE(QFileInfo::exists(settings.filePath + ".write"));
+        EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     }
 
     QTemporaryDir m_dir;

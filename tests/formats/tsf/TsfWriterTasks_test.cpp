@@ -5,6 +5,7 @@
 #include "formats/tsf/TsfWriterTestSupport.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
+#include "support/TemporaryFiles.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
@@ -66,7 +67,7 @@ TEST_F(TsfWriterTasksTest, WriterTaskWritesItsInputAndHandsTheFileOn) {
     const QString out = path("mem.tsf");
     const ListRun run = runList(TsfWriterTaskList::build("mem:5000", out), {memorySource("mem:5000")});
     ASSERT_TRUE(run.ended);
-    EXPECT_FALSE(QFileInfo::exists(out + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     WrittenFile file(out);
     EXPECT_EQ(file.source.locusDim, 5000);
     EXPECT_EQ(file.source.name, "mem:5000");
@@ -95,7 +96,7 @@ TEST_F(TsfWriterTasksTest, SourceFailingHalfWayLeavesNoPartialOutput) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.error, "broken record 3000");
     EXPECT_TRUE(run.results.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(out + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     EXPECT_FALSE(QFileInfo::exists(out + ".conflicting"));
     EXPECT_EQ(readFile(out), "an earlier file");
 }
