@@ -69,7 +69,12 @@ void WriterCommand::announceDestination(const QString& destination) {
         Console::out(line);
 }
 
-QString WriterCommand::outputBesideSource(const QString& sourcePath, const QString& suffix) {
-    const QFileInfo info(sourcePath);
-    return info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + suffix;
+QString WriterCommand::baseName(const VkSource& source) {
+    if (source.inputPaths() == QStringList{source.path()})
+        return QFileInfo(source.path()).completeBaseName();
+    return source.info().name;
+}
+
+QString WriterCommand::outputBesideSource(const VkSource& source, const QString& suffix) {
+    return QFileInfo(source.inputPaths().value(0)).canonicalPath() + QLatin1Char('/') + baseName(source) + suffix;
 }

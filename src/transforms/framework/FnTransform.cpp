@@ -7,6 +7,7 @@
 #include "transforms/framework/TransformUrl.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -17,6 +18,14 @@ QString portableUrl(const VkSource& source) {
         QDir::isAbsolutePath(url))
         return url;
     return QDir::current().absoluteFilePath(url);
+}
+
+// An input file's name without its last suffix ("calls.vcf" for "calls.vcf.gz"); a transform
+// input's whole name, so nested transforms read "calls.vcf.altRatio.altRatio".
+QString baseName(const VkSource& input) {
+    if (input.typeId() == TransformUrl::TypeId)
+        return input.info().name;
+    return QFileInfo(input.info().name.isEmpty() ? input.path() : input.info().name).completeBaseName();
 }
 
 } // namespace
@@ -59,10 +68,7 @@ bool FnTransform::setInputs(const QList<VkSourcePtr>& sources, QString* error) {
     m_info.url = m_url;
     m_info.format = VkSourceTypeRegistry::formatName(TransformUrl::TypeId);
     m_info.size = -1;
-    if (!sources.isEmpty())
-        m_info.name = sources.first()->info().name + QLatin1Char('.') + name();
-    else
-        m_info.name = name();
+    m_info.name = sources.isEmpty() ? name() : baseName(*sources.first()) + QLatin1Char('.') + name();
     return open(error);
 }
 

@@ -71,6 +71,8 @@ bool FnTransformSourceTypeManager::describe(VkSource& source, QString* error) co
             return false;
     }
     describeOutput(source, transform);
+    if (!TransformUrl::isTransformUrl(source.path()))
+        source.setInputPaths(source.inputPaths() << source.path());
     return true;
 }
 

@@ -52,6 +52,10 @@ TEST(TransformSources, APrintedUrlReopensFromAnyFolderAndThroughStandardInput) {
     const CliResult piped = runVarkit({"schema", "-"}, url.toUtf8() + '\n');
     EXPECT_EQ(piped.exitCode, 0) << piped.err.toStdString();
     EXPECT_EQ(piped.out, schema);
+
+    // Written without a destination, the output lands beside the input, named after both.
+    EXPECT_EQ(runVarkit({"writetxt", url}, QByteArray(), QDir::rootPath()).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("calls.vcf.altRatio.txt")));
 }
 
 TEST(TransformSources, ThreeNestedTransformsWriteEveryFieldThroughEveryWriter) {
