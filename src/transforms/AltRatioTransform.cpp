@@ -46,28 +46,59 @@ Counts countsOf(const PVariant& value) {
     return counts;
 }
 
-// One sample's counts of a matrix value: an Int Array holds one count per sample, a SampleMatrix
-// of Ints a run per sample, a Vector of Data one value per sample.
-Counts sampleCountsOf(const PVariant& value, int sample) {
-    Counts counts;
-    if (value.type() == ValueType::IntArray) {
-        counts.single = sample < value.size() ? value.intVector().at(sample) : kMissingCount;
-        counts.size = 1;
-    } else if (value.isSampleMatrix()) {
-        const SampleMatrix& matrix = value.sampleMatrix();
-        if (matrix.elementType() == ValueType::IntArray && sample < matrix.sampleCount()) {
-            counts.list = matrix.values().intVector().constData() + matrix.offset(sample);
-            counts.size = matrix.count(sample);
-        }
-    } else if (value.type() == ValueType::VectorOfData && sample < value.size()) {
-        return countsOf(value.variantVector().at(sample));
-    }
-    return counts;
+// How many counts a matrix value holds over all samples.
+int countBound(const PVariant& value) {
+    if (value.isSampleMatrix())
+        return value.sampleMatrix().values().size();
+    if (value.type() != ValueType::VectorOfData)
+        return value.size();
+    int total = 0;
+    for (const PVariant& sample : value.variantVector())
+        total += std::max(sample.size(), 1);
+    return total;
 }
 
-int sampleCountOf(const PVariant& value) {
-    return value.isSampleMatrix() ? value.sampleMatrix().sampleCount() : value.size();
-}
+// A matrix value's counts, resolved once per record so that each sample's are found by pointer:
+// an Int Array holds one count per sample, a SampleMatrix of Ints a run per sample, a Vector of
+// Data one value per sample.
+class SampleCounts {
+public:
+    explicit SampleCounts(const PVariant& value) : m_value(&value) {
+        if (value.type() == ValueType::IntArray) {
+            m_ints = value.intVector().constData();
+            m_samples = value.size();
+        } else if (value.isSampleMatrix() && value.sampleMatrix().elementType() == ValueType::IntArray) {
+            const SampleMatrix& matrix = value.sampleMatrix();
+            m_ints = matrix.values().intVector().constData();
+            m_offsets = matrix.offsets().constData();
+            m_samples = matrix.sampleCount();
+        } else if (value.type() == ValueType::VectorOfData) {
+            m_samples = value.size();
+        }
+    }
+    int samples() const { return m_samples; }
+    Counts at(int sample) const {
+        Counts counts;
+        if (sample >= m_samples)
+            return counts;
+        if (m_offsets) {
+            counts.list = m_ints + m_offsets[sample];
+            counts.size = m_offsets[sample + 1] - m_offsets[sample];
+        } else if (m_ints) {
+            counts.single = m_ints[sample];
+            counts.size = 1;
+        } else {
+            return countsOf(m_value->variantVector().at(sample));
+        }
+        return counts;
+    }
+
+private:
+    const PVariant* m_value;
+    const int32_t* m_ints = nullptr;
+    const int32_t* m_offsets = nullptr;
+    int m_samples = 0;
+};
 
 float ratio(int64_t part, int64_t whole) {
     return float(part) / float(whole);
@@ -109,8 +140,9 @@ public:
     virtual bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) = 0;
 
 protected:
-    // Appends the values of one record or one sample.
-    virtual void computeUnit(const Counts* counts, int altCount, QVector<float>& out) const = 0;
+    // Writes the values of one record or one sample (at most as many as the first field has
+    // counts, or one); returns how many.
+    virtual int computeUnit(const Counts* counts, int altCount, float* out) const = 0;
 
     // The field given by index, or else the first field with one of the symbols; -1 for none.
     static int pick(const VkFieldList& schema, int givenIdx, std::initializer_list<const char*> symbols) {
@@ -139,30 +171,44 @@ protected:
 PVariant AltRatioComputation::compute(const VkFeature& feature) const {
     const int altCount = m_altIdx >= 0 ? feature.value(m_altIdx).size() : 0;
     Counts counts[MaxCountFields];
-    QVector<float> values;
     if (!m_matrix) {
-        for (int i = 0; i < m_countFields.size(); ++i)
+        int bound = 1;
+        for (int i = 0; i < m_countFields.size(); ++i) {
             counts[i] = countsOf(feature.value(m_countFields[i]));
-        computeUnit(counts, altCount, values);
+            bound = std::max(bound, counts[i].size);
+        }
+        QVector<float> values(bound);
+        values.resize(computeUnit(counts, altCount, values.data()));
         if (m_outputType == ValueType::FloatArray)
             return PVariant(std::move(values));
         return PVariant(values.isEmpty() ? kMissingRatio : values.first());
     }
-    const int samples = sampleCountOf(feature.value(m_countFields.first()));
-    values.reserve(samples * std::max(altCount, 1));
+    const SampleCounts columns[MaxCountFields] = {SampleCounts(feature.value(m_countFields.value(0))),
+                                                  SampleCounts(feature.value(m_countFields.value(1)))};
+    const int samples = columns[0].samples();
+    // No sample has more values than counts in the first field, or one.
+    const int bound = samples + countBound(feature.value(m_countFields.first()));
+    QVector<float> values(bound);
+    float* out = values.data();
     QVector<int32_t> offsets;
-    if (m_outputType == ValueType::FloatArray)
-        offsets.reserve(samples + 1);
-    offsets << 0;
+    if (m_outputType == ValueType::FloatArray) {
+        offsets.resize(samples + 1);
+        offsets[0] = 0;
+    }
     for (int sample = 0; sample < samples; ++sample) {
         for (int i = 0; i < m_countFields.size(); ++i)
-            counts[i] = sampleCountsOf(feature.value(m_countFields[i]), sample);
-        const int before = values.size();
-        computeUnit(counts, altCount, values);
-        if (m_outputType == ValueType::Float && values.size() == before)
-            values << kMissingRatio;
-        offsets << values.size();
+            counts[i] = columns[i].at(sample);
+        const int written = computeUnit(counts, altCount, out);
+        if (m_outputType == ValueType::Float) {
+            if (written == 0)
+                *out = kMissingRatio;
+            ++out;
+        } else {
+            out += written;
+            offsets[sample + 1] = int32_t(out - values.constData());
+        }
     }
+    values.resize(int(out - values.constData()));
     if (m_outputType == ValueType::Float)
         return PVariant(std::move(values));
     return PVariant(SampleMatrix(PVariant(std::move(values)), std::move(offsets)));
@@ -191,13 +237,14 @@ protected:
     virtual const char* symbol() const { return "AD"; }
     virtual QString notFound() const { return QStringLiteral("A suitable AD field was not found"); }
 
-    void computeUnit(const Counts* counts, int altCount, QVector<float>& out) const override {
+    int computeUnit(const Counts* counts, int altCount, float* out) const override {
         const Counts& depths = counts[0];
         if (depths.size != altCount + 1)
-            return;
+            return 0;
         const int64_t total = depths.sum();
         for (int k = 1; k < depths.size; ++k)
-            out << (total > 0 && depths.at(k) != kMissingCount ? ratio(depths.at(k), total) : kMissingRatio);
+            *out++ = total > 0 && depths.at(k) != kMissingCount ? ratio(depths.at(k), total) : kMissingRatio;
+        return depths.size - 1;
     }
 };
 
@@ -229,8 +276,9 @@ public:
             return false;
         }
         if (!isCountType(ao.valueType) || !isCountType(ro.valueType)) {
-            *error = ao.isMatrix() ? QStringLiteral("Matrix fields do not have the type Int, IntArray")
-                                   : QStringLiteral("Locus fields AO and RO do not have the type Int, IntArray");
+            *error = ao.isMatrix()
+                         ? QStringLiteral("Matrix fields do not have the type Int, IntArray")
+                         : QStringLiteral("Locus fields AO and RO do not have the type Int, IntArray");
             return false;
         }
         m_countFields = {observed, reference};
@@ -240,15 +288,16 @@ public:
     }
 
 protected:
-    void computeUnit(const Counts* counts, int, QVector<float>& out) const override {
+    int computeUnit(const Counts* counts, int, float* out) const override {
         const Counts& observed = counts[0];
         const int32_t reference = counts[1].at(0);
         const int64_t denominator = int64_t(reference) + observed.sum();
         for (int i = 0; i < observed.size; ++i) {
             const bool missing =
                 reference == kMissingCount || observed.at(i) == kMissingCount || denominator == 0;
-            out << (missing ? kMissingRatio : ratio(observed.at(i), denominator));
+            out[i] = missing ? kMissingRatio : ratio(observed.at(i), denominator);
         }
+        return observed.size;
     }
 };
 
@@ -287,18 +336,19 @@ public:
     }
 
 protected:
-    void computeUnit(const Counts* counts, int, QVector<float>& out) const override {
+    int computeUnit(const Counts* counts, int, float* out) const override {
         const Counts& observed = counts[0];
         const Counts& depth = counts[1];
         const bool perElementDepth = depth.size > 1;
         if (perElementDepth && depth.size != observed.size)
-            return;
+            return 0;
         const int values = m_outputType == ValueType::Float ? 1 : observed.size;
         for (int i = 0; i < values; ++i) {
             const int32_t dp = depth.at(perElementDepth ? i : 0);
             const int32_t ao = observed.at(i);
-            out << (dp == kMissingCount || dp < 1 || ao == kMissingCount ? kMissingRatio : ratio(ao, dp));
+            out[i] = dp == kMissingCount || dp < 1 || ao == kMissingCount ? kMissingRatio : ratio(ao, dp);
         }
+        return values;
     }
 };
 
@@ -318,15 +368,16 @@ public:
     }
 
 protected:
-    void computeUnit(const Counts* counts, int, QVector<float>& out) const override {
+    int computeUnit(const Counts* counts, int, float* out) const override {
         const int64_t total = counts[0].sum(0, 4);
-        out << (total < 1 ? kMissingRatio : ratio(counts[0].sum(2, 4), total));
+        *out = total < 1 ? kMissingRatio : ratio(counts[0].sum(2, 4), total);
+        return 1;
     }
 };
 
 // The computation for a schema, or null with the last reason a candidate gave.
-std::unique_ptr<AltRatioComputation> chooseComputation(const VkFieldList& schema, const AltRatioOptions& options,
-                                                       QString* error) {
+std::unique_ptr<AltRatioComputation> chooseComputation(const VkFieldList& schema,
+                                                       const AltRatioOptions& options, QString* error) {
     std::unique_ptr<AltRatioComputation> candidates[] = {
         std::make_unique<CLCAD2AllelicDepthAltRatio>(), std::make_unique<AOROAltRatio>(),
         std::make_unique<DepthAltRatio>(), std::make_unique<AllelicDepthAltRatio>(),
@@ -346,7 +397,8 @@ std::unique_ptr<AltRatioComputation> chooseComputation(const VkFieldList& schema
 // The transform's reader: the input's features with the fraction inserted.
 class AltRatioReader : public FeatureCursor {
 public:
-    AltRatioReader(FeatureCursorPtr input, std::shared_ptr<const AltRatioComputation> computation, int insertAt)
+    AltRatioReader(FeatureCursorPtr input, std::shared_ptr<const AltRatioComputation> computation,
+                   int insertAt)
         : m_input(std::move(input)), m_computation(std::move(computation)), m_insertAt(insertAt) {}
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
@@ -389,9 +441,10 @@ bool AltRatioTransform::open(QString* error) {
     m_computation.reset();
     info().schema = input;
     const QByteArray symbol = options.altRatioFieldSymbol().toUtf8();
-    if (std::any_of(input.begin(), input.end(), [&](const VkField& field) { return field.symbol == symbol; })) {
-        qWarning("%s already has a field %s: the alt ratio is not added", qUtf8Printable(inputs().first()->path()),
-                 symbol.constData());
+    if (std::any_of(input.begin(), input.end(),
+                    [&](const VkField& field) { return field.symbol == symbol; })) {
+        qWarning("%s already has a field %s: the alt ratio is not added",
+                 qUtf8Printable(inputs().first()->path()), symbol.constData());
         return true;
     }
     std::unique_ptr<AltRatioComputation> computation = chooseComputation(input, options, error);
@@ -400,8 +453,8 @@ bool AltRatioTransform::open(QString* error) {
     const int requested = options.insertFieldAtIdx();
     m_insertAt = requested >= 0 && requested < m_inputFieldCount ? requested : m_inputFieldCount;
 
-    VkField field(m_insertAt, options.altRatioFieldName().toUtf8(), symbol,
-                  computation->outputType(), computation->isMatrix() ? VkField::Matrix : VkField::LocusAttribute);
+    VkField field(m_insertAt, options.altRatioFieldName().toUtf8(), symbol, computation->outputType(),
+                  computation->isMatrix() ? VkField::Matrix : VkField::LocusAttribute);
     field.doc = QStringLiteral("Computed Alternate Allele Frequency");
     field.props.insert("Number", PVariant(computation->outputType() == ValueType::Float ? "1" : "A"));
     VkFieldList& schema = info().schema;
