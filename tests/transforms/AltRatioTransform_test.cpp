@@ -1,4 +1,6 @@
 #include "formats/vcf/VcfTestSupport.h"
+#include "source/readers/VkFieldReader.h"
+#include "source/registry/VkSourceTypeManager.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "source/values/SampleMatrix.h"
 #include "support/Cli.h"
@@ -162,6 +164,13 @@ TEST_F(AltRatioTest, OptionsPlaceTheFieldAndNameItsInputs) {
     EXPECT_EQ(m_source->info().fieldIndex("VAF"), 2);
     EXPECT_EQ(m_source->schema().at(8).symbol, QByteArray("OBS"));
     EXPECT_FLOAT_EQ(vaf[0].floatValue(), 0.25f);
+
+    // Single values read through to the input's fields; the computed one has none there.
+    std::unique_ptr<VkFieldReader> fields(m_source->manager()->createFieldReader(m_source));
+    ASSERT_TRUE(fields);
+    EXPECT_EQ(fields->readValue(0, m_source->info().fieldIndex("OBS")).intValue(), 2);
+    EXPECT_EQ(fields->readValue(0, m_source->info().fieldIndex("REF")).bytes(), QByteArray("A"));
+    EXPECT_FALSE(fields->readValue(0, 2).isValid());
 }
 
 TEST_F(AltRatioTest, SourcesWithoutUsableFieldsDoNotOpen) {
