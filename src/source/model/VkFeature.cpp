@@ -7,10 +7,7 @@ VkFeature::VkFeature(VkSegment segment, PVariantVector values) : d(new Data) {
     d->values = std::move(values);
 }
 
-const PVariant& VkFeature::value(int idx) const {
-    static const PVariant invalid;
-    return idx >= 0 && idx < d->values.size() ? d->values.at(idx) : invalid;
-}
+const PVariant VkFeature::s_invalid;
 
 void VkFeature::setValue(int idx, PVariant value) {
     if (idx < 0)

@@ -24,7 +24,9 @@ public:
     const PVariantVector& values() const { return d->values; }
     PVariantVector& values() { return d->values; }
     // The value of field idx; an invalid value when idx is outside the feature.
-    const PVariant& value(int idx) const;
+    const PVariant& value(int idx) const {
+        return idx >= 0 && idx < d->values.size() ? d->values.at(idx) : s_invalid;
+    }
     // Sets field idx, growing the feature with invalid values as needed.
     void setValue(int idx, PVariant value);
     void append(PVariant value) { d->values.append(std::move(value)); }
@@ -37,6 +39,7 @@ public:
     bool operator!=(const VkFeature& other) const { return !(*this == other); }
 
 private:
+    static const PVariant s_invalid;
     struct Data : QSharedData {
         VkSegment segment;
         PVariantVector values;
