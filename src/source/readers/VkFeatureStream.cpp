@@ -52,6 +52,12 @@ public:
         m_reader->setParent(this);
     }
 
+    // The consumer waits on the queue, not on this worker's signals: the failure goes there.
+    void failAfterException(const QString& message) override {
+        m_queue->finish(QStringLiteral("%1 while reading %2").arg(message, m_reader->source()->path()));
+        shutdown();
+    }
+
 public slots:
     void run() {
         m_queue->finish(pump());
