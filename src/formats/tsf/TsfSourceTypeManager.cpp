@@ -64,7 +64,9 @@ bool checkFormatVersion(TsfDatabase& db, QString* error) {
     return true;
 }
 
-bool checkDimensions(const TsfSourceRow& row, QString* error) {
+// Readers size per-entity state by entity_dim before they read any entity, so it is held to
+// what the file can hold: every entity takes at least a byte of it, a name or a column.
+bool checkDimensions(const TsfSourceRow& row, qint64 databaseBytes, QString* error) {
     const auto outOfRange = [&](const char* name, qint64 value) {
         *error = QStringLiteral("the source's %1 of %2 is out of range").arg(QLatin1String(name)).arg(value);
         return false;
@@ -73,6 +75,12 @@ bool checkDimensions(const TsfSourceRow& row, QString* error) {
         return outOfRange("locus_dim", row.locusDim);
     if (row.entityDim < 0 || row.entityDim > INT32_MAX)
         return outOfRange("entity_dim", row.entityDim);
+    if (row.entityDim > databaseBytes) {
+        *error = QStringLiteral("the source's entity_dim of %1 is more than the file's %2 bytes can hold")
+                     .arg(row.entityDim)
+                     .arg(databaseBytes);
+        return false;
+    }
     return true;
 }
 
@@ -196,7 +204,7 @@ bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
     });
     if (row == sources.end())
         return notValid(error);
-    if (!checkDimensions(*row, &cause))
+    if (!checkDimensions(*row, db.byteSize(), &cause))
         return loadingFailed(path, cause, error);
 
     VkSourceInfo& info = source.info();

@@ -88,7 +88,10 @@ const Damage kDamages[] = {
      [](TsfDatabase& db) { run(db, "UPDATE source SET locus_dim = 150"); },
      "Table t0_locus_attr_chunks holds 200 records where the source's locus_dim is 150"},
     {"EntityDimOf2To31Minus1", [](TsfDatabase& db) { run(db, "UPDATE source SET entity_dim = 2147483647"); },
-     "where the source's entity_dim is 2147483647"},
+     "the source's entity_dim of 2147483647 is more than the file's"},
+    {"EntityDimDisagreeingWithTheMatrixColumns",
+     [](TsfDatabase& db) { run(db, "UPDATE source SET entity_dim = 4"); },
+     "Table t1_matrix_chunks holds 3 entity columns where the source's entity_dim is 4"},
     {"FieldCountTheFileCannotHold",
      [](TsfDatabase& db) {
          run(db, "UPDATE tbl SET table_meta = '{\"field_count\": 2000000000, \"record_count\": 200, "
