@@ -14,8 +14,10 @@ constexpr int SizePrefix = 4; // big-endian uncompressed size in front of non-Bl
 constexpr int ZstdLevel = 1;
 constexpr int BloscLevel = 9;
 constexpr int Lz4Level = 4;
-// A body-less header may not make the decoder allocate without bound.
-constexpr uint32_t MaxBodylessCount = 1u << 26;
+// A body-less header may not make the decoder allocate without bound. Writers only leave out
+// the body of an empty array; a truncated blob gets the default values of a chunk of at most
+// the largest sparse-array bin.
+constexpr uint32_t MaxBodylessCount = 1u << 20;
 // Decoded arrays are indexed with 32-bit offsets and ints.
 constexpr size_t MaxRawSize = size_t(INT32_MAX);
 
@@ -379,6 +381,9 @@ bool unpackSlottedArrays(const uint8_t* in, size_t size, uint32_t count, TsfValu
     const ValueType type = out->type();
     const size_t width = size_t(TsfValueArray::itemWidth(type));
     const size_t slot = size_t(countSlot(type));
+    // Every element has at least its count slot.
+    if (size / slot < count)
+        return malformed(type, count, error);
     TsfByteBuffer& bytes = out->bytes();
     TsfOffsetBuffer& offsets = out->offsets();
     bytes.reserve(size);
@@ -400,6 +405,9 @@ bool unpackSlottedArrays(const uint8_t* in, size_t size, uint32_t count, TsfValu
 }
 
 bool unpackStringArrays(const uint8_t* in, size_t size, uint32_t count, TsfValueArray* out, QString* error) {
+    // Every element has at least its 16-bit count.
+    if (size / 2 < count)
+        return malformed(ValueType::StringArray, count, error);
     out->bytes().reserve(size);
     out->offsets().reserve(size_t(count) + 1);
     const uint8_t* end = in + size;
