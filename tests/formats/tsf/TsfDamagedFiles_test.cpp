@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 namespace {
 
@@ -75,6 +76,10 @@ struct Damage {
     std::function<void(TsfDatabase&)> apply;
     const char* message; // part of the error, which also names the file
 };
+
+void PrintTo(const Damage& damage, std::ostream* out) {
+    *out << damage.name;
+}
 
 const Damage kDamages[] = {
     {"StringChunkCountOneTooLarge", [](TsfDatabase& db) { claimMoreStrings(db, 0, 65); },
