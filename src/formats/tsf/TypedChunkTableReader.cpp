@@ -2,9 +2,9 @@
 
 #include "formats/tsf/ChunkTableCacheResource.h"
 #include "formats/tsf/TsfChunkCodec.h"
+#include "formats/tsf/TsfPrefetchThreads.h"
 
 #include <algorithm>
-#include <system_error>
 
 TypedChunkTableReader::TypedChunkTableReader(const TsfDatabase& db, const QString& tableName,
                                              const TsfChunkTableMeta& meta, const QString& identity,
@@ -177,18 +177,24 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
     job->decoded.resize(job->columns.size());
     const int tableKey = m_tableKey;
     const qint64 expectedCount = m_meta.valuesInChunk(chunkNumber);
+    // A job that could not be queued leaves the chunks to be read when they are needed.
     try {
-        m_prefetchDone = std::async(std::launch::async, [job, tableKey, expectedCount] {
+        auto finished = std::make_shared<std::promise<void>>();
+        std::future<void> done = finished->get_future();
+        const bool queued = TsfPrefetchThreads::instance().run([job, tableKey, expectedCount, finished] {
             // Nothing may escape the thread. A chunk left undecoded, for running out of memory
             // say, is fetched again by the reader, which then reports why.
             try {
                 decodePrefetched(*job, tableKey, expectedCount);
             } catch (...) {
             }
+            finished->set_value();
         });
-        m_prefetch = job;
-    } catch (const std::system_error&) {
-        // No thread to be had: the chunks are read when they are needed.
+        if (queued) {
+            m_prefetch = job;
+            m_prefetchDone = std::move(done);
+        }
+    } catch (...) {
     }
 }
 
