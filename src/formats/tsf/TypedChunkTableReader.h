@@ -40,7 +40,7 @@ public:
     // message on failure, or when the table has no such chunk.
     TsfValueArrayPtr chunk(qint64 chunkNumber, int column, QString* error);
     // Starts fetching a chunk number of some columns ahead of use: the blobs are read now and
-    // decoded on a thread of their own while the caller works on the current chunk. The next
+    // decoded on the prefetch threads while the caller works on the current chunk. The next
     // chunk() or chunkAt() of that chunk number takes the results; a failed prefetch is
     // retried there, so its message comes from the ordinary path.
     void prefetch(qint64 chunkNumber, const std::vector<int>& columns);
