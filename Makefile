@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: deps build demo test bench clean
+.PHONY: deps build corpus demo test bench clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -14,7 +14,12 @@ build: deps
 demo: build
 	bash scripts/demo.sh $(BUILD_DIR)
 
-test: build
+# Real-world VCF files from Debian packages' test data, unpacked into the build folder; the corpus
+# tests only read them.
+corpus: deps
+	bash scripts/fetch-corpus.sh $(BUILD_DIR) >/dev/null
+
+test: build corpus
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 
 clean:

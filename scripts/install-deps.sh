@@ -12,7 +12,7 @@ packages=(
   libmuparserx-dev libssl-dev libjansson-dev libsmithwaterman-dev
   libxlsxwriter-dev libbigwig-dev
   # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev sqlite3 time
+  libgtest-dev libgmock-dev libbenchmark-dev sqlite3 time unzip
   # peer tools the tests and benchmarks compare against
   bcftools tabix samtools bedtools
 )

@@ -1,6 +1,7 @@
 #include "app/Entry.h"
 
 #include "app/Console.h"
+#include "app/Interrupts.h"
 #include "app/SysInfo.h"
 #include "app/commands/Annotate.h"
 #include "app/commands/Coverage.h"
@@ -82,6 +83,7 @@ int runCommand(const QString& word, bool helpRequested) {
 } // namespace
 
 int varkitMain(int argc, char** argv) {
+    Interrupts::install();
     VkApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 

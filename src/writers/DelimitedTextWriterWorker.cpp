@@ -2,8 +2,8 @@
 
 #include "formats/dsv/DsvSourceTypeManager.h"
 
+#include "output/TextOutput.h"
 #include "writers/TabularLayout.h"
-#include "writers/TextOutput.h"
 #include "writers/ValueText.h"
 
 namespace {
@@ -33,7 +33,7 @@ bool DelimitedTextWriterWorker::write(QString* error) {
     if (!layout.build(source()->info(), options, error))
         return false;
     TextOutput output(m_task.outputFilePath());
-    if (!output.open(error))
+    if (!output.open(inputs(), error))
         return false;
 
     const QByteArray delimiter = textOr(m_task.fieldDelim(), "\t").toUtf8();
@@ -80,7 +80,8 @@ bool DelimitedTextWriterWorker::write(QString* error) {
     };
     if (!readFeatures(layout.fieldList(), writeLine, error) || !output.commit(error))
         return false;
-    addOutput(output.destination());
+    if (!output.isStream())
+        addOutput(output.destination());
     return true;
 }
 

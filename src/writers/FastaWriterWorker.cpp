@@ -1,6 +1,6 @@
 #include "writers/FastaWriterWorker.h"
 
-#include "writers/TextOutput.h"
+#include "output/TextOutput.h"
 
 #include <QFileInfo>
 
@@ -39,7 +39,7 @@ bool FastaWriterWorker::write(QString* error) {
     if (!m_task.writeFilePerChr()) {
         m_outputs.push_back(std::make_unique<TextOutput>(m_task.outputFilePath()));
         m_output = m_outputs.back().get();
-        if (!m_output->open(error))
+        if (!m_output->open(inputs(), error))
             return false;
     }
     const auto consume = [this](const VkFeature& feature, QString* pieceError) {
@@ -51,7 +51,8 @@ bool FastaWriterWorker::write(QString* error) {
     for (const std::unique_ptr<TextOutput>& output : m_outputs) {
         if (!output->commit(error))
             return false;
-        addOutput(output->destination());
+        if (!output->isStream())
+            addOutput(output->destination());
     }
     return true;
 }
@@ -70,7 +71,7 @@ bool FastaWriterWorker::startSequence(const QByteArray& chromosome, QString* err
         }
         m_outputs.push_back(std::make_unique<TextOutput>(path));
         m_output = m_outputs.back().get();
-        if (!m_output->open(error))
+        if (!m_output->open(inputs(), error))
             return false;
     }
     m_chromosome = chromosome;

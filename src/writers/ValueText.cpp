@@ -1,7 +1,6 @@
 #include "writers/ValueText.h"
 
 #include <charconv>
-#include <cstdio>
 
 namespace {
 
@@ -11,15 +10,21 @@ void appendInteger(QByteArray& out, int64_t value) {
     out.append(buffer, int(result.ptr - buffer));
 }
 
-// The same formats as PVariant::toText(), so a value reads the same in every output.
-void appendFloat(QByteArray& out, float value) {
+// The same formats as PVariant::toText() ("%.6g", "%.15g"), so a value reads the same in every
+// output; to_chars gives printf's digits several times faster.
+void appendGeneral(QByteArray& out, double value, int precision) {
     char buffer[64];
-    out.append(buffer, std::snprintf(buffer, sizeof buffer, "%.6g", double(value)));
+    const std::to_chars_result result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    out.append(buffer, int(result.ptr - buffer));
+}
+
+void appendFloat(QByteArray& out, float value) {
+    appendGeneral(out, value, 6);
 }
 
 void appendFloat64(QByteArray& out, double value) {
-    char buffer[64];
-    out.append(buffer, std::snprintf(buffer, sizeof buffer, "%.15g", value));
+    appendGeneral(out, value, 15);
 }
 
 void appendBool(QByteArray& out, uint8_t value, const ValueTextStyle& style) {

@@ -1,6 +1,6 @@
 #include "writers/VariableWigWriterWorker.h"
 
-#include "writers/TextOutput.h"
+#include "output/TextOutput.h"
 #include "writers/ValueText.h"
 
 namespace {
@@ -41,7 +41,7 @@ bool VariableWigWriterWorker::write(QString* error) {
     if (field < 0)
         return false;
     TextOutput output(m_task.outputFilePath());
-    if (!output.open(error))
+    if (!output.open(inputs(), error))
         return false;
 
     const bool singleBase = m_task.singleBaseSpan();
@@ -72,6 +72,7 @@ bool VariableWigWriterWorker::write(QString* error) {
     };
     if (!readFeatures({field}, writeLine, error) || !output.commit(error))
         return false;
-    addOutput(output.destination());
+    if (!output.isStream())
+        addOutput(output.destination());
     return true;
 }

@@ -32,6 +32,8 @@ public slots:
 
 protected:
     const VkSourcePtr& source() const { return m_source; }
+    // The files the source reads, which no output may replace.
+    QStringList inputs() const { return m_source->inputPaths(); }
 
     // Writes every file; false with the reason. Files not committed by then are left out.
     virtual bool write(QString* error) = 0;
@@ -41,7 +43,8 @@ protected:
     // Hands every feature of the source, in source order and with the listed fields filled, to the
     // consumer. False with the reason when the source or the consumer fails; false when cancelled.
     bool readFeatures(const QList<int>& fields, const FeatureConsumer& consume, QString* error);
-    // A file the write produced; it is opened as a source once the write has succeeded.
+    // A file the write produced; it is opened as a source once the write has succeeded. Output
+    // streamed into a device or a FIFO is not added: there is no file to open again.
     void addOutput(const QString& path) { m_outputs.append(path); }
 
 private:

@@ -1,15 +1,19 @@
 #include "writers/XlsxWriterWorker.h"
 
-#include "writers/PendingOutput.h"
+#include "output/OutputFile.h"
 #include "writers/TabularLayout.h"
 #include "writers/ValueText.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 
 #include <xlsxwriter.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -116,6 +120,21 @@ public:
         }
         ++m_row;
         return checked(error);
+    }
+
+    // The rows wait in a temporary file whose write failures the library ignores: a full disk or
+    // the file size limit would silently cut the sheet short. False with the reason.
+    bool flushRows(const QString& destination, QString* error) {
+        FILE* rows = m_sheet->optimize_tmpfile;
+        const int failedErrno = rows && fflush(rows) != 0 ? errno : 0;
+        if (!rows || (!failedErrno && !ferror(rows)))
+            return true;
+        *error = QStringLiteral("Could not write %1: %2 (while keeping its rows in the temporary folder %3)")
+                     .arg(destination,
+                          failedErrno ? QString::fromLocal8Bit(std::strerror(failedErrno))
+                                      : QStringLiteral("the write failed"),
+                          QDir::tempPath());
+        return false;
     }
 
 private:
@@ -250,22 +269,18 @@ XlsxWriterWorker::XlsxWriterWorker(VkSourcePtr source, XlsxWriterTask task, VkEv
     : WriterWorker(std::move(source), readerThread), m_task(std::move(task)) {}
 
 bool XlsxWriterWorker::write(QString* error) {
-    PendingOutput pending(m_task.outputFilePath());
     // The library opens its file only when the workbook is closed; a destination that cannot be
     // written must fail before the whole source has been read.
-    QFile probe(pending.temporaryPath());
-    if (!probe.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Could not create %1: %2").arg(pending.destination(), probe.errorString());
+    OutputFile output(m_task.outputFilePath(), OutputFile::Access::ByPath);
+    if (!output.open(inputs(), error))
         return false;
-    }
-    probe.close();
 
     lxw_workbook_options options = {};
     options.constant_memory = LXW_TRUE;
-    const QByteArray path = QFile::encodeName(pending.temporaryPath());
+    const QByteArray path = QFile::encodeName(output.writePath());
     lxw_workbook* workbook = workbook_new_opt(path.constData(), &options);
     if (!workbook) {
-        *error = QStringLiteral("Could not create the xlsx workbook %1").arg(pending.destination());
+        *error = QStringLiteral("Could not create the xlsx workbook %1").arg(output.destination());
         return false;
     }
     QByteArray author = m_task.author().toUtf8();
@@ -282,19 +297,20 @@ bool XlsxWriterWorker::write(QString* error) {
         const auto writeRow = [&sheet](const VkFeature& feature, QString* rowError) {
             return sheet.writeRow(feature, rowError);
         };
-        written = sheet.begin(i, error) && readFeatures(sheet.fieldList(), writeRow, error);
+        written = sheet.begin(i, error) && readFeatures(sheet.fieldList(), writeRow, error) &&
+                  sheet.flushRows(output.destination(), error);
     }
     // Closing also frees the workbook, so it happens whether or not the sheets were written.
     const lxw_error closed = workbook_close(workbook);
     if (!written)
         return false;
     if (closed != LXW_NO_ERROR) {
-        *error = QStringLiteral("Could not write %1: %2")
-                     .arg(pending.destination(), QString::fromUtf8(lxw_strerror(closed)));
+        *error = output.writeError(0) + QStringLiteral(" (%1)").arg(QString::fromUtf8(lxw_strerror(closed)));
         return false;
     }
-    if (!pending.commit(error))
+    if (!output.commit(error))
         return false;
-    addOutput(pending.destination());
+    if (!output.isStream())
+        addOutput(output.destination());
     return true;
 }

@@ -15,9 +15,7 @@ protected:
     void SetUp() override {
         m_vcf = m_dir.filePath("trio.vcf.gz");
         ASSERT_TRUE(QFile::copy(QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz"), m_vcf));
-        QFile::copy(QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz.tbi"), m_vcf + ".tbi");
-        if (!VkSourceTypeRegistry::instance().open(m_vcf)->isValid())
-            GTEST_SKIP() << "VCF sources cannot be opened in this build";
+        ASSERT_TRUE(QFile::copy(QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz.tbi"), m_vcf + ".tbi"));
     }
 
     VkSourcePtr open(const QString& path) const {

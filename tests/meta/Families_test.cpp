@@ -119,44 +119,6 @@ TEST(OptionFamiliesTest, EveryFamilyRoundTripsThroughJsonWithDefaultsAndChangedV
     }
 }
 
-TEST(OptionFamiliesTest, MetaRecordsHoldTheirDeclaredOptions) {
-    EXPECT_EQ(FieldMetaOptions::staticMeta()->description(),
-              "Properties of a VkField that can be set by the user");
-    const QList<QByteArray> fieldOptions = FieldMetaOptions().optionNames();
-    EXPECT_EQ(fieldOptions,
-              (QList<QByteArray>{"name", "doc", "urlTemplate", "isHtml", "enumNames", "enumDocs"}));
-
-    EXPECT_EQ(SourceMetaOptions::staticMeta()->description(),
-              "Properties of a VkSourceInfo that can be set by the user");
-    const QList<QByteArray> sourceOptions = SourceMetaOptions().optionNames();
-    EXPECT_EQ(sourceOptions,
-              (QList<QByteArray>{"name", "coordSysId", "assemblyData", "curatedBy", "seriesName",
-                                 "sourceVersion", "descriptionHtml", "sourceCreditHtml", "curationNotesHtml",
-                                 "headerLines", "primarySourceUuid", "curationTime", "styleTx"}));
-    EXPECT_EQ(SourceMetaOptions::staticMeta()->optionType("headerLines")->typeName(), "stringlist");
-}
-
-TEST(OptionFamiliesTest, TabularWriterSourceRecordsHoldTheWritersDefaults) {
-    const DelimitedTextWriterSourceOptions delimited;
-    EXPECT_TRUE(delimited.zeroBasedPos());
-    EXPECT_TRUE(delimited.fieldGroups().isEmpty());
-    EXPECT_TRUE(delimited.matrixFieldGroup().isNull());
-
-    const XlsxWriterSourceOptions sheet;
-    EXPECT_TRUE(sheet.documentationComments());
-    EXPECT_TRUE(sheet.hyperlinks());
-    EXPECT_FALSE(sheet.zeroBasedPos());
-    EXPECT_TRUE(sheet.name().isEmpty());
-    EXPECT_TRUE(sheet.isA(TabularWriterSourceOptions::staticMeta()));
-
-    TabularWriterFieldGroup group;
-    group.setGroupName("Depths");
-    group.setGroupFields({3, 4});
-    XlsxWriterSourceOptions withGroup;
-    withGroup.setFieldGroups({group});
-    EXPECT_EQ(withGroup.fieldGroups().first().groupFields(), (QVector<int>{3, 4}));
-}
-
 TEST(OptionFamiliesTest, RenameOptionsPairChromosomeNames) {
     RenameOptions rename;
     EXPECT_TRUE(chromosomeRenames(rename).isEmpty());

@@ -49,20 +49,6 @@ private:
     QList<int> m_fields;
 };
 
-class MemoryFeatureReader : public LocalFeatureReader {
-public:
-    using LocalFeatureReader::LocalFeatureReader;
-
-protected:
-    FeatureCursorPtr openSequentialCursor(qint64 offset, const QList<int>& fields, QString* error) override {
-        MemoryLayout layout;
-        if (!parseLayout(source()->path(), &layout)) {
-            *error = QStringLiteral("bad memory source");
-            return nullptr;
-        }
-        return std::make_unique<MemoryCursor>(layout, offset, fields);
-    }
-};
 } // namespace
 
 void MemorySourceTypeManager::registerOnce() {
@@ -87,8 +73,14 @@ bool MemorySourceTypeManager::describe(VkSource& source, QString* error) const {
     return true;
 }
 
-VkFeatureReader* MemorySourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new MemoryFeatureReader(source);
+FeatureCursorPtr MemorySourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                               const QList<int>& fields, QString* error) const {
+    MemoryLayout layout;
+    if (!parseLayout(source->path(), &layout)) {
+        *error = QStringLiteral("bad memory source");
+        return nullptr;
+    }
+    return std::make_unique<MemoryCursor>(layout, offset, fields);
 }
 
 VkFeature MemorySourceTypeManager::feature(qint64 ordinal) {

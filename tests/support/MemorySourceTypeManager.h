@@ -1,7 +1,6 @@
 #pragma once
 
-#include "source/readers/LocalFeatureReader.h"
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // A source kind for tests: "mem:N" is a source of N features, two per 1 kb on chromosomes "1"
 // and "2" alternately in blocks of 100, with the fields DP (Int, the feature's ordinal) and NAME
@@ -17,8 +16,11 @@ public:
     QStringList suffixes() const override { return {}; }
     bool handles(const QString& path) const override { return path.startsWith(QLatin1String("mem:")); }
     bool describe(VkSource& source, QString* error) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
 
     // The feature at an ordinal of a source, all fields filled.
     static VkFeature feature(qint64 ordinal);
+
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
 };

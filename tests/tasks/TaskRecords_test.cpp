@@ -3,48 +3,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(TaskRecordsTest, TasksShareTheSourceTaskOptionsFirst) {
-    const TsfWriterTask task;
-    EXPECT_EQ(task.optionNames().mid(0, 4),
-              (QList<QByteArray>{"identifier", "inputs", "taskName", "filePath"}));
-    EXPECT_TRUE(task.isA(SourceTaskOptions::staticMeta()));
-    EXPECT_EQ(SourceTaskOptions::staticMeta()->description(),
-              "Base for tasks that take one or more sources, and produce a source");
-    EXPECT_EQ(DelimitedTextWriterTask().optionNames(),
-              (QList<QByteArray>{"identifier", "inputs", "taskName", "outputFilePath", "missingValue",
-                                 "sourceOptions", "fieldDelim", "subDelim", "writeHeader", "headerPrefix"}));
-    EXPECT_TRUE(DelimitedTextWriterTask().isA(TabularWriterTask::staticMeta()));
-    EXPECT_EQ(CNVBinnedReferenceTask().optionNames().mid(3),
-              (QList<QByteArray>{"sampleBam", "outRefFolder", "blackListPath", "coordSysId", "binSize"}));
-}
-
-TEST(TaskRecordsTest, WriterTasksStartWithTheirFormatsDefaults) {
-    const TsfWriterTask tsf;
-    EXPECT_EQ(tsf.chunkBits(), -1);
-    EXPECT_TRUE(tsf.newFile());
-    EXPECT_TRUE(tsf.buildGenomicIndex());
-    EXPECT_EQ(tsf.attrFieldCompression(), 0);
-    EXPECT_TRUE(tsf.sourceMeta().isNull());
-    const auto* compression =
-        static_cast<const MetaTypeEnum*>(TsfWriterTask::staticMeta()->optionType("attrFieldCompression"));
-    EXPECT_EQ(compression->toText(3, true), "CompressionLZ4");
-    EXPECT_EQ(compression->docs().at(2), "10 to 20 percent larger than zlib, but 2-3x faster");
-
-    const DelimitedTextWriterTask text;
-    EXPECT_TRUE(text.writeHeader());
-    EXPECT_EQ(text.headerPrefix(), "#");
-    EXPECT_TRUE(text.fieldDelim().isEmpty());
-    EXPECT_TRUE(text.subDelim().isEmpty());
-
-    const XlsxWriterTask xlsx;
-    EXPECT_EQ(xlsx.listDelim(), ",");
-    EXPECT_TRUE(xlsx.author().isEmpty());
-    EXPECT_TRUE(xlsx.worksheets().isEmpty());
-
-    EXPECT_TRUE(VCFWriterTask().fieldList().isEmpty());
-    EXPECT_TRUE(RemoveInMemTsfTask::staticMeta()->optionType("sourceUrl")->isScrubbed());
-}
-
 TEST(TaskRecordsTest, TaskListRoundTripsWithTasksOfEveryKind) {
     TsfWriterTask write;
     write.setIdentifier("write");

@@ -103,7 +103,8 @@ TEST_F(DelimitedTextWriterTest, AnUnwritableDestinationOrABadSelectionIsAnError)
     const VkSourcePtr source = variantTable("text-errors");
     const WriteResult noFolder = writeText(source, textTask(path("missing/out.txt")));
     EXPECT_TRUE(
-        noFolder.error.startsWith(QStringLiteral("Could not create %1: ").arg(path("missing/out.txt"))))
+        noFolder.error.startsWith(QStringLiteral("Could not open file to write %1: No such file or directory")
+                                      .arg(path("missing/out.txt"))))
         << noFolder.error.toStdString();
 
     writeFile(path("file"), "x");

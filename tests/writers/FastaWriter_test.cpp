@@ -45,16 +45,6 @@ protected:
 };
 } // namespace
 
-TEST_F(FastaWriterTest, WritesEachChromosomeAsOneRecordOfSixtyBaseLines) {
-    const WriteResult result = writeFasta(reference("fasta-lines", m_one, m_two), path("out.fasta"));
-    ASSERT_TRUE(result.ended);
-    EXPECT_EQ(result.error, QString());
-    EXPECT_EQ(fileText(path("out.fasta")), ">1\n" + m_one.left(60) + '\n' + m_one.mid(60, 60) + '\n' +
-                                               m_one.mid(120) + "\n>2\n" + m_two + '\n');
-    ASSERT_EQ(result.outputs.size(), 1);
-    EXPECT_EQ(result.outputs.first()->path(), path("out.fasta"));
-}
-
 TEST_F(FastaWriterTest, FillsGapsWithNAndDoesNotRepeatOverlappingBases) {
     const VkFeatureList features = {piece("3", 0, "ACGTACGTAC"), piece("3", 15, "GGGGG"),
                                     piece("3", 18, "GGTT"), piece("3", 100, bases(55, 2))};

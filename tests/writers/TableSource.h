@@ -1,7 +1,6 @@
 #pragma once
 
-#include "source/readers/LocalFeatureReader.h"
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QHash>
@@ -60,8 +59,15 @@ public:
         return true;
     }
 
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override {
-        return new Reader(source);
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override {
+        Table table;
+        if (!find(source->path(), &table)) {
+            *error = QStringLiteral("no such table");
+            return nullptr;
+        }
+        return std::make_unique<Cursor>(table, offset, fields);
     }
 
 private:
@@ -99,21 +105,5 @@ private:
         Table m_table;
         qint64 m_next;
         QList<int> m_fields;
-    };
-
-    class Reader : public LocalFeatureReader {
-    public:
-        using LocalFeatureReader::LocalFeatureReader;
-
-    protected:
-        FeatureCursorPtr openSequentialCursor(qint64 offset, const QList<int>& fields,
-                                              QString* error) override {
-            Table table;
-            if (!find(source()->path(), &table)) {
-                *error = QStringLiteral("no such table");
-                return nullptr;
-            }
-            return std::make_unique<Cursor>(table, offset, fields);
-        }
     };
 };

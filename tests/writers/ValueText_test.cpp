@@ -16,16 +16,6 @@ QByteArray sampleText(const PVariant& matrix, int sample, const ValueTextStyle& 
 }
 } // namespace
 
-TEST(ValueText, ScalarsReadAsTheirPlainText) {
-    const PVariant values[] = {PVariant(-42),          PVariant(qint64(1) << 40),
-                               PVariant(0.1f),         PVariant(3.14159265358979),
-                               PVariant(1e-7),         PVariant(true),
-                               PVariant(false),        PVariant('x'),
-                               PVariant("AC\xc3\xa9"), PVariant::categorical(3, "PASS")};
-    for (const PVariant& value : values)
-        EXPECT_EQ(text(value), value.toText()) << value.typeName().toStdString();
-}
-
 TEST(ValueText, MissingValuesAndElementsTakeTheMissingText) {
     const ValueTextStyle style{";", "."};
     for (ValueType type : {ValueType::Int, ValueType::Int64, ValueType::Float, ValueType::Float64,

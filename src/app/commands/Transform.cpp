@@ -2,6 +2,14 @@
 
 #include "app/Console.h"
 #include "app/GetOpt.h"
+#include "formats/vcf/VcfSourceTypeManager.h"
+#include "meta/families/AltRatioOptions.h"
+#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "transforms/AltRatioTransform.h"
+#include "transforms/framework/TransformRegistry.h"
+
+#include <QProcess>
 
 namespace {
 bool toInt(const QString& text, int& value) {
@@ -9,7 +17,79 @@ bool toInt(const QString& text, int& value) {
     value = text.toInt(&ok);
     return ok;
 }
+
+// The registered name of the transform each command word builds.
+QString transformName(const QString& word) {
+    if (word == QLatin1String("appendrecords"))
+        return QStringLiteral("appendRecords");
+    if (word == QLatin1String("allelicprimitives"))
+        return QStringLiteral("alleleicPrimitives");
+    if (word == QLatin1String("coveragestats"))
+        return QStringLiteral("BAMCoverageStatsTransform");
+    if (word == QLatin1String("mergevcfs"))
+        return QStringLiteral("mergeVariants");
+    return QStringLiteral("altRatio");
+}
+
+bool needs(const VkSource& source, const char* usage) {
+    QString message;
+    return source.manager()->precomputeNeeded(source, QLatin1String(usage), &message);
+}
 } // namespace
+
+int Transform::run() {
+    initDataFolders();
+    QList<VkSourcePtr> sources;
+    if (const int status = openSources(&sources))
+        return status;
+    QString error;
+    const FnTransformPtr transform = buildTransform(sources, &error);
+    if (!transform)
+        return printError(error + QLatin1Char('\n'));
+    if (m_urlOnly)
+        Console::out(transform->url() + QLatin1Char('\n'));
+    if (!m_viewerPath.isEmpty() && !QProcess::startDetached(m_viewerPath, {transform->url()}))
+        return printError(QStringLiteral("Could not start %1\n").arg(m_viewerPath));
+    return 0;
+}
+
+int Transform::openSources(QList<VkSourcePtr>* sources) {
+    for (const QString& path : qAsConst(m_sourcePaths)) {
+        VkSourcePtr source = VkSourceTypeRegistry::instance().open(path);
+        if (!source->isValid()) {
+            printHelp();
+            return printError(QStringLiteral("\nsource %1 is not valid:\n%2\n").arg(path, source->errorText()));
+        }
+        if (needs(*source, "GenomicIndex") ||
+            (m_transform == QLatin1String("coveragestats") && needs(*source, "AlignmentCoverage"))) {
+            printHelp();
+            return printError(QStringLiteral("Can not use, an index is required for: %1\n").arg(path));
+        }
+        if (m_transform == QLatin1String("mergevcfs") && source->typeId() != VcfSourceTypeManager::TypeId)
+            return printError(
+                QStringLiteral("Merge vcfs requires all sources to be vcfs, this source is not: %1\n").arg(path));
+        sources->append(source);
+    }
+    return 0;
+}
+
+FnTransformPtr Transform::buildTransform(const QList<VkSourcePtr>& sources, QString* error) const {
+    FnTransformPtr transform;
+    if (m_transform == QLatin1String("altratio")) {
+        AltRatioOptions options;
+        options.setObservedFieldIdx(m_observedIdx);
+        options.setDepthFieldIdx(m_depthIdx);
+        if (!m_fieldSymbol.isEmpty())
+            options.setAltRatioFieldSymbol(m_fieldSymbol);
+        transform = std::make_shared<AltRatioTransform>(options);
+    } else {
+        transform = TransformRegistry::instance().createTransform(transformName(m_transform), "{}",
+                                                                   QStringLiteral("json"), error);
+    }
+    if (!transform || !transform->setInputs(sources, error))
+        return nullptr;
+    return transform;
+}
 
 bool Transform::parseArgs() {
     const QStringList args = arguments();

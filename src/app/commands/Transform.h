@@ -2,17 +2,23 @@
 
 #include "app/Task.h"
 
-// Applies one of the variant transforms to one or more sources and hands the
-// result to the viewer or prints its URL.
+#include "transforms/framework/FnTransform.h"
+
 class GetOpt;
+
+// Applies one of the variant transforms to one or more sources and hands the
+// result to the viewer or prints its URL; no file is written.
 
 class Transform : public Task {
 public:
     Transform() : Task(QStringLiteral(":/transformhelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("transform"); }
+    int run() override;
 
 private:
+    // Opens and checks every source; 0, or the exit status after printing why one is unusable.
+    int openSources(QList<VkSourcePtr>* sources);
+    FnTransformPtr buildTransform(const QList<VkSourcePtr>& sources, QString* error) const;
     bool parseAppendRecords(GetOpt& opts);
     bool parseAllelicPrimitives(GetOpt& opts);
     bool parseAltRatio(GetOpt& opts);

@@ -1,6 +1,5 @@
 #include "app/commands/WriteFasta.h"
 
-#include "app/Console.h"
 #include "app/commands/WriterCommand.h"
 #include "writers/FastaWriterWorker.h"
 
@@ -35,7 +34,7 @@ int WriteFasta::run() {
 
     FastaWriterTask task;
     task.setOutputFilePath(m_args.destinationOr(source->path(), QStringLiteral(".fasta")));
-    Console::out(QStringLiteral("Writing to: %1\n").arg(task.outputFilePath()));
+    WriterCommand::announceDestination(task.outputFilePath());
     return WriterCommand::run(
         [&](VkEventedThread* readerThread) { return new FastaWriterWorker(source, task, readerThread); });
 }

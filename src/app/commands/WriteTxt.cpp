@@ -35,7 +35,7 @@ int WriteTxt::run() {
 
     const QString destination =
         m_destinationPath.isEmpty()
-            ? WriterCommand::outputBesideSource(source->path(), QStringLiteral(".txt"))
+            ? WriterCommand::outputBesideSource(*source, QStringLiteral(".txt"))
             : m_destinationPath;
     TabularWriterFieldGroup group;
     group.setGroupFields(fields);

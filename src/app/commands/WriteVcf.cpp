@@ -3,6 +3,7 @@
 #include "app/Console.h"
 #include "app/GetOpt.h"
 #include "app/commands/FieldSelection.h"
+#include "app/commands/WriterCommand.h"
 #include "formats/vcf/VCFWriterRunner.h"
 #include "source/model/VkSourceInfo.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
@@ -45,7 +46,7 @@ int WriteVcf::run() {
                            "be written to VCF. \nThis source is type: %2")
                 .arg(m_sourcePath, featureType));
     if (!m_destinationGiven)
-        m_destinationPath = QFileInfo(m_sourcePath).completeBaseName() + QStringLiteral(".vcf");
+        m_destinationPath = WriterCommand::baseName(*source) + QStringLiteral(".vcf");
 
     VCFWriterTask task;
     task.setOutputFilePath(m_destinationPath);

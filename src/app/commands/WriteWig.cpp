@@ -1,6 +1,5 @@
 #include "app/commands/WriteWig.h"
 
-#include "app/Console.h"
 #include "app/commands/WriterCommand.h"
 #include "writers/VariableWigWriterWorker.h"
 
@@ -13,7 +12,7 @@ int WriteWig::run() {
 
     VariableWigWriterTask task;
     task.setOutputFilePath(m_args.destinationOr(source->path(), QStringLiteral(".wig")));
-    Console::out(QStringLiteral("Writing to: %1\n").arg(task.outputFilePath()));
+    WriterCommand::announceDestination(task.outputFilePath());
     return WriterCommand::run([&](VkEventedThread* readerThread) {
         return new VariableWigWriterWorker(source, task, readerThread);
     });

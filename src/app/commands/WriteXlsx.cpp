@@ -67,7 +67,7 @@ int WriteXlsx::run() {
 
     const QString destination =
         m_destinationPath.isEmpty()
-            ? WriterCommand::outputBesideSource(source->path(), QStringLiteral(".xlsx"))
+            ? WriterCommand::outputBesideSource(*source, QStringLiteral(".xlsx"))
             : m_destinationPath;
     const QString folder = QFileInfo(destination).absolutePath();
     if (!QFileInfo(folder).isDir())

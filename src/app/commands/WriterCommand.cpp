@@ -1,6 +1,8 @@
 #include "app/commands/WriterCommand.h"
 
+#include "app/Console.h"
 #include "app/Task.h"
+#include "output/OutputDestination.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
 #include "tasks/workers/VkEventedThread.h"
 #include "writers/WriterRunner.h"
@@ -59,7 +61,20 @@ int WriterCommand::selectTabularFields(const VkFieldList& schema, QVector<int>& 
     return checkTabularFields(schema, fields);
 }
 
-QString WriterCommand::outputBesideSource(const QString& sourcePath, const QString& suffix) {
-    const QFileInfo info(sourcePath);
-    return info.canonicalPath() + QLatin1Char('/') + info.completeBaseName() + suffix;
+void WriterCommand::announceDestination(const QString& destination) {
+    const QString line = QStringLiteral("Writing to: %1\n").arg(destination);
+    if (OutputDestination::isStandardOutput(destination))
+        Console::err(line);
+    else
+        Console::out(line);
+}
+
+QString WriterCommand::baseName(const VkSource& source) {
+    if (source.inputPaths() == QStringList{source.path()})
+        return QFileInfo(source.path()).completeBaseName();
+    return source.info().name;
+}
+
+QString WriterCommand::outputBesideSource(const VkSource& source, const QString& suffix) {
+    return QFileInfo(source.inputPaths().value(0)).canonicalPath() + QLatin1Char('/') + baseName(source) + suffix;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "source/model/VkField.h"
+#include "source/registry/VkSource.h"
 
 #include <QString>
 #include <QVector>
@@ -23,7 +24,15 @@ int run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeW
 // a sample field: prints the first problem and returns 1; returns 0 when all can be written.
 int selectTabularFields(const VkFieldList& schema, QVector<int>& fields);
 
-// The output written when none is named: beside the source, its complete base name with suffix.
-QString outputBesideSource(const QString& sourcePath, const QString& suffix);
+// Prints "Writing to: <destination>" on standard output, or on standard error when the output
+// itself goes to standard output.
+void announceDestination(const QString& destination);
+
+// The name an output takes after its source: a file's complete base name ("calls.vcf" for
+// "calls.vcf.gz"), or the name of a source made from others ("calls.vcf.altRatio").
+QString baseName(const VkSource& source);
+// The output written when none is named: beside the source (a transform's first input), its base
+// name with suffix.
+QString outputBesideSource(const VkSource& source, const QString& suffix);
 
 } // namespace WriterCommand

@@ -1,10 +1,9 @@
 #include "formats/bam/BamSourceTypeManager.h"
 
 #include "formats/bam/BamCursor.h"
-#include "formats/bam/BamFeatureReader.h"
 #include "formats/bam/BamFile.h"
-#include "source/reference/ReferenceSequence.h"
 #include "source/model/SchemaText.h"
+#include "source/reference/ReferenceSequence.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
@@ -80,6 +79,11 @@ bool BamSourceTypeManager::describe(VkSource& source, QString* error) const {
     const QString indexPath = BamFile::indexPathOf(source.path());
     if (!indexPath.isEmpty())
         description.properties.insert("IndexFile", PVariant(indexPath));
+    // An index can only be built over reads in coordinate order.
+    const bool sorted = !indexPath.isEmpty() || headerValues(header, "@HD", "SO").contains("coordinate");
+    description.chromosomeOrder =
+        ChromosomeOrder(file->chromosomes().toList(),
+                        sorted ? ChromosomeOrder::Sortedness::Sorted : ChromosomeOrder::Sortedness::Unknown);
     const QStringList samples = headerValues(header, "@RG", "SM");
     if (!samples.isEmpty())
         description.properties.insert("SampleNames", PVariant::fromStringList(samples.toVector()));
@@ -94,6 +98,23 @@ bool BamSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     return true;
 }
 
-VkFeatureReader* BamSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new BamFeatureReader(source);
+FeatureCursorPtr BamSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                            const QList<int>& fields, QString* error) const {
+    std::unique_ptr<BamFile> file = BamFile::open(source->path(), error);
+    if (!file)
+        return nullptr;
+    return std::make_unique<BamCursor>(std::move(file), offset, fields);
+}
+
+// Without an index a region read scans the file.
+FeatureCursorPtr BamSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                        const QList<VkSegment>& regions,
+                                                        const QList<int>& fields, QString* error) const {
+    std::unique_ptr<BamFile> file = BamFile::open(source->path(), error);
+    if (!file)
+        return nullptr;
+    if (!file->index())
+        return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+    QVector<BamCursor::Range> ranges = BamCursor::rangesOf(*file, regions);
+    return std::make_unique<BamCursor>(std::move(file), std::move(ranges), fields);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // The fields of an aligned read, in schema order.
 namespace BamField {
@@ -33,5 +33,10 @@ public:
     bool describe(VkSource& source, QString* error) const override;
     // "GenomicIndex" is needed while the file has no index.
     bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const override;
 };

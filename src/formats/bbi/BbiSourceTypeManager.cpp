@@ -1,6 +1,6 @@
 #include "formats/bbi/BbiSourceTypeManager.h"
 
-#include "formats/bbi/BbiFeatureReader.h"
+#include "formats/bbi/BbiCursor.h"
 #include "formats/bbi/BbiFile.h"
 #include "formats/bbi/BigBedColumns.h"
 #include "source/registry/VkSourceTypeRegistry.h"
@@ -41,6 +41,7 @@ bool BbiSourceTypeManager::describe(VkSource& source, QString* error) const {
     info.describeFile(source.path());
     info.entityCount = 0;
     info.properties.insert("Kind", PVariant(file->isBigBed() ? "bigBed" : "bigWig"));
+    info.chromosomeOrder = ChromosomeOrder(file->chromosomes().toList(), ChromosomeOrder::Sortedness::Sorted);
     if (file->isBigBed())
         describeBigBed(*file, info);
     else
@@ -48,6 +49,21 @@ bool BbiSourceTypeManager::describe(VkSource& source, QString* error) const {
     return true;
 }
 
-VkFeatureReader* BbiSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new BbiFeatureReader(source);
+FeatureCursorPtr BbiSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                            const QList<int>& fields, QString* error) const {
+    std::unique_ptr<BbiFile> file = BbiFile::open(source->path(), error);
+    if (!file)
+        return nullptr;
+    QVector<BbiCursor::Range> ranges = BbiCursor::wholeFile(*file);
+    return std::make_unique<BbiCursor>(std::move(file), std::move(ranges), offset, source->schema(), fields);
+}
+
+FeatureCursorPtr BbiSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                        const QList<VkSegment>& regions,
+                                                        const QList<int>& fields, QString* error) const {
+    std::unique_ptr<BbiFile> file = BbiFile::open(source->path(), error);
+    if (!file)
+        return nullptr;
+    QVector<BbiCursor::Range> ranges = BbiCursor::rangesOf(*file, regions);
+    return std::make_unique<BbiCursor>(std::move(file), std::move(ranges), 0, source->schema(), fields);
 }

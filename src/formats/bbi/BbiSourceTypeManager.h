@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // bigWig signal tracks ("Data Sequence" features with a Float value) and bigBed interval tracks
 // ("Interval" features with the columns their autoSql declares).
@@ -12,5 +12,10 @@ public:
     QString typeName() const override { return QStringLiteral("BBI"); }
     QStringList suffixes() const override;
     bool describe(VkSource& source, QString* error) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const override;
 };

@@ -1,6 +1,6 @@
 #include "formats/dsv/DsvSourceTypeManager.h"
 
-#include "formats/dsv/DelimitedTextFeatureReader.h"
+#include "formats/dsv/DelimitedTextCursor.h"
 #include "formats/dsv/DelimitedTextQueryReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
@@ -62,8 +62,18 @@ bool DsvSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     return false;
 }
 
-VkFeatureReader* DsvSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new DelimitedTextFeatureReader(source);
+FeatureCursorPtr DsvSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                            const QList<int>& fields, QString* error) const {
+    return DelimitedTextCursor::openSequential(source, offset, fields, error);
+}
+
+FeatureCursorPtr DsvSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                        const QList<VkSegment>& regions,
+                                                        const QList<int>& fields, QString* error) const {
+    FeatureCursorPtr indexed = DelimitedTextCursor::openIndexed(source, regions, fields, error);
+    if (indexed || !error->isEmpty())
+        return indexed;
+    return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
 }
 
 QString DsvSourceTypeManager::effectiveExtension(const QString& path) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "formats/dsv/DelimitedTextReaderOptions.h"
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // Delimited text sources. Through the registry it claims bgzip-compressed files with a tabix
 // index (path + ".tbi"); any other delimited file is opened with openPath or openWithOptions.
@@ -17,7 +17,6 @@ public:
     bool describe(VkSource& source, QString* error) const override;
     // "GenomicIndex" is needed while the file is not bgzip-compressed, or has no tabix index.
     bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
 
     // The extension that tells the format: the last suffix once a trailing "gz" or "bgz" is
     // removed ("x.csv.gz" gives "csv").
@@ -30,4 +29,10 @@ public:
     // Opens a delimited text file with a layout the caller may have partly fixed (the probe fills
     // in the rest; genomic columns already set are not searched for).
     static VkSourcePtr openWithOptions(const QString& path, const DelimitedTextReaderOptions& options);
+
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const override;
 };

@@ -1,7 +1,6 @@
 #include "formats/fasta/FastaSourceTypeManager.h"
 
 #include "formats/fasta/FastaReference.h"
-#include "source/reference/ReferenceFeatureReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
@@ -21,8 +20,4 @@ bool FastaSourceTypeManager::describe(VkSource& source, QString* error) const {
         return false;
     source.info().properties.insert("IndexFile", PVariant(source.path() + QStringLiteral(".fai")));
     return true;
-}
-
-VkFeatureReader* FastaSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new ReferenceFeatureReader(source);
 }

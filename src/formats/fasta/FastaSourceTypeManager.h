@@ -1,14 +1,13 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/reference/ReferenceSourceTypeManager.h"
 
 // FASTA reference sequences, plain or bgzip-compressed, read through their faidx index.
-class FastaSourceTypeManager : public LocalSourceTypeManager {
+class FastaSourceTypeManager : public ReferenceSourceTypeManager {
 public:
     static constexpr int TypeId = 12;
 
     int typeId() const override { return TypeId; }
     QStringList suffixes() const override;
     bool describe(VkSource& source, QString* error) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
 };

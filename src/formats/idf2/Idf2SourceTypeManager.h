@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // IDF2 files (".idf", ".covidf", ".netCache.idf"). Their layout is not published, so the kind
 // claims its files only to say why they cannot be opened.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // Structured JSON tracks (".cvl-json", ".gene-pref"), read whole into memory: feature type
 // "Interval", with the fields their feature objects carry (see JsonTrack).
@@ -13,5 +13,10 @@ public:
         return {QStringLiteral(".cvl-json"), QStringLiteral(".gene-pref")};
     }
     bool describe(VkSource& source, QString* error) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+
+protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const override;
 };

@@ -1,6 +1,7 @@
 #include "formats/text/GzipUnzip.h"
 
 #include "formats/text/TextFileReader.h"
+#include "output/TextOutput.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,17 +52,16 @@ bool checkSource(const QString& source, const QString& destination, QString* loc
     return true;
 }
 
-bool copyLines(Reader& reader, QFile& out, QString* error) {
+bool copyLines(Reader& reader, TextOutput& out, QString* error) {
     int length = 0;
     while (const char* line = reader.nextLine(&length)) {
-        if (out.write(line, length) != length)
-            return fail(error, QStringLiteral("Failed to write line from compressed file"));
-        if (!out.putChar('\n'))
-            return fail(error, QStringLiteral("Failed to write new line to uncompressed file"));
+        out.buffer().append(line, length).append('\n');
+        if (!out.flushIfFull(error))
+            return false;
     }
     if (reader.hasError())
         return fail(error, reader.errorText());
-    return out.flush() || fail(error, QStringLiteral("Failed to write line from compressed file"));
+    return out.commit(error);
 }
 
 // The zipped file is renamed before it is deleted, so that its name no longer leads to the stale
@@ -83,16 +83,9 @@ bool unzipFile(const QString& source, const QString& destination, bool replaceZi
     Reader reader;
     if (!reader.openGzip(path) || !reader.startRead())
         return fail(error, QStringLiteral("Could not open the source file for unzipping"));
-    QFile out(destination);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(error, QStringLiteral("Could not open the destination file for unzipped write"));
-    if (!copyLines(reader, out, error)) {
-        out.close();
-        if (!out.remove())
-            *error += QStringLiteral("\nCould not remove partial uncompressed file");
+    TextOutput out(destination);
+    if (!out.open({path}, error) || !copyLines(reader, out, error))
         return false;
-    }
-    out.close();
     return !replaceZipped || removeZipped(path, error);
 }
 

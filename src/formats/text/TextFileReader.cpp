@@ -98,6 +98,7 @@ bool Reader::openGzip(const QString& path) {
 
 void Reader::close() {
     m_iterator.reset();
+    m_query = nullptr;
     if (m_bgzf)
         bgzf_close(m_bgzf);
     if (m_index)
@@ -141,6 +142,7 @@ bool Reader::rewind() {
 
 bool Reader::startRead() {
     m_iterator.reset();
+    m_query = nullptr;
     m_error.clear();
     m_lastPosition = {-1, -1};
     if ((m_readStarted || m_mode == Mode::Tabix || m_mode == Mode::Closed) && !rewind())
@@ -166,14 +168,25 @@ bool Reader::startRead() {
 }
 
 bool Reader::startQuery(const QByteArray& chromosome, int32_t start, int32_t stop) {
-    m_iterator.reset();
     m_error.clear();
     m_lastPosition = {-1, -1};
     if (m_mode != Mode::Tabix) {
+        m_iterator.reset();
+        m_query = nullptr;
         m_error = QStringLiteral("Region reads need a tabix index: file '%1'").arg(m_path);
         return false;
     }
-    m_iterator = std::make_unique<Query>(m_htsFile, m_index, m_path, chromosome, start, stop);
+    // One query serves every region, so that regions in order go on without seeking.
+    if (!m_query) {
+        auto query = std::make_unique<Query>(m_htsFile, m_index, m_path);
+        m_query = query.get();
+        m_iterator = std::move(query);
+    }
+    m_query->start(chromosome, start, stop);
+    if (m_query->hasError()) {
+        m_error = m_query->errorText();
+        return false;
+    }
     return true;
 }
 

@@ -16,6 +16,8 @@ struct tbx_t;
 
 namespace TextFile {
 
+class Query;
+
 // One open line-oriented file: plain text, gzip, BGZF, or BGZF with a tabix index. A read is started
 // with startRead() (the whole file) or startQuery() (a region, tabix files only), after which
 // nextLine() hands out the lines until it returns nullptr; errorText() then tells an error from the
@@ -89,6 +91,8 @@ private:
     bool m_readStarted = false;
     QList<QByteArray> m_sequenceNames;
     std::unique_ptr<LineIterator> m_iterator;
+    // The iterator while it is a region query, kept for the next region.
+    Query* m_query = nullptr;
     QPair<int32_t, int32_t> m_lastPosition{-1, -1};
     QString m_error;
 };

@@ -1,11 +1,22 @@
 #include "formats/track/LineTrackSourceTypeManager.h"
 
-#include "formats/track/LineTrackReader.h"
+#include "formats/track/LineTrackCursor.h"
 
 #include <QFileInfo>
 
-VkFeatureReader* LineTrackSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new LineTrackReader(source);
+FeatureCursorPtr LineTrackSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                                  const QList<int>& fields,
+                                                                  QString* error) const {
+    return LineTrackCursor::openSequential(source, offset, fields, error);
+}
+
+FeatureCursorPtr LineTrackSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                              const QList<VkSegment>& regions,
+                                                              const QList<int>& fields, QString* error) const {
+    FeatureCursorPtr indexed = LineTrackCursor::openIndexed(source, regions, fields, error);
+    if (indexed || !error->isEmpty())
+        return indexed;
+    return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
 }
 
 bool LineTrackSourceTypeManager::describeFile(VkSource& source, const char* featureType, QString* error) {

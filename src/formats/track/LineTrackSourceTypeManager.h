@@ -1,14 +1,16 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // Base of the managers of line-oriented tracks. A kind's describe() leaves a LineTrack of its
-// format as the source's resource; the feature readers are LineTrackReaders over it.
+// format as the source's resource; its cursors read through it.
 class LineTrackSourceTypeManager : public LocalSourceTypeManager {
-public:
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
-
 protected:
+    FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
+                                          QString* error) const override;
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const override;
+
     // Lines a kind parses when it opens a file, so that a file of another kind fails early.
     static constexpr int ProbeLines = 1000;
 

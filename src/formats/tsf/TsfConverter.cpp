@@ -2,9 +2,14 @@
 
 #include "formats/tsf/TsfSparseArrayWriterWorker.h"
 #include "formats/tsf/TsfWriterWorker.h"
+#include "output/OutputDestination.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 #include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 TsfConverter::TsfConverter(QList<VkSourcePtr> sources, TsfConvertOptions options,
                            VkEventedThread* writerThread, VkEventedThread* readerThread, QObject* parent)
@@ -52,16 +57,17 @@ void TsfConverter::workerEnded() {
 }
 
 bool TsfConverter::replaceFile(QString* error) {
-    const QString doomed = m_replacedFile + QStringLiteral(".todelete");
-    QFile::remove(doomed);
-    const bool setAside = QFile::rename(m_replacedFile, doomed);
-    if (!setAside || !QFile::rename(m_writtenUrl, m_replacedFile)) {
-        if (setAside)
-            QFile::rename(doomed, m_replacedFile);
-        *error = QStringLiteral("Unable to replace %1 with %2").arg(m_replacedFile, m_writtenUrl);
+    // One rename, through symbolic links: the original stays in place until the rewritten file
+    // takes its name.
+    OutputDestination replaced;
+    if (!OutputDestination::resolve(m_replacedFile, &replaced, error))
+        return false;
+    if (std::rename(QFile::encodeName(m_writtenUrl).constData(),
+                    QFile::encodeName(replaced.path).constData())) {
+        *error = QStringLiteral("Unable to replace %1 with %2: %3")
+                     .arg(m_replacedFile, m_writtenUrl, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
-    QFile::remove(doomed);
     m_writtenUrl = m_replacedFile;
     return true;
 }

@@ -14,8 +14,7 @@ public:
     TsfConverter(QList<VkSourcePtr> sources, TsfConvertOptions options, VkEventedThread* writerThread,
                  VkEventedThread* readerThread, QObject* parent = nullptr);
 
-    // After a successful write the written file takes this file's place: the old file is renamed
-    // with ".todelete" appended, the new one takes its name and the old one is removed.
+    // After a successful write the written file takes this file's place in one rename.
     void setReplacedFile(const QString& path) { m_replacedFile = path; }
 
     void start() override;

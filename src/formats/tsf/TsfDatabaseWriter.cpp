@@ -2,6 +2,10 @@
 
 #include "formats/tsf/TsfSharedCache.h"
 
+#include <sqlite3.h>
+
+#include <cerrno>
+
 TsfDatabaseWriter::TsfDatabaseWriter(QString outputPath, const QVector<QString>& dropSegmentsList,
                                      const RenameOptions& segmentRenameOptions)
     : m_catalog(m_db), m_renames(chromosomeRenames(segmentRenameOptions)), m_target(std::move(outputPath)),
@@ -30,8 +34,20 @@ void TsfDatabaseWriter::abandon() {
 bool TsfDatabaseWriter::fail(QString* error, const QString& message) {
     if (!message.isEmpty())
         *error = message;
+    *error = withSystemReason(*error);
     abandon();
     return false;
+}
+
+QString TsfDatabaseWriter::withSystemReason(const QString& message) const {
+    sqlite3* db = m_db.handle();
+    const int code = db ? sqlite3_errcode(db) & 0xff : SQLITE_OK;
+    if (code != SQLITE_IOERR && code != SQLITE_FULL)
+        return message;
+    // The engine reports a full disk as SQLITE_FULL without the system's errno.
+    const int impliedErrno = code == SQLITE_FULL ? ENOSPC : 0;
+    return QStringLiteral("%1 (%2)").arg(m_target.writeError(sqlite3_system_errno(db), impliedErrno),
+                                         message);
 }
 
 bool TsfDatabaseWriter::markStarted(QString* error) {
@@ -52,7 +68,11 @@ bool TsfDatabaseWriter::openDatabase(bool newFile, QString* error) {
         return false;
     const TsfDatabase::Mode mode =
         m_target.extendsExisting() ? TsfDatabase::Mode::ReadWrite : TsfDatabase::Mode::Create;
-    if (!m_db.open(m_target.writePath(), mode, error) || !m_transaction.begin(error))
+    if (!m_db.open(m_target.writePath(), mode, error)) {
+        *error = QStringLiteral("%1: %2").arg(*error, m_target.outputPath());
+        return false;
+    }
+    if (!m_transaction.begin(error))
         return false;
     return m_db.hasTable(QStringLiteral("tbl")) || m_catalog.createTables(error);
 }

@@ -40,7 +40,8 @@ protected:
     // the shared cache, which keeps it alive for its readers; a file is closed and committed.
     // The write is finished then.
     bool closeDatabase(QString* error);
-    // Abandons the write; the error becomes message unless that is empty. Always false.
+    // Abandons the write; the error becomes message unless that is empty, followed by the file
+    // and the system's reason when the engine failed to read or write. Always false.
     bool fail(QString* error, const QString& message);
     bool isUnfinished() const { return m_started && !m_finished; }
 
@@ -51,6 +52,7 @@ protected:
     QHash<QByteArray, QByteArray> m_renames;
 
 private:
+    QString withSystemReason(const QString& message) const;
     // Drops the writer's table writers, which must go before the database closes.
     virtual void releaseTables() = 0;
 

@@ -1,7 +1,7 @@
 #include "formats/tsf/TsfIndexReader.h"
 
 #include "formats/tsf/TsfFieldReader.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <QSet>
 
@@ -51,7 +51,7 @@ bool TsfIndexReader::search(const QString& prefix, const QList<VkSegment>& regio
             if (!m_reader.readSegment(record, &segment, error))
                 return false;
             const bool inside = std::any_of(regions.begin(), regions.end(), [&](const VkSegment& region) {
-                return LocalFeatureReader::matches(segment, region, Vk::Overlap);
+                return Vk::matches(segment, region, Vk::Overlap);
             });
             if (!inside)
                 continue;

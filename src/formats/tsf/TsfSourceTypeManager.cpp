@@ -1,8 +1,8 @@
 #include "formats/tsf/TsfSourceTypeManager.h"
 
-#include "formats/tsf/TsfFeatureReader.h"
+#include "formats/tsf/TsfCoverageCursor.h"
 #include "formats/tsf/TsfFieldReader.h"
-#include "formats/tsf/TsfFullCoverageReader.h"
+#include "formats/tsf/TsfRecordCursor.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "meta/Json.h"
 #include "source/registry/VkSourceTypeRegistry.h"
@@ -230,16 +230,22 @@ bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
     }
     applyIndexes(indexes, resource.data(), &info);
     loadChromosomes(catalog, resource.data());
+    const PVariant inOrder = info.properties.value(TsfLayout::FeaturesInGenomicOrderKey);
+    info.chromosomeOrder = ChromosomeOrder(resource->chromosomes.toList(),
+                                           !inOrder.isValid() ? ChromosomeOrder::Sortedness::Unknown
+                                           : inOrder.toBool() ? ChromosomeOrder::Sortedness::Sorted
+                                                              : ChromosomeOrder::Sortedness::Unsorted);
     applyCoverageCompanion(path, &info);
     source.setResource(resource);
     return true;
 }
 
-VkFeatureReader* TsfSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    const TsfSourceResource* resource = source ? source->resource<TsfSourceResource>() : nullptr;
+FeatureCursorPtr TsfSourceTypeManager::openCursor(const VkSourcePtr& source, const ReadRequest& request,
+                                                  QString* error) const {
+    const TsfSourceResource* resource = source->resource<TsfSourceResource>();
     if (resource && resource->isSparseArray)
-        return new TsfFullCoverageReader(source);
-    return new TsfFeatureReader(source);
+        return TsfCoverageCursor::open(source, request, error);
+    return TsfRecordCursor::open(source, request, error);
 }
 
 VkFieldReader* TsfSourceTypeManager::createFieldReader(const VkSourcePtr& source) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "source/registry/VkSourceTypeManager.h"
+#include "source/registry/LocalSourceTypeManager.h"
 
 // The source kind of TSF files (".tsf", ".dsf", ".tsf-autosave", ".covtsf") and of in-memory TSF
 // databases ("[memory]..." names). A path may select one source of a file by its id with a
@@ -13,7 +13,8 @@ public:
     QStringList suffixes() const override;
     bool handles(const QString& path) const override;
     bool describe(VkSource& source, QString* error) const override;
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override;
+    FeatureCursorPtr openCursor(const VkSourcePtr& source, const ReadRequest& request,
+                                QString* error) const override;
     VkFieldReader* createFieldReader(const VkSourcePtr& source) const override;
 
     // The database path and the source id (-1 for the first source) named by a path.

@@ -1,14 +1,23 @@
 #pragma once
 
+#include "output/OutputFile.h"
+#include "output/TemporaryFile.h"
+
 #include <QString>
 
-// Where a TSF write goes and how the finished file takes its place. A file is written under a
-// temporary name (the output path with ".write" appended) and renamed onto the output path only
-// when the whole write succeeded, so a failed write never touches the output. An in-memory target
-// (a name beginning with "[memory]") is written in place.
+#include <memory>
+
+// Where a TSF write goes and how the finished file takes its place. A file is written through an
+// OutputFile: under a temporary name beside the output, which takes the output's place in one
+// rename only when the whole write succeeded, so a failed write never touches the output. An
+// in-memory target (a name beginning with "[memory]") is written in place. A TSF file is a
+// database, so a device or FIFO cannot take one.
 class TsfWriteTarget {
 public:
     explicit TsfWriteTarget(QString outputPath);
+    ~TsfWriteTarget();
+    TsfWriteTarget(const TsfWriteTarget&) = delete;
+    TsfWriteTarget& operator=(const TsfWriteTarget&) = delete;
 
     const QString& outputPath() const { return m_outputPath; }
     bool isMemory() const;
@@ -17,21 +26,24 @@ public:
     // Whether the write adds a source to the existing output rather than making a new file.
     bool extendsExisting() const { return m_extends; }
 
-    // Clears leftovers of an earlier write (the temporary file and the journals of both paths).
-    // To add to an existing output (newFile false), the temporary file starts as its copy.
+    // Makes the temporary file and clears a journal left beside the output. To add to an existing
+    // output (newFile false), the temporary file starts as its copy.
     bool prepare(bool newFile, QString* error);
-    // Moves the temporary file onto the output path. A new file keeps what was at the output path
+    // Puts the temporary file in place of the output. A new file keeps what was at the output path
     // under ".conflicting"; an extended copy replaces its original.
     bool commit(QString* error);
+    // "Could not write <output>: <reason>" after the engine failed to write (see OutputFile).
+    QString writeError(int failedErrno, int impliedErrno) const;
     // Removes the temporary file and its journal.
-    void discard() const;
+    void discard();
 
     static QString journalOf(const QString& path) { return path + QStringLiteral("-journal"); }
 
 private:
-    // Clears the output path for the finished file.
-    bool setAsideOutput(QString* error) const;
+    bool copyExisting(QString* error);
 
     QString m_outputPath;
+    std::unique_ptr<OutputFile> m_file;
+    TemporaryFile m_journal;
     bool m_extends = false;
 };

@@ -4,6 +4,7 @@
 #include "formats/tsf/TsfDatabase.h"
 #include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfWriterTaskList.h"
+#include "output/OutputDestination.h"
 #include "tasks/FunctionTaskRunner.h"
 #include "tasks/TaskRunnerRegistry.h"
 #include "tasks/TaskThreads.h"
@@ -20,13 +21,18 @@ TaskRunner* converter(const QList<VkSourcePtr>& inputs, const TsfConvertOptions&
 }
 
 TaskRunner* makeWriter(const SourceTaskOptions& task, const QList<VkSourcePtr>& inputs, TaskThreads& threads,
-                       QString*) {
+                       QString* error) {
     if (inputs.isEmpty())
         return nullptr;
     TsfConvertOptions options;
     options.task = TsfWriterTask(task).clone();
     if (options.task.filePath().isEmpty())
         options.task.setFilePath(TsfWriterTaskList::defaultDestination(inputs.first()->path()));
+    QStringList read;
+    for (const VkSourcePtr& input : inputs)
+        read += input->inputPaths();
+    if (!OutputDestination::checkNotAnInput(options.task.filePath(), read, error))
+        return nullptr;
     return converter(inputs, options, threads);
 }
 

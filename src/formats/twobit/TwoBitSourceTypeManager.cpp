@@ -1,7 +1,6 @@
 #include "formats/twobit/TwoBitSourceTypeManager.h"
 
 #include "formats/twobit/TwoBitReference.h"
-#include "source/reference/ReferenceFeatureReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 namespace {
@@ -13,8 +12,4 @@ namespace {
 
 bool TwoBitSourceTypeManager::describe(VkSource& source, QString* error) const {
     return ReferenceSequence::describeSource(source, TwoBitReference::open(source.path(), error));
-}
-
-VkFeatureReader* TwoBitSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new ReferenceFeatureReader(source);
 }

@@ -1,6 +1,7 @@
 #include "formats/vcf/VCFWriterRunner.h"
 
 #include "formats/vcf/VCFWriterWorker.h"
+#include "output/OutputDestination.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "tasks/TaskRunnerRegistry.h"
 #include "tasks/TaskThreads.h"
@@ -26,7 +27,7 @@ void VCFWriterRunner::collectWorkerWarning(QString warning) {
 }
 
 void VCFWriterRunner::finished() {
-    if (!hasError() && !isCanceled())
+    if (!hasError() && !isCanceled() && !OutputDestination::isStream(m_task.outputFilePath()))
         setResults({VkSourceTypeRegistry::instance().open(m_task.outputFilePath())});
     emit workComplete();
 }

@@ -61,6 +61,15 @@ struct Pending {
         return serial > other.serial;
     }
 };
+// Why the source cannot be written as VCF; empty when it can.
+QString sourceProblem(const VkSourcePtr& source) {
+    if (!source || !source->isValid())
+        return QStringLiteral("Invalid write source");
+    if (source->featureType() != QLatin1String(FeatureTypeName::Variant) &&
+        source->featureType() != QLatin1String(FeatureTypeName::VariantMap))
+        return QStringLiteral("Only Variant and Variant Maps can be written to VCF");
+    return QString();
+}
 } // namespace
 
 VCFWriterWorker::VCFWriterWorker(VkSourcePtr source, VCFWriterTask task, VkEventedThread* readerThread)
@@ -69,16 +78,10 @@ VCFWriterWorker::VCFWriterWorker(VkSourcePtr source, VCFWriterTask task, VkEvent
 VCFWriterWorker::~VCFWriterWorker() = default;
 
 void VCFWriterWorker::write() {
-    QString error;
+    QString error = sourceProblem(m_source);
     VcfTextOutput output(m_task.outputFilePath());
-    if (!m_source || !m_source->isValid())
-        error = QStringLiteral("Invalid write source");
-    else if (m_source->featureType() != QLatin1String(FeatureTypeName::Variant) &&
-             m_source->featureType() != QLatin1String(FeatureTypeName::VariantMap))
-        error = QStringLiteral("Only Variant and Variant Maps can be written to VCF");
-    else if (!output.open())
-        error = QStringLiteral("Could not open file to write");
-    else if (writeAll(output, &error) && !isCanceled())
+    if (error.isEmpty() && output.open(m_source->inputPaths(), &error) && writeAll(output, &error) &&
+        !isCanceled())
         output.commit(&error);
     if (error.isEmpty())
         shutdown();
@@ -105,10 +108,11 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
     qint64 written = 0;
     bool headerWritten = false;
     QByteArray text;
-    bool writeFailed = false;
+    QString writeError;
     // Text goes out in pieces small enough to stay in cache and never to regrow the buffer.
     auto writeText = [&] {
-        writeFailed = writeFailed || !output.write(text);
+        if (writeError.isEmpty())
+            output.write(text, &writeError);
         text.truncate(0);
     };
     auto flush = [&](size_t keep) {
@@ -137,8 +141,8 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
             flush(window);
         }
         writeText();
-        if (writeFailed) {
-            *error = QStringLiteral("Could not write %1").arg(m_task.outputFilePath());
+        if (!writeError.isEmpty()) {
+            *error = writeError;
             return false;
         }
         if (total > 0)
@@ -155,11 +159,8 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
     }
     flush(0);
     writeText();
-    if (writeFailed) {
-        *error = QStringLiteral("Could not write %1").arg(m_task.outputFilePath());
-        return false;
-    }
-    return true;
+    *error = writeError;
+    return writeError.isEmpty();
 }
 
 bool VCFWriterWorker::findSampleNames(const VkFeature& first, QString* error) {

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfFeatureCursor.h"
 
 #include "formats/vcf/VcfFile.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -60,10 +60,23 @@ bool VcfFeatureCursor::openRegions(const QString& indexPath, const QList<VkSegme
                                    QString* error) {
     if (!VcfFile::open(m_reader, m_path, indexPath, error))
         return false;
+    m_regionRead = true;
+    return reseek(regions, error);
+}
+
+bool VcfFeatureCursor::reseek(const QList<VkSegment>& regions, QString* error) {
     m_regions = mergedRegions(regions);
+    m_region = -1;
+    m_lastReturned = -1;
+    m_line = nullptr;
+    m_readError.clear();
     if (nextRegion())
         advance();
-    return true;
+    if (m_readError.isEmpty())
+        return true;
+    *error = m_readError;
+    m_readError.clear();
+    return false;
 }
 
 bool VcfFeatureCursor::nextRegion() {
@@ -123,8 +136,7 @@ bool VcfFeatureCursor::fill(VkFeatureList& batch, int maxCount, QString* error) 
 }
 
 bool VcfFeatureCursor::include(const VkFeature& feature) const {
-    return m_region < 0 ||
-           LocalFeatureReader::matches(feature.segment(), m_regions.at(m_region), Vk::Overlap);
+    return m_region < 0 || Vk::matches(feature.segment(), m_regions.at(m_region), Vk::Overlap);
 }
 
 int VcfFeatureCursor::percentDone() const {

@@ -23,6 +23,10 @@ public:
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override;
     bool atEnd() const override { return !m_line && m_readError.isEmpty(); }
     int percentDone() const override;
+    bool canReseek() const override { return m_regionRead; }
+    // Reads the new regions through the same file and index; regions in genomic order go on
+    // from where the last one ended.
+    bool reseek(const QList<VkSegment>& regions, QString* error) override;
 
 private:
     // Makes the next data line the pending one; at the end of a region, goes on with the next.
@@ -46,6 +50,7 @@ private:
     // returned on the current chromosome.
     QList<VkSegment> m_regions;
     int m_region = -1;
+    bool m_regionRead = false;
     qint64 m_lastReturned = -1;
     int m_warningCount = 0;
 };

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfFieldReader.h"
 
 #include "formats/vcf/VcfFeatureCursor.h"
-#include "formats/vcf/VcfFeatureReader.h"
+#include "formats/vcf/VcfSourceTypeManager.h"
 
 VcfFieldReader::VcfFieldReader(VkSourcePtr source) : VkFieldReader(std::move(source)) {}
 
@@ -25,7 +25,7 @@ bool VcfFieldReader::seek(qint64 row) {
         for (int idx = 0; idx < schema->fields().size(); ++idx)
             fields.append(idx);
         m_cursor = std::make_unique<VcfFeatureCursor>(*schema, m_source->path(), fields,
-                                                      !VcfFeatureReader::limitPrefixTrimming(*m_source));
+                                                      !VcfSourceTypeManager::limitPrefixTrimming(*m_source));
         m_row = -1;
         if (!m_cursor->openSequential(row, &m_errorText)) {
             m_cursor.reset();

@@ -1,7 +1,7 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 
 #include "formats/text/TextFileReader.h"
-#include "formats/vcf/VcfFeatureReader.h"
+#include "formats/vcf/VcfFeatureCursor.h"
 #include "formats/vcf/VcfFieldReader.h"
 #include "formats/vcf/VcfFile.h"
 #include "formats/vcf/VcfHeader.h"
@@ -80,6 +80,18 @@ QVector<QString> carriedHeaderLines(const VcfHeader& header) {
     return lines;
 }
 
+// A tabix index lists the chromosomes in file order and is only built over a sorted file; the
+// header's contigs follow, and stand alone without an index.
+ChromosomeOrder chromosomeOrder(const VcfHeader& header, const TextFile::Reader& reader) {
+    const bool indexed = reader.mode() == TextFile::Reader::Mode::Tabix;
+    ChromosomeOrder order(reader.sequenceNames(), indexed ? ChromosomeOrder::Sortedness::Sorted
+                                                          : ChromosomeOrder::Sortedness::Unknown);
+    for (const VcfHeaderRecord& record : header.records())
+        if (record.isStructured() && record.key() == "contig" && !record.entry("ID").isEmpty())
+            order.append(record.entry("ID"));
+    return order;
+}
+
 void describeSource(const QString& path, const VcfHeader& header, const VcfSchema& schema,
                     VkSourceInfo& info) {
     info.name = QFileInfo(path).fileName();
@@ -133,6 +145,7 @@ bool VcfSourceTypeManager::describe(VkSource& source, QString* error) const {
     declareUsedKeys(reader, header);
     const QSharedPointer<VcfSchema> schema = QSharedPointer<VcfSchema>::create(header);
     describeSource(path, header, *schema, source.info());
+    source.info().chromosomeOrder = chromosomeOrder(header, reader);
     source.setResource(schema);
     return true;
 }
@@ -151,8 +164,46 @@ bool VcfSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     return true;
 }
 
-VkFeatureReader* VcfSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
-    return new VcfFeatureReader(source);
+bool VcfSourceTypeManager::limitPrefixTrimming(const VkSource& source) {
+    const PVariant value = source.info().properties.value("LimitPrefixTrimming");
+    return !value.isValid() || value.toQString().compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
+}
+
+namespace {
+const VcfSchema* vcfSchema(const VkSource& source, QString* error) {
+    const auto* schema = source.resource<VcfSchema>();
+    if (!schema)
+        *error = QStringLiteral("VCF source %1 was not opened").arg(source.path());
+    return schema;
+}
+} // namespace
+
+FeatureCursorPtr VcfSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,
+                                                            const QList<int>& fields, QString* error) const {
+    const VcfSchema* vcf = vcfSchema(*source, error);
+    if (!vcf)
+        return nullptr;
+    auto cursor =
+        std::make_unique<VcfFeatureCursor>(*vcf, source->path(), fields, !limitPrefixTrimming(*source));
+    if (!cursor->openSequential(offset, error))
+        return nullptr;
+    return cursor;
+}
+
+FeatureCursorPtr VcfSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
+                                                        const QList<VkSegment>& regions,
+                                                        const QList<int>& fields, QString* error) const {
+    const QString index = VcfFile::isBgzf(source->path()) ? VcfFile::indexPath(source->path()) : QString();
+    if (index.isEmpty())
+        return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+    const VcfSchema* vcf = vcfSchema(*source, error);
+    if (!vcf)
+        return nullptr;
+    auto cursor =
+        std::make_unique<VcfFeatureCursor>(*vcf, source->path(), fields, !limitPrefixTrimming(*source));
+    if (!cursor->openRegions(index, regions, error))
+        return nullptr;
+    return cursor;
 }
 
 VkFieldReader* VcfSourceTypeManager::createFieldReader(const VkSourcePtr& source) const {

@@ -1,50 +1,51 @@
 #include "formats/vcf/VcfTextOutput.h"
 
-#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <htslib/bgzf.h>
 
-VcfTextOutput::VcfTextOutput(QString path)
-    : m_path(std::move(path)), m_temporaryPath(m_path + QStringLiteral(".write")) {}
+VcfTextOutput::VcfTextOutput(QString path) : m_output(std::move(path)) {}
 
 VcfTextOutput::~VcfTextOutput() {
-    discard();
+    if (m_file)
+        bgzf_close(m_file);
 }
 
-bool VcfTextOutput::open() {
-    const bool compressed = m_path.endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
-    QFile::remove(m_temporaryPath);
-    m_file = bgzf_open(QFile::encodeName(m_temporaryPath).constData(), compressed ? "w" : "wu");
-    if (m_file && compressed)
+bool VcfTextOutput::open(const QStringList& inputs, QString* error) {
+    if (!m_output.open(inputs, error))
+        return false;
+    const bool compressed = m_output.destination().endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
+    // The library closes what it is given; the output keeps its own descriptor.
+    const int fd = fcntl(m_output.descriptor(), F_DUPFD_CLOEXEC, 0);
+    m_file = fd < 0 ? nullptr : bgzf_dopen(fd, compressed ? "w" : "wu");
+    if (!m_file) {
+        *error = m_output.writeError(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    if (compressed)
         bgzf_mt(m_file, 2, 256);
-    return m_file != nullptr;
-}
-
-bool VcfTextOutput::write(const QByteArray& bytes) {
-    return m_file && bgzf_write(m_file, bytes.constData(), size_t(bytes.size())) == bytes.size();
-}
-
-bool VcfTextOutput::commit(QString* error) {
-    const int closed = bgzf_close(m_file);
-    m_file = nullptr;
-    if (closed != 0) {
-        *error = QStringLiteral("Could not write %1").arg(m_path);
-        QFile::remove(m_temporaryPath);
-        return false;
-    }
-    QFile::remove(m_path);
-    if (!QFile::rename(m_temporaryPath, m_path)) {
-        *error = QStringLiteral("Could not move the written file to %1").arg(m_path);
-        QFile::remove(m_temporaryPath);
-        return false;
-    }
     return true;
 }
 
-void VcfTextOutput::discard() {
-    if (!m_file)
-        return;
-    bgzf_close(m_file);
+bool VcfTextOutput::write(const QByteArray& bytes, QString* error) {
+    errno = 0;
+    if (bgzf_write(m_file, bytes.constData(), size_t(bytes.size())) == bytes.size())
+        return true;
+    *error = m_output.writeError(errno);
+    return false;
+}
+
+bool VcfTextOutput::commit(QString* error) {
+    errno = 0;
+    const int closed = bgzf_close(m_file);
     m_file = nullptr;
-    QFile::remove(m_temporaryPath);
+    if (closed != 0) {
+        *error = m_output.writeError(errno);
+        return false;
+    }
+    return m_output.commit(error);
 }

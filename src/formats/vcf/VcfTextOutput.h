@@ -1,13 +1,15 @@
 #pragma once
 
+#include "output/OutputFile.h"
+
 #include <QByteArray>
 #include <QString>
 
 struct BGZF;
 
-// The file a VCF writer writes: plain text, or BGZF when the name ends with ".gz". It is written
-// under a temporary name and takes its real name only when commit() is called; otherwise the
-// temporary file is removed, so a failed write never leaves a partial output behind.
+// The file a VCF writer writes: plain text, or BGZF when the name ends with ".gz". It goes through
+// an OutputFile: written beside the destination and put in place by commit(), or streamed into a
+// device or FIFO; an uncommitted output leaves nothing behind.
 class VcfTextOutput {
 public:
     explicit VcfTextOutput(QString path);
@@ -15,15 +17,15 @@ public:
     VcfTextOutput(const VcfTextOutput&) = delete;
     VcfTextOutput& operator=(const VcfTextOutput&) = delete;
 
-    bool open();
-    bool write(const QByteArray& bytes);
-    // Closes the file and moves it to its real name.
+    // Refuses a destination that is one of the inputs; false with the reason.
+    bool open(const QStringList& inputs, QString* error);
+    bool isStream() const { return m_output.isStream(); }
+    // False with the reason.
+    bool write(const QByteArray& bytes, QString* error);
+    // Finishes the file and puts it in place.
     bool commit(QString* error);
 
 private:
-    void discard();
-
-    QString m_path;
-    QString m_temporaryPath;
+    OutputFile m_output;
     BGZF* m_file = nullptr;
 };

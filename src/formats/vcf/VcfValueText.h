@@ -28,6 +28,14 @@ inline char* writeInt(char* out, int32_t value) {
         *out++ = *p++;
     return out;
 }
+// Longest text of a number in six significant digits: "-1.17549e-308".
+constexpr int RealDigits = 14;
+// Writes a number in six significant digits, as printf's "%g" (or "." for a missing one or NaN) at
+// out; returns the end of what was written.
+char* writeReal(char* out, double value, bool missing);
+// The same for a Float: values from 0.0001 to 1e6 (ratios, qualities, frequencies) are written with
+// integer arithmetic, exactly as printf would, three times faster.
+char* writeFloat(char* out, float value);
 // Appends a locus value (an INFO value, QUAL ...).
 void append(QByteArray& line, const PVariant& value);
 // Appends one sample's value of a matrix field: an element of a per-sample array, or one

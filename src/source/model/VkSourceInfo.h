@@ -1,6 +1,7 @@
 #pragma once
 
 #include "meta/families/SourceMetaOptions.h"
+#include "source/model/ChromosomeOrder.h"
 #include "source/model/VkField.h"
 
 #include <QDateTime>
@@ -71,6 +72,9 @@ public:
     VkFieldList schema;
     // Display settings; its "StyleTx" entry carries the style.
     PVariantMap stylesheet;
+    // The order of the chromosomes and whether features follow it. Known from the file, so it is
+    // neither written into the description map nor compared.
+    ChromosomeOrder chromosomeOrder;
 };
 
 Q_DECLARE_METATYPE(VkSourceInfo)

@@ -21,10 +21,14 @@ struct ReadRequest {
     // Indexes of the fields to fill; the others stay empty.
     QList<int> fieldList;
     bool computeProgress = false;
+
+    static ReadRequest all(QList<int> fields);
+    static ReadRequest byRegion(QList<VkSegment> regions, QList<int> fields, int mode = 2);
 };
 
-// A position in the answer to one request. Readers pull from it in batches on whatever thread
-// they run; a cursor is used by one thread at a time.
+// A position in the answer to one request. A cursor owns what it reads from (file, index,
+// connection) and is pulled in batches on whatever thread holds it, one thread at a time.
+// Transforms wrap their inputs' cursors, so a chain of them is pulled on one thread.
 class FeatureCursor {
 public:
     virtual ~FeatureCursor() = default;
@@ -33,6 +37,13 @@ public:
     virtual bool atEnd() const = 0;
     // How much of the request has been read, 0 to 100; -1 when the cursor cannot tell.
     virtual int percentDone() const { return -1; }
+
+    // Whether reseek() works on this cursor.
+    virtual bool canReseek() const { return false; }
+    // Re-aims a region read at new regions with the same fields and mode, keeping what is open
+    // (file, index, connection, the block already decoded). False, with the reason, on a read
+    // error; a cursor that cannot reseek fails.
+    virtual bool reseek(const QList<VkSegment>& regions, QString* error);
 };
 
 using FeatureCursorPtr = std::unique_ptr<FeatureCursor>;

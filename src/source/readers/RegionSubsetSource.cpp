@@ -1,8 +1,7 @@
 #include "source/readers/RegionSubsetSource.h"
 
 #include "source/readers/FilteredCursor.h"
-#include "source/readers/LocalFeatureReader.h"
-#include "source/readers/PassThroughFeatureReader.h"
+#include "source/readers/ReadMode.h"
 #include "source/registry/VkResourceData.h"
 #include "source/registry/VkSourceTypeManager.h"
 
@@ -21,58 +20,36 @@ struct SubsetResource : VkResourceData {
 
 bool inRegions(const VkSegment& segment, const QList<VkSegment>& regions) {
     for (const VkSegment& region : regions)
-        if (LocalFeatureReader::matches(segment, region, Vk::Overlap))
+        if (Vk::matches(segment, region, Vk::Overlap))
             return true;
     return false;
 }
 
 // Every read of the subset is a region read of the input: reads from an offset or by ids count
 // the subset's own features, and reads by region keep only what lies in the subset.
-class SubsetFeatureReader : public PassThroughFeatureReader {
-public:
-    SubsetFeatureReader(VkSourcePtr source, VkFeatureReader* backing, const SubsetResource& subset)
-        : PassThroughFeatureReader(std::move(source), backing), m_regions(subset.regions) {}
-
-    FeatureCursorPtr openCursor(const ReadRequest& request, QString* error) override {
-        FeatureCursorPtr inner = PassThroughFeatureReader::openCursor(request, error);
-        if (!inner)
-            return nullptr;
-        return std::make_unique<FilteredCursor>(std::move(inner), predicate(request));
-    }
-
-protected:
-    ReadRequest backingRequest(const ReadRequest& request) const override {
-        if (request.kind != ReadRequest::Offset && request.kind != ReadRequest::Ids)
-            return request;
-        ReadRequest regionRead = request;
-        regionRead.kind = ReadRequest::Region;
-        regionRead.regions = m_regions;
-        regionRead.mode = Vk::Overlap;
-        return regionRead;
-    }
-
-private:
-    FilteredCursor::Predicate predicate(const ReadRequest& request) const {
-        if (request.kind == ReadRequest::Offset) {
-            const qint64 skip = request.offset;
-            return [skip](const VkFeature&, qint64 ordinal) {
-                return ordinal < skip ? FilteredCursor::Skip : FilteredCursor::Keep;
-            };
-        }
-        if (request.kind == ReadRequest::Ids) {
-            const QSet<qint64> ids(request.ids.begin(), request.ids.end());
-            return [ids](const VkFeature&, qint64 ordinal) {
-                return ids.contains(ordinal) ? FilteredCursor::Keep : FilteredCursor::Skip;
-            };
-        }
-        const QList<VkSegment> regions = m_regions;
-        return [regions](const VkFeature& feature, qint64) {
-            return inRegions(feature.segment(), regions) ? FilteredCursor::Keep : FilteredCursor::Skip;
+FilteredCursor::Predicate subsetPredicate(const ReadRequest& request, const QList<VkSegment>& subset) {
+    if (request.kind == ReadRequest::Offset) {
+        const qint64 skip = request.offset;
+        return [skip](const VkFeature&, qint64 ordinal) {
+            return ordinal < skip ? FilteredCursor::Skip : FilteredCursor::Keep;
         };
     }
+    if (request.kind == ReadRequest::Ids) {
+        const QSet<qint64> ids(request.ids.begin(), request.ids.end());
+        return [ids](const VkFeature&, qint64 ordinal) {
+            return ids.contains(ordinal) ? FilteredCursor::Keep : FilteredCursor::Skip;
+        };
+    }
+    return [subset](const VkFeature& feature, qint64) {
+        return inRegions(feature.segment(), subset) ? FilteredCursor::Keep : FilteredCursor::Skip;
+    };
+}
 
-    QList<VkSegment> m_regions;
-};
+ReadRequest inputRequest(const ReadRequest& request, const QList<VkSegment>& subset) {
+    if (request.kind != ReadRequest::Offset && request.kind != ReadRequest::Ids)
+        return request;
+    return ReadRequest::byRegion(subset, request.fieldList, Vk::Overlap);
+}
 
 // Subsets present themselves as their input's kind, so there is one manager per input kind,
 // kept for the life of the process like the registered ones.
@@ -86,11 +63,17 @@ public:
     bool handles(const QString&) const override { return false; }
     bool describe(VkSource&, QString*) const override { return true; }
 
-    VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const override {
+    FeatureCursorPtr openCursor(const VkSourcePtr& source, const ReadRequest& request,
+                                QString* error) const override {
         const SubsetResource* subset = source->resource<SubsetResource>();
         VkSourceTypeManager* manager = subset ? subset->input->manager() : nullptr;
-        VkFeatureReader* backing = manager ? manager->createFeatureReader(subset->input) : nullptr;
-        return backing ? new SubsetFeatureReader(source, backing, *subset) : nullptr;
+        if (!manager)
+            return VkSourceTypeManager::openCursor(source, request, error);
+        FeatureCursorPtr input =
+            manager->openCursor(subset->input, inputRequest(request, subset->regions), error);
+        if (!input)
+            return nullptr;
+        return std::make_unique<FilteredCursor>(std::move(input), subsetPredicate(request, subset->regions));
     }
 
     static VkSourceTypeManager* forInput(const VkSource& input) {

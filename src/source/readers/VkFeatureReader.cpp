@@ -1,5 +1,7 @@
 #include "source/readers/VkFeatureReader.h"
 
+#include "source/registry/VkSourceTypeManager.h"
+
 #include <QMetaObject>
 
 VkFeatureReader::VkFeatureReader(VkSourcePtr source) : m_source(std::move(source)) {
@@ -48,8 +50,12 @@ void VkFeatureReader::readByPrefixSearch(QString startsWith, QList<VkSegment> qu
 }
 
 void VkFeatureReader::begin(const ReadRequest& request) {
+    if (m_cursor)
+        emit featuresRead(QList<VkFeature>(), false, workerId());
     QString error;
-    m_cursor = openCursor(request, &error);
+    m_cursor = m_source->manager() ? m_source->manager()->openCursor(m_source, request, &error) : nullptr;
+    if (!m_source->manager())
+        error = QStringLiteral("Source %1 has no reader").arg(m_source->path());
     m_inFlight = 0;
     m_computeProgress = request.computeProgress;
     if (!m_cursor) {

@@ -5,8 +5,10 @@
 #include "source/registry/VkSource.h"
 #include "tasks/workers/VkWorker.h"
 
-// Reads the features of one source on a worker thread and delivers them in batches. A consumer
-// acknowledges each batch (featuresConsumed) so that only a few are ever in flight.
+// Carries a source's features across threads: it pulls the source's cursor on its worker thread
+// and delivers the features in batches. A consumer acknowledges each batch (featuresConsumed) so
+// that only a few are ever in flight. Starting a read abandons the one before it, which is ended
+// with an empty last batch so that the consumer can tell its batches from the new read's.
 class VkFeatureReader : public VkWorker {
     Q_OBJECT
 public:
@@ -18,8 +20,6 @@ public:
     explicit VkFeatureReader(VkSourcePtr source);
 
     const VkSourcePtr& source() const { return m_source; }
-    // A cursor over the answer to a request, read on the calling thread.
-    virtual FeatureCursorPtr openCursor(const ReadRequest& request, QString* error) = 0;
 
 signals:
     void featuresRead(QList<VkFeature> features, bool hasMore, int senderWorkerId);

@@ -43,18 +43,16 @@ struct FeatureBatchQueue {
 };
 
 namespace {
-// Runs a feature reader's cursor on the reader thread and feeds the queue.
+// Pulls a source's cursor on the reader thread and feeds the queue.
 class FeaturePump : public VkWorker {
     Q_OBJECT
 public:
-    FeaturePump(VkFeatureReader* reader, ReadRequest request, std::shared_ptr<FeatureBatchQueue> queue)
-        : m_reader(reader), m_request(std::move(request)), m_queue(std::move(queue)) {
-        m_reader->setParent(this);
-    }
+    FeaturePump(VkSourcePtr source, ReadRequest request, std::shared_ptr<FeatureBatchQueue> queue)
+        : m_source(std::move(source)), m_request(std::move(request)), m_queue(std::move(queue)) {}
 
     // The consumer waits on the queue, not on this worker's signals: the failure goes there.
     void failAfterException(const QString& message) override {
-        m_queue->finish(QStringLiteral("%1 while reading %2").arg(message, m_reader->source()->path()));
+        m_queue->finish(QStringLiteral("%1 while reading %2").arg(message, m_source->path()));
         shutdown();
     }
 
@@ -67,7 +65,7 @@ public slots:
 private:
     QString pump() {
         QString error;
-        FeatureCursorPtr cursor = m_reader->openCursor(m_request, &error);
+        FeatureCursorPtr cursor = m_source->manager()->openCursor(m_source, m_request, &error);
         if (!cursor)
             return error;
         while (!cursor->atEnd() && !isCanceled()) {
@@ -81,7 +79,7 @@ private:
         return QString();
     }
 
-    VkFeatureReader* m_reader;
+    VkSourcePtr m_source;
     ReadRequest m_request;
     std::shared_ptr<FeatureBatchQueue> m_queue;
 };
@@ -99,15 +97,13 @@ VkFeatureStream::~VkFeatureStream() {
 }
 
 bool VkFeatureStream::start() {
-    VkSourceTypeManager* manager = m_source->manager();
-    VkFeatureReader* reader = manager ? manager->createFeatureReader(m_source) : nullptr;
-    if (!reader) {
-        m_errorText = QStringLiteral("Source type %1 cannot read features").arg(m_source->typeName());
+    if (!m_source->manager()) {
+        m_errorText = QStringLiteral("Source %1 has no reader").arg(m_source->path());
         return false;
     }
     if (!m_thread)
         m_thread = m_ownThread = new VkEventedThread(QStringLiteral("Reader Thread"));
-    auto* pump = new FeaturePump(reader, m_request, m_queue);
+    auto* pump = new FeaturePump(m_source, m_request, m_queue);
     m_runner = std::make_unique<VkWorkerRunner>(m_thread, nullptr);
     m_runner->setupNewWorker(pump);
     QMetaObject::invokeMethod(pump, "run", Qt::QueuedConnection);

@@ -14,12 +14,13 @@ VkReader::VkReader(VkSourcePtr source, VkEventedThread* thread, bool ownsThread,
     for (int idx = 0; idx < m_source->schema().size(); ++idx)
         m_fieldList.append(idx);
 
-    VkFeatureReader* worker =
-        m_source->manager() ? m_source->manager()->createFeatureReader(m_source) : nullptr;
-    if (!worker) {
-        setError(1, QStringLiteral("Source type %1 cannot read features").arg(m_source->typeName()));
+    if (!m_source->isValid()) {
+        setError(1, m_source->errorText().isEmpty()
+                        ? QStringLiteral("Source type %1 cannot read features").arg(m_source->typeName())
+                        : m_source->errorText());
         return;
     }
+    VkFeatureReader* worker = m_source->manager()->createFeatureReader(m_source);
     connect(worker, &VkFeatureReader::featuresRead, this, &VkReader::featuresReadFromWorker);
     connect(this, &VkReader::featuresConsumed, worker, &VkFeatureReader::featuresConsumed);
     connect(this, &VkReader::fillBufferBlocking, worker, &VkFeatureReader::fillBufferBlocking);
@@ -47,6 +48,8 @@ VkFeatureList VkReader::takeFeatures() {
 }
 
 void VkReader::beginRead() {
+    if (m_reading)
+        ++m_abandonedReads;
     m_features.clear();
     m_batchesHeld = 0;
     m_reading = true;
@@ -87,6 +90,12 @@ void VkReader::setFieldList(QList<int> fieldList) {
 void VkReader::featuresReadFromWorker(QList<VkFeature> features, bool hasMore, int senderWorkerId) {
     if (senderWorkerId != m_workerId || isCanceled())
         return;
+    if (m_abandonedReads > 0) {
+        // A batch of a read that a newer request replaced; its last batch closes it.
+        if (!hasMore)
+            --m_abandonedReads;
+        return;
+    }
     m_features.append(features);
     ++m_batchesHeld;
     emit nextIsReady(this);

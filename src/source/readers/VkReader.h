@@ -64,5 +64,7 @@ private:
     QList<int> m_fieldList;
     VkFeatureList m_features;
     int m_batchesHeld = 0;
+    // Reads replaced by a newer request whose batches are still on their way.
+    int m_abandonedReads = 0;
     bool m_reading = false;
 };

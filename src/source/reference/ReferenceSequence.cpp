@@ -98,4 +98,8 @@ void ReferenceSequence::describe(VkSourceInfo& info) const {
     info.locusCount = int32_t(std::min<qint64>(windowCount(), INT32_MAX));
     info.entityCount = 0;
     info.properties.insert("SequenceCount", PVariant(int(m_sequences.size())));
+    QList<QByteArray> names;
+    for (const Sequence& sequence : m_sequences)
+        names << sequence.name;
+    info.chromosomeOrder = ChromosomeOrder(names, ChromosomeOrder::Sortedness::Sorted);
 }

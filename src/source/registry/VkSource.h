@@ -4,6 +4,7 @@
 
 #include <QSharedPointer>
 #include <QString>
+#include <QStringList>
 
 class VkResourceData;
 class VkSourceTypeManager;
@@ -16,6 +17,10 @@ public:
     explicit VkSource(QString path) : m_path(std::move(path)) {}
 
     const QString& path() const { return m_path; }
+    // The files the source reads: its own path, or every input of a source made from others, so
+    // that no writer replaces a file it is reading.
+    QStringList inputPaths() const { return m_inputPaths.isEmpty() ? QStringList{m_path} : m_inputPaths; }
+    void setInputPaths(QStringList paths) { m_inputPaths = std::move(paths); }
     // The kind's type name ("VCF", "TSF1" ...); empty when no manager claimed the source.
     QString typeName() const;
     int typeId() const;
@@ -36,6 +41,7 @@ public:
 
 private:
     QString m_path;
+    QStringList m_inputPaths;
     VkSourceTypeManager* m_manager = nullptr;
     QString m_errorText;
     VkSourceInfo m_info;

@@ -1,5 +1,6 @@
 #include "source/registry/VkSourceTypeManager.h"
 
+#include "source/readers/VkFeatureReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
 QString VkSourceTypeManager::typeName() const {
@@ -15,17 +16,16 @@ VkWorkerRunner* VkSourceTypeManager::startPrecompute(const QString&, const VkSou
     return nullptr;
 }
 
-VkFeatureReader* VkSourceTypeManager::createFeatureReader(const VkSourcePtr&) const {
+FeatureCursorPtr VkSourceTypeManager::openCursor(const VkSourcePtr& source, const ReadRequest&,
+                                                 QString* error) const {
+    *error = QStringLiteral("Source type %1 cannot read features").arg(source->typeName());
     return nullptr;
+}
+
+VkFeatureReader* VkSourceTypeManager::createFeatureReader(const VkSourcePtr& source) const {
+    return new VkFeatureReader(source);
 }
 
 VkFieldReader* VkSourceTypeManager::createFieldReader(const VkSourcePtr&) const {
     return nullptr;
-}
-
-bool LocalSourceTypeManager::handles(const QString& path) const {
-    for (const QString& suffix : suffixes())
-        if (path.endsWith(suffix, Qt::CaseInsensitive))
-            return true;
-    return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "source/readers/FeatureCursor.h"
 #include "source/registry/VkSource.h"
 
 #include <QString>
@@ -32,16 +33,12 @@ public:
     virtual VkWorkerRunner* startPrecompute(const QString& usage, const VkSourcePtr& source,
                                             VkEventedThread* thread) const;
 
-    // A new feature reader sharing the source; null when the kind cannot read features.
+    // A cursor over the answer to a request, owning what it reads from; read on the calling
+    // thread. Null, with the reason, when the source cannot be read so.
+    virtual FeatureCursorPtr openCursor(const VkSourcePtr& source, const ReadRequest& request,
+                                        QString* error) const;
+    // A new feature reader sharing the source: the thread-crossing wrapper of its cursors.
     virtual VkFeatureReader* createFeatureReader(const VkSourcePtr& source) const;
     // A new field reader sharing the source; null when the kind has none.
     virtual VkFieldReader* createFieldReader(const VkSourcePtr& source) const;
-};
-
-// A kind of local file, recognised by its suffixes (compared without regard to case).
-class LocalSourceTypeManager : public VkSourceTypeManager {
-public:
-    bool handles(const QString& path) const override;
-    // The kind's file suffixes, longest first where one ends another (".vcf.gz" before ".vcf").
-    virtual QStringList suffixes() const = 0;
 };

@@ -147,7 +147,9 @@ VkSourceTypeManager* VkSourceTypeRegistry::managerForPath(const QString& path) c
 }
 
 VkSourcePtr VkSourceTypeRegistry::open(const QString& path) const {
-    if (hasScheme(path) && !QUrl(path, QUrl::StrictMode).isValid()) {
+    // Transform URLs may carry JSON as it is; their own parser checks them.
+    const bool transformUrl = path.startsWith(QLatin1String("transform://"), Qt::CaseInsensitive);
+    if (hasScheme(path) && !transformUrl && !QUrl(path, QUrl::StrictMode).isValid()) {
         VkSourcePtr source(new VkSource(path));
         source->setErrorText(QStringLiteral("The source URL was invalid: ") + path);
         return source;

@@ -1,5 +1,5 @@
 #include "formats/bbi/BbiSourceTypeManager.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 #include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/BigBedWriter.h"
@@ -114,7 +114,7 @@ TEST_F(BigBedSourceTest, RegionReadsMatchABruteForceOverlap) {
     VkFeatureList expected;
     for (const Peak& peak : m_peaks)
         for (const VkSegment& region : regions)
-            if (LocalFeatureReader::matches(peak.feature.segment(), region, Vk::Overlap)) {
+            if (Vk::matches(peak.feature.segment(), region, Vk::Overlap)) {
                 expected.append(peak.feature);
                 break;
             }

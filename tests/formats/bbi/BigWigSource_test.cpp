@@ -1,5 +1,5 @@
 #include "formats/bbi/BbiSourceTypeManager.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 #include "source/readers/ReadMode.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/Cli.h"
@@ -119,7 +119,7 @@ TEST_F(BigWigSourceTest, RegionReadsMatchABruteForceOverlap) {
         VkFeatureList expected;
         for (const Interval& interval : m_written)
             for (const VkSegment& region : regions)
-                if (LocalFeatureReader::matches(featureOf(interval).segment(), region, mode)) {
+                if (Vk::matches(featureOf(interval).segment(), region, mode)) {
                     expected.append(featureOf(interval));
                     break;
                 }

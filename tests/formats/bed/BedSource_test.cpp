@@ -1,6 +1,5 @@
 #include "formats/track/LineTrack.h"
 #include "formats/track/TrackTestSupport.h"
-#include "source/readers/VkFeatureStream.h"
 
 #include <QTemporaryDir>
 
@@ -166,25 +165,6 @@ TEST(BedSource, TabixIndexedFileAgreesWithTabix) {
                   .size(),
               2);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-}
-
-TEST(BedSource, RegionReadThroughTheReaderThread) {
-    VkSourcePtr source = open(dataPath(QStringLiteral("bed/refseq.bed")));
-    ReadRequest request;
-    request.kind = ReadRequest::Region;
-    request.regions = {VkSegment("chr1", 700000, 800000)};
-    request.fieldList = {0};
-    VkFeatureStream stream(source, request);
-    ASSERT_TRUE(stream.start()) << stream.errorText().toStdString();
-    VkFeatureList features;
-    VkFeatureList batch;
-    while (stream.next(batch))
-        features.append(batch);
-    EXPECT_TRUE(stream.errorText().isEmpty());
-    ASSERT_EQ(features.size(), 2);
-    EXPECT_EQ(features[0].value(0).bytes(), QByteArray("NR_015368"));
-    EXPECT_FALSE(features[0].value(1).isValid()); // not asked for
-    EXPECT_EQ(features[1].segment(), VkSegment("chr1", 762970, 794826));
 }
 
 TEST(BedSource, MalformedLinesNameTheFileAndLine) {

@@ -2,7 +2,6 @@
 #include "formats/dsv/DelimitedTextSplitter.h"
 #include "formats/dsv/DelimitedTextValues.h"
 #include "formats/dsv/TextPattern.h"
-#include "source/values/ValueType.h"
 
 #include <gtest/gtest.h>
 
@@ -18,17 +17,6 @@ std::vector<std::string> pieces(Splitter& splitter, const QByteArray& text) {
     return out;
 }
 
-std::string normalized(const char* name, bool trim) {
-    const Span span = normalizeChromosome(Span{name, int(strlen(name))}, trim);
-    return std::string(span.data, size_t(span.size));
-}
-
-int columnOf(const QVector<QByteArray>& names, const QVector<int>& types, int GenomicColumns::*role) {
-    return detectGenomicColumns(names, types, GenomicColumns()).*role;
-}
-
-constexpr int I = int(ValueType::Int);
-constexpr int S = int(ValueType::String);
 } // namespace
 
 TEST(TextPatternTest, EachKindMatchesBytesAndIgnoresAsciiCaseUnlessAsked) {
@@ -131,20 +119,6 @@ TEST(DelimitedTextValuesTest, Utf8ValidationRejectsMalformedSequences) {
     EXPECT_FALSE(isValidUtf8("\x1F\x8B\x08\x00\xFF", 5)); // gzip bytes
 }
 
-TEST(DelimitedTextGenomicTest, ChromosomeNamesAreTrimmedAndUpperCased) {
-    EXPECT_EQ(normalized("chr1", true), "1");
-    EXPECT_EQ(normalized("chrX", true), "X");
-    EXPECT_EQ(normalized("CHRx", true), "X");
-    EXPECT_EQ(normalized("chrmt", true), "MT");
-    EXPECT_EQ(normalized("chrM", true), "M");
-    EXPECT_EQ(normalized("chr", true), "chr");
-    EXPECT_EQ(normalized("chrUn_gl000220", true), "Un_gl000220");
-    EXPECT_EQ(normalized("chr1", false), "chr1");
-    EXPECT_EQ(normalized("x", false), "X");
-    EXPECT_EQ(normalized("mt", false), "MT");
-    EXPECT_EQ(normalized("Mt", false), "Mt");
-}
-
 TEST(DelimitedTextGenomicTest, LociParseWithOrWithoutAStop) {
     Span chromosome{nullptr, 0};
     int32_t start = 0;
@@ -163,32 +137,4 @@ TEST(DelimitedTextGenomicTest, LociParseWithOrWithoutAStop) {
     EXPECT_FALSE(hasStop);
     EXPECT_FALSE(parseLocus(Span{"chr7", 4}, &chromosome, &start, &stop, &hasStop));
     EXPECT_FALSE(parseLocus(Span{"chr7:a-b", 8}, &chromosome, &start, &stop, &hasStop));
-}
-
-TEST(DelimitedTextGenomicTest, ColumnsAreFoundByTheirNamesInPatternOrder) {
-    const QVector<QByteArray> bed{"Chrom", "Start", "End", "Gene"};
-    EXPECT_EQ(columnOf(bed, {S, I, I, S}, &GenomicColumns::segment), 0);
-    EXPECT_EQ(columnOf(bed, {S, I, I, S}, &GenomicColumns::start), 1);
-    EXPECT_EQ(columnOf(bed, {S, I, I, S}, &GenomicColumns::stop), 2);
-    // An Int column named by the more specific pattern wins over an earlier, vaguer one.
-    const QVector<QByteArray> vcf{"CHROM", "POS", "REF", "ALT"};
-    EXPECT_EQ(columnOf(vcf, {S, I, S, S}, &GenomicColumns::start), 1);
-    EXPECT_EQ(columnOf(vcf, {S, I, S, S}, &GenomicColumns::stop), -1);
-    const QVector<QByteArray> prefixed{"chr_name", "pos_note", "chr_start", "chr_end"};
-    EXPECT_EQ(columnOf(prefixed, {S, I, I, I}, &GenomicColumns::start), 2);
-    EXPECT_EQ(columnOf(prefixed, {S, I, I, I}, &GenomicColumns::stop), 3);
-    EXPECT_EQ(columnOf(prefixed, {S, I, I, I}, &GenomicColumns::segment), 0);
-    const QVector<QByteArray> position{"Contig", "pos_count", "Position"};
-    EXPECT_EQ(columnOf(position, {S, I, I}, &GenomicColumns::start), 2);
-    EXPECT_EQ(columnOf(position, {S, I, I}, &GenomicColumns::segment), 0);
-    // A Start column of text is never the start; an Int chromosome column is found last.
-    EXPECT_EQ(columnOf({"chrom", "Start", "pos"}, {I, S, I}, &GenomicColumns::start), 2);
-    EXPECT_EQ(columnOf({"chrom", "Start", "pos"}, {I, S, I}, &GenomicColumns::segment), 0);
-    // Roles already set are kept, and the search goes on past the columns they hold.
-    GenomicColumns preset;
-    preset.stop = 2;
-    const GenomicColumns found = detectGenomicColumns({"chrom", "pos", "position"}, {S, I, I}, preset);
-    EXPECT_EQ(found.start, 1);
-    EXPECT_EQ(found.stop, 2);
-    EXPECT_EQ(found.segment, 0);
 }

@@ -1,4 +1,4 @@
-#include "formats/dsv/DelimitedTextFeatureReader.h"
+#include "formats/dsv/DelimitedTextCursor.h"
 #include "formats/dsv/DsvSourceTypeManager.h"
 #include "tasks/TaskRecords.h"
 #include "tasks/TaskRunner.h"

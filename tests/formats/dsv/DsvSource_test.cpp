@@ -1,9 +1,8 @@
-#include "formats/dsv/DelimitedTextFeatureReader.h"
+#include "formats/dsv/DelimitedTextCursor.h"
 #include "formats/dsv/DsvSourceTypeManager.h"
 #include "meta/Json.h"
-#include "meta/MetaTypeEnum.h"
-#include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
+#include "support/FormatTestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,31 +26,7 @@ DelimitedTextReaderOptions layout(const VkSourcePtr& source) {
     return data ? data->options() : DelimitedTextReaderOptions();
 }
 
-QList<int> allFields(const VkSourcePtr& source) {
-    QList<int> fields;
-    for (int i = 0; i < source->schema().size(); ++i)
-        fields.append(i);
-    return fields;
-}
-
-// Every feature a read returns, through the reader thread; the error, if any, in *error.
-VkFeatureList readAll(const VkSourcePtr& source, ReadRequest request, QString* error = nullptr) {
-    VkFeatureStream stream(source, std::move(request));
-    VkFeatureList all;
-    VkFeatureList batch;
-    if (stream.start())
-        while (stream.next(batch))
-            all.append(batch);
-    if (error)
-        *error = stream.errorText();
-    return all;
-}
-
-VkFeatureList readAll(const VkSourcePtr& source, QString* error = nullptr) {
-    ReadRequest request;
-    request.fieldList = allFields(source);
-    return readAll(source, request, error);
-}
+using FormatTest::readAll;
 
 QStringList segments(const VkFeatureList& features) {
     QStringList list;
@@ -107,25 +82,7 @@ protected:
 
 } // namespace
 
-TEST_F(DsvSourceTest, AFreshLayoutHoldsItsDefaultsAndAProbedOneSurvivesJson) {
-    const DelimitedTextReaderOptions fresh;
-    EXPECT_EQ(fresh.fieldDelimiter(), "\t");
-    EXPECT_EQ(fresh.listDelimiter(), ",");
-    EXPECT_EQ(fresh.quoteEscape(), "\\");
-    EXPECT_TRUE(fresh.quoteRemove());
-    EXPECT_TRUE(fresh.requireFieldCountMatch());
-    EXPECT_FALSE(fresh.headerLineModify());
-    EXPECT_EQ(fresh.headerLine(), -1);
-    EXPECT_EQ(fresh.dataStartPosition(), -1);
-    EXPECT_EQ(fresh.genomicSegmentIndex(), -1);
-    EXPECT_TRUE(fresh.trimChrName());
-    EXPECT_TRUE(fresh.missingPatternList().isEmpty());
-    const auto* split = static_cast<const MetaTypeEnum*>(
-        DelimitedTextReaderOptions::staticMeta()->optionType("splitLineMethod"));
-    EXPECT_EQ(split->values(), (QVector<int>{-1, 0, 1}));
-    EXPECT_EQ(split->names(), (QStringList{"unknown", "simple", "quote"}));
-    EXPECT_EQ(split->docs(), (QStringList{"UnknownSplit", "SimpleSplit", "QuoteSplit"}));
-
+TEST_F(DsvSourceTest, AProbedLayoutSurvivesJson) {
     const DelimitedTextReaderOptions probed = layout(open("probed.tsv", "Chrom\tStart\n1\t5\n"));
     QString error;
     const VkOptionsValue back = Json::readOptions(Json::writeOptions(probed), &error);
@@ -221,13 +178,15 @@ TEST_F(DsvSourceTest, PositionColumnsWithoutAStopGiveOneBaseFeatures) {
 }
 
 TEST_F(DsvSourceTest, ChromosomeNamesAreTrimmedUnlessTurnedOff) {
-    const QByteArray table = "Chrom\tStart\nchr1\t1\nchrX\t2\nchrmt\t3\nchr\t4\nx\t5\nCHRy\t6\n";
+    const QByteArray table =
+        "Chrom\tStart\nchr1\t1\nchrX\t2\nchrmt\t3\nchr\t4\nx\t5\nCHRy\t6\nchrUn_gl000220\t7\nmt\t8\nMt\t9\n";
     EXPECT_EQ(segments(readAll(open("trim.tsv", table))),
-              (QStringList{"1:1-2", "X:2-3", "MT:3-4", "chr:4-5", "X:5-6", "Y:6-7"}));
+              (QStringList{"1:1-2", "X:2-3", "MT:3-4", "chr:4-5", "X:5-6", "Y:6-7", "Un_gl000220:7-8",
+                           "MT:8-9", "Mt:9-10"}));
     const VkSourcePtr kept =
         openChanged("kept.tsv", table, [](DelimitedTextReaderOptions& o) { o.setTrimChrName(false); });
-    EXPECT_EQ(segments(readAll(kept)),
-              (QStringList{"chr1:1-2", "chrX:2-3", "chrmt:3-4", "chr:4-5", "X:5-6", "CHRy:6-7"}));
+    EXPECT_EQ(segments(readAll(kept)), (QStringList{"chr1:1-2", "chrX:2-3", "chrmt:3-4", "chr:4-5", "X:5-6",
+                                                    "CHRy:6-7", "chrUn_gl000220:7-8", "MT:8-9", "Mt:9-10"}));
 }
 
 TEST_F(DsvSourceTest, ALocusColumnHoldsTheWholePosition) {

@@ -1,37 +1,17 @@
 #include "formats/dsv/DsvSourceTypeManager.h"
-#include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
+#include "support/FormatTestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-QByteArray run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(60000);
-    return process.readAllStandardOutput();
-}
-
-VkFeatureList readRegions(const VkSourcePtr& source, const QList<VkSegment>& regions) {
-    ReadRequest request;
-    request.kind = ReadRequest::Region;
-    request.regions = regions;
-    request.fieldList = {3};
-    VkFeatureStream stream(source, request);
-    VkFeatureList all;
-    VkFeatureList batch;
-    if (stream.start())
-        while (stream.next(batch))
-            all.append(batch);
-    EXPECT_TRUE(stream.errorText().isEmpty()) << stream.errorText().toStdString();
-    return all;
-}
+using FormatTest::readRegions;
+using FormatTest::runTool;
 
 // A feature as "chromosome start stop gene", with the chromosome as the file writes it trimmed.
 QByteArray describe(const VkFeature& feature) {
@@ -51,11 +31,11 @@ protected:
         m_text = m_dir.filePath("genes.tsv");
         ASSERT_TRUE(QFile::copy(VARKIT_TEST_DATA "/dsv/genes.tsv", m_text));
         m_bgzip = m_text + ".gz";
-        run("bgzip", {"-k", m_text});
+        runTool("bgzip", {"-k", m_text});
         ASSERT_TRUE(QFileInfo(m_bgzip).isFile()) << "bgzip is needed for this test";
     }
     void index() {
-        run("tabix", {"-0", "-s", "1", "-b", "2", "-e", "3", "-S", "1", m_bgzip});
+        runTool("tabix", {"-0", "-s", "1", "-b", "2", "-e", "3", "-S", "1", m_bgzip});
         ASSERT_TRUE(QFileInfo(m_bgzip + ".tbi").isFile()) << "tabix is needed for this test";
     }
 
@@ -116,7 +96,7 @@ TEST_F(DsvTabixTest, RegionReadsAgreeWithTabix) {
     int found = 0;
     for (const auto& region : regions) {
         QList<QByteArray> expected;
-        for (const QByteArray& line : run("tabix", {m_bgzip, region.first}).split('\n'))
+        for (const QByteArray& line : runTool("tabix", {m_bgzip, region.first}).split('\n'))
             if (!line.isEmpty())
                 expected.append(describeLine(line));
         QList<QByteArray> actual;
@@ -129,6 +109,6 @@ TEST_F(DsvTabixTest, RegionReadsAgreeWithTabix) {
     // Overlapping regions return each feature once.
     const VkFeatureList merged = readRegions(
         source, {VkSegment("1", 2299, 2400), VkSegment("1", 2350, 2600), VkSegment("1", 0, 2400)});
-    const QByteArray union_ = run("tabix", {m_bgzip, "chr1:1-2600"});
+    const QByteArray union_ = runTool("tabix", {m_bgzip, "chr1:1-2600"});
     EXPECT_EQ(merged.size(), union_.count('\n'));
 }

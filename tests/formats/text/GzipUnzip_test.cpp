@@ -56,7 +56,8 @@ TEST_F(GzipUnzip, ChecksTheSourceAndDestinationFirst) {
     EXPECT_EQ(unzipError(path("plain.txt"), path("out.txt")), "Source is not a gzip file");
     EXPECT_EQ(unzipError(path("data.gz"), path("data.gz")), "Source and destination have the same path");
     EXPECT_EQ(unzipError(path("data.gz"), path("no/such/folder/out.txt")),
-              "Could not open the destination file for unzipped write");
+              "Could not open file to write " + path("no/such/folder/out.txt") +
+                  ": No such file or directory");
     EXPECT_FALSE(QFileInfo::exists(path("out.txt")));
 }
 

@@ -248,16 +248,4 @@ TEST(TextFileReader, FailedOpensLeaveTheReaderClosedWithTheirMessage) {
     EXPECT_FALSE(reader.startRead());
 }
 
-TEST(TextFileReader, ReadingWithNoIteratorFails) {
-    Reader reader;
-    int length = 0;
-    EXPECT_EQ(reader.nextLine(&length), nullptr);
-    EXPECT_EQ(reader.errorText(), "No line iterator set");
-    ASSERT_TRUE(reader.openText(Examples + "/example.vcf"));
-    EXPECT_EQ(reader.nextLine(&length), nullptr);
-    EXPECT_EQ(reader.errorText(), "No line iterator set");
-    EXPECT_FALSE(reader.startQuery("20", 0, 100));
-    EXPECT_EQ(reader.nextLine(&length), nullptr);
-}
-
 } // namespace

@@ -1,5 +1,5 @@
 #include "formats/track/IntervalIndex.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::vector<qint64> bruteForce(const std::vector<Interval>& intervals, const QLi
     for (size_t i = 0; i < intervals.size(); ++i) {
         const VkSegment segment(intervals[i].chromosome, intervals[i].start, intervals[i].stop);
         for (const VkSegment& region : regions) {
-            if (LocalFeatureReader::matches(segment, region, Vk::Overlap)) {
+            if (Vk::matches(segment, region, Vk::Overlap)) {
                 records.push_back(qint64(i));
                 break;
             }

@@ -40,9 +40,8 @@ inline QList<int> allFields(const VkSource& source) {
 
 // Every feature the request yields, with its error text (empty on success).
 inline VkFeatureList read(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
-    std::unique_ptr<VkFeatureReader> reader(source->manager()->createFeatureReader(source));
     VkFeatureList features;
-    FeatureCursorPtr cursor = reader->openCursor(request, error);
+    FeatureCursorPtr cursor = source->manager()->openCursor(source, request, error);
     while (cursor && !cursor->atEnd())
         if (!cursor->fill(features, VkFeatureReader::BatchSize, error))
             break;

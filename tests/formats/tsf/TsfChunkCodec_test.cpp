@@ -199,17 +199,6 @@ TEST(TsfChunkCodec, RandomColumnsRoundTripThroughEveryMethod) {
     }
 }
 
-TEST(TsfChunkCodec, DecodingReusesTheTargetArray) {
-    std::mt19937 rng(1);
-    const TsfValueArray first = randomArray(ValueType::String, 50, rng);
-    const TsfValueArray second = randomArray(ValueType::String, 20, rng);
-    TsfValueArray out;
-    QString error;
-    ASSERT_TRUE(TsfChunkCodec::decode(encode(first, TsfCompression::Zstd), &out, &error));
-    ASSERT_TRUE(TsfChunkCodec::decode(encode(second, TsfCompression::Lz4), &out, &error));
-    EXPECT_TRUE(out == second);
-}
-
 TEST(TsfChunkCodec, StringSlotsUpToOneThousandBytesElseZlib) {
     for (int longest : {1000, 1001}) {
         TsfValueArray values(ValueType::String);
@@ -272,18 +261,6 @@ TEST(TsfChunkCodec, SlottedArrayLayoutBytes) {
     const int32_t one[] = {9};
     ints.appendArray(one, 1);
     EXPECT_EQ(encode(ints, TsfCompression::Zlib).mid(16, 4).toHex(), QByteArray("00000008"));
-}
-
-TEST(TsfChunkCodec, EncodingErrors) {
-    TsfValueArray values(ValueType::Int);
-    values.appendInt(1);
-    QString error;
-    EXPECT_TRUE(TsfChunkCodec::encodeAndCompress(values, 2, 0, TsfCompression::Zstd, nullptr, nullptr, &error)
-                    .isEmpty());
-    EXPECT_EQ(error, QStringLiteral("Asked to encode more elements than is present in vector"));
-    TsfValueArray bytes(ValueType::ByteArray);
-    EXPECT_TRUE(encode(bytes, TsfCompression::Zstd, nullptr, &error).isEmpty());
-    EXPECT_EQ(error, QStringLiteral("encodeAndCompress: type Byte Array (12) not yet implemented"));
 }
 
 TEST(TsfChunkCodec, DecodeMessagesForMalformedChunks) {
@@ -351,21 +328,4 @@ TEST(TsfChunkCodec, RandomCorruptionNeverCrashes) {
             }
         }
     }
-}
-
-TEST(TsfChunkCodec, TypeCodesFormatAndParse) {
-    EXPECT_EQ(TsfChunkCodec::typeCode(ValueType::FloatArray, true, true), QByteArray("z#@f4"));
-    EXPECT_EQ(TsfChunkCodec::typeCode(ValueType::Categorical), QByteArray("e"));
-    ShortType parsed;
-    QString error;
-    ASSERT_TRUE(TsfChunkCodec::parseTypeCode("@f", &parsed, &error));
-    EXPECT_EQ(parsed.type, ValueType::FloatArray);
-    ASSERT_TRUE(TsfChunkCodec::parseTypeCode("?1", &parsed, &error));
-    EXPECT_EQ(parsed.type, ValueType::Bool);
-    ASSERT_TRUE(TsfChunkCodec::parseTypeCode("@b", &parsed, &error));
-    EXPECT_EQ(parsed.type, ValueType::ByteArray);
-    EXPECT_FALSE(TsfChunkCodec::parseTypeCode("s4", &parsed, &error));
-    EXPECT_EQ(error, QStringLiteral("Inappropriate byte size postfix in schema: s4"));
-    EXPECT_FALSE(TsfChunkCodec::parseTypeCode("iq", &parsed, &error));
-    EXPECT_EQ(error, QStringLiteral("Unrecognized schema character: iq"));
 }

@@ -1,6 +1,6 @@
 #include "formats/tsf/TsfChunkTableWriter.h"
 #include "formats/tsf/TsfFieldReader.h"
-#include "formats/tsf/TsfFullCoverageReader.h"
+#include "formats/tsf/TsfCoverageCursor.h"
 #include "formats/tsf/TsfSourceRecords.h"
 #include "formats/tsf/TsfSparseArrayLayout.h"
 #include "meta/Json.h"
@@ -15,8 +15,7 @@
 namespace {
 
 VkFeatureList readAll(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
-    std::unique_ptr<VkFeatureReader> reader(source->manager()->createFeatureReader(source));
-    FeatureCursorPtr cursor = reader->openCursor(request, error);
+    FeatureCursorPtr cursor = source->manager()->openCursor(source, request, error);
     VkFeatureList features;
     while (cursor && !cursor->atEnd())
         if (!cursor->fill(features, 100, error))
@@ -149,29 +148,8 @@ TEST_F(TsfReaderKindsTest, FullCoverageWithoutItsLayoutIsRefused) {
     ASSERT_TRUE(source->isValid());
     TsfFieldReader reader(source);
     TsfSparseArrayLayout layout;
-    EXPECT_FALSE(TsfFullCoverageReader::loadLayout(reader, &layout, &error));
+    EXPECT_FALSE(TsfCoverageCursor::loadLayout(reader, &layout, &error));
     EXPECT_EQ(error, QStringLiteral("No idx_sparse_array index provided for full coverage source"));
-}
-
-TEST_F(TsfReaderKindsTest, SparseLayoutRunsFindChunksOfBins) {
-    TsfSparseArrayLayout layout;
-    layout.binSize = 1024;
-    for (int64_t bin : {0, 1, 2, 7, 8, 20})
-        layout.addBin("chr1", bin,
-                      layout.chromosomes.isEmpty() ? 0
-                                                   : layout.chromosomes.last().runs.last().firstChunk +
-                                                         layout.chromosomes.last().runs.last().binCount);
-    ASSERT_EQ(layout.chromosomes.first().runs.size(), 3);
-    TsfSparseArrayLayout read;
-    QString error;
-    ASSERT_TRUE(TsfSparseArrayLayout::fromMap(layout.toMap(), &read, &error)) << error.toStdString();
-    const TsfSparseArrayLayout::Chromosome& chr1 = *read.chromosome("chr1");
-    EXPECT_EQ(TsfSparseArrayLayout::chunkOf(chr1, 2), 2);
-    EXPECT_EQ(TsfSparseArrayLayout::chunkOf(chr1, 8), 4);
-    EXPECT_EQ(TsfSparseArrayLayout::chunkOf(chr1, 20), 5);
-    EXPECT_EQ(TsfSparseArrayLayout::chunkOf(chr1, 5), -1);
-    EXPECT_EQ(read.chunkBits(), 10);
-    EXPECT_FALSE(TsfSparseArrayLayout::isValidBinSize(1000));
 }
 
 TEST_F(TsfReaderKindsTest, PrefixSearchThroughAFieldIndex) {
@@ -186,12 +164,12 @@ TEST_F(TsfReaderKindsTest, PrefixSearchThroughAFieldIndex) {
     }
     TsfDatabase db;
     ASSERT_TRUE(db.open(path("indexed.tsf"), TsfDatabase::Mode::ReadWrite, &error));
-    ASSERT_TRUE(db.exec(
-        "CREATE TABLE t9_lex (key TEXT, record INTEGER); CREATE INDEX t9_lex_key ON t9_lex (key);", &error));
+    QByteArray rows =
+        "CREATE TABLE t9_lex (key TEXT, record INTEGER); CREATE INDEX t9_lex_key ON t9_lex (key);";
     for (int i = 299; i >= 0; --i)
-        ASSERT_TRUE(db.exec("INSERT INTO t9_lex VALUES ('rs" + QByteArray::number(i) + "', " +
-                                QByteArray::number(i) + ");",
-                            &error));
+        rows +=
+            "INSERT INTO t9_lex VALUES ('rs" + QByteArray::number(i) + "', " + QByteArray::number(i) + ");";
+    ASSERT_TRUE(db.exec("BEGIN;" + rows + "COMMIT;", &error)) << error.toStdString();
     qint64 tableId = 0;
     TsfCatalog catalog(db);
     ASSERT_TRUE(

@@ -1,16 +1,12 @@
-#include "formats/tsf/ChunkTableCacheResource.h"
 #include "formats/tsf/TsfCatalog.h"
-#include "formats/tsf/TsfFeatureReader.h"
+#include "formats/tsf/TsfRecordCursor.h"
 #include "formats/tsf/TsfFieldReader.h"
-#include "formats/tsf/TsfGenomicBins.h"
 #include "formats/tsf/TsfSourceTypeManager.h"
-#include "source/readers/VkReader.h"
+#include "source/readers/ReadMode.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/TsfTestFile.h"
 
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -90,8 +86,7 @@ TsfTestSource randomSource(int perChromosome, std::mt19937& rng) {
 }
 
 VkFeatureList readAll(const VkSourcePtr& source, const ReadRequest& request, QString* error) {
-    std::unique_ptr<VkFeatureReader> reader(source->manager()->createFeatureReader(source));
-    FeatureCursorPtr cursor = reader->openCursor(request, error);
+    FeatureCursorPtr cursor = source->manager()->openCursor(source, request, error);
     VkFeatureList features;
     while (cursor && !cursor->atEnd())
         if (!cursor->fill(features, 500, error))
@@ -119,7 +114,7 @@ QList<int> bruteForce(const TsfTestSource& source, const QList<VkSegment>& regio
     QList<int> list;
     for (const VkFeature& feature : source.features)
         for (const VkSegment& region : regions)
-            if (LocalFeatureReader::matches(feature.segment(), region, mode)) {
+            if (Vk::matches(feature.segment(), region, mode)) {
                 list.append(feature.value(0).intValue());
                 break;
             }
@@ -210,31 +205,19 @@ TEST_F(TsfReadersTest, SequentialReadGivesBackEveryFeature) {
     EXPECT_EQ(features[0].value(11).type(), ValueType::StringArray);
 }
 
-TEST_F(TsfReadersTest, ReaderThreadDeliversOffsetsAndIds) {
-    QPointer<VkEventedThread> thread = new VkEventedThread(QStringLiteral("Reader Thread"));
-    auto collect = [](VkReader& reader) {
-        VkFeatureList all;
-        QEventLoop loop;
-        QObject::connect(&reader, &VkReader::nextIsReady, &loop, [&] { all.append(reader.takeFeatures()); });
-        QObject::connect(&reader, &VkReader::readIsComplete, &loop, &QEventLoop::quit);
-        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-        loop.exec();
-        all.append(reader.takeFeatures());
-        return all;
-    };
-    {
-        VkReader offset(open(path()), thread);
-        offset.readByOffset(3995);
-        EXPECT_EQ(depths(collect(offset)), QList<int>({3995, 3996, 3997, 3998, 3999}));
-        VkReader ids(open(path()), thread);
-        ids.readByIds({42, 3, 42, 9000, 77});
-        EXPECT_EQ(depths(collect(ids)), QList<int>({3, 42, 77}));
-        VkReader all(open(path()), thread);
-        all.read();
-        EXPECT_EQ(collect(all).size(), 4000);
-        EXPECT_FALSE(all.hasError());
-    }
-    VkEventedThread::shutdownAndWait(thread);
+TEST_F(TsfReadersTest, ReadsFromAnOffsetAndByIds) {
+    const VkSourcePtr source = open(path());
+    QString error;
+    ReadRequest offset;
+    offset.offset = 3995;
+    offset.fieldList = {0};
+    EXPECT_EQ(depths(readAll(source, offset, &error)), QList<int>({3995, 3996, 3997, 3998, 3999}));
+    ReadRequest ids;
+    ids.kind = ReadRequest::Ids;
+    ids.ids = {42, 3, 42, 9000, 77};
+    ids.fieldList = {0};
+    EXPECT_EQ(depths(readAll(source, ids, &error)), QList<int>({3, 42, 77}));
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
 }
 
 TEST_F(TsfReadersTest, RegionQueriesMatchABruteForceScan) {
@@ -301,26 +284,6 @@ TEST_F(TsfReadersTest, FieldReaderReadsValuesCellsAndRefusesMatrixReads) {
     EXPECT_TRUE(reader->errorText().startsWith(QLatin1String("Invalid field idx  ")));
 }
 
-TEST_F(TsfReadersTest, ChunkIdsPutRowsOfAColumnInChunksOfTwoToTheChunkBits) {
-    TsfDatabase db;
-    QString error;
-    ASSERT_TRUE(db.open(path(), TsfDatabase::Mode::ReadOnly, &error));
-    // Record 64 (chunk_bits 6) of column 3 is position 0 of chunk 1: chunk_id 2^32 + 3.
-    TsfStatement chunk(db, "SELECT chunk FROM t0_locus_attr_chunks WHERE chunk_id = ?");
-    chunk.bind(1, (qint64(1) << 32) + 3);
-    ASSERT_TRUE(chunk.next());
-    int size = 0;
-    const char* blob = chunk.columnBlob(0, &size);
-    TsfValueArray values;
-    ASSERT_TRUE(TsfChunkCodec::decode(blob, size, &values, &error));
-    EXPECT_EQ(values.size(), 64);
-    EXPECT_EQ(values.valueAt(0), m_source.features[64].value(3));
-    TsfStatement last(
-        db, "SELECT max(chunk_id) >> 32 FROM t0_locus_attr_chunks WHERE (chunk_id & 4294967295) = 0");
-    ASSERT_TRUE(last.next());
-    EXPECT_EQ(last.columnInt64(0), 4000 / 64);
-}
-
 TEST_F(TsfReadersTest, DamagedTablesAndChunksGiveTheirMessages) {
     change("UPDATE t0_locus_attr_chunks SET chunk = X'FA0100690000040040000000000000000000010000FFFF' "
            "WHERE chunk_id = 4294967296;");
@@ -353,42 +316,4 @@ TEST_F(TsfReadersTest, DamagedTablesAndChunksGiveTheirMessages) {
     std::unique_ptr<VkFieldReader> injected(source->manager()->createFieldReader(source));
     injected->readValue(0, 1);
     EXPECT_TRUE(injected->errorText().startsWith(QLatin1String("Invalid table or column name")));
-}
-
-TEST_F(TsfReadersTest, HiddenFieldsStayOutOfTheSchema) {
-    TsfDatabase db;
-    QString error;
-    ASSERT_TRUE(db.open(path(), TsfDatabase::Mode::ReadOnly, &error));
-    TsfStatement hidden(db, "SELECT count(*) FROM field WHERE field_id < 0");
-    ASSERT_TRUE(hidden.next());
-    EXPECT_EQ(hidden.columnInt(0), 3);
-    EXPECT_EQ(open(path())->schema().size(), 13);
-}
-
-TEST_F(TsfReadersTest, ReadersShareDecodedChunksThroughTheCache) {
-    ChunkTableCacheResource& cache = ChunkTableCacheResource::instance();
-    cache.clear();
-    const VkSourcePtr source = open(path());
-    std::unique_ptr<VkFieldReader> first(source->manager()->createFieldReader(source));
-    first->readValue(100, 0);
-    const int cost = cache.totalCost();
-    EXPECT_GT(cost, 0);
-    std::unique_ptr<VkFieldReader> second(source->manager()->createFieldReader(source));
-    second->readValue(101, 0);
-    EXPECT_EQ(cache.totalCost(), cost);
-}
-
-TEST(TsfGenomicBins, BinsOfRecordsAndQueries) {
-    EXPECT_EQ(TsfGenomicBins::binOf(1000, 1000), 585);
-    EXPECT_EQ(TsfGenomicBins::binOf(1000, 1001), 585);
-    EXPECT_EQ(TsfGenomicBins::binOf((1 << 17) - 1, 1 << 17), 73);
-    EXPECT_EQ(TsfGenomicBins::binOf(5, 4), 585);
-    EXPECT_EQ(TsfGenomicBins::binOf((1 << 29) + 1, (1 << 29) + 2), 0);
-    EXPECT_EQ(TsfGenomicBins::binOf(0, (1 << 26) - 1), 1);
-    EXPECT_EQ(TsfGenomicBins::binOf(0, 1 << 28), 0);
-    EXPECT_EQ(TsfGenomicBins::overlappingBins(1000, 1000), QVector<int>({0, 1, 9, 73, 585}));
-    EXPECT_EQ(TsfGenomicBins::binId(3, 585), (int64_t(3) << 16) | 585);
-    for (int64_t s : {0ll, 123456ll, 99999999ll, 536870911ll})
-        for (int64_t e : {s, s + 1, s + 200000, s + 40000000})
-            EXPECT_LT(TsfGenomicBins::binOf(s, e), TsfGenomicBins::BinCount + 1);
 }

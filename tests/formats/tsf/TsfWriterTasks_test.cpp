@@ -5,6 +5,7 @@
 #include "formats/tsf/TsfWriterTestSupport.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
+#include "support/TemporaryFiles.h"
 #include "tasks/AppLoop.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
@@ -43,11 +44,6 @@ VkSourcePtr memorySource(const QString& path) {
     return VkSourceTypeRegistry::instance().open(path);
 }
 
-// Whether written files can be opened again as sources yet.
-bool tsfSourcesOpen(const QString& path) {
-    return VkSourceTypeRegistry::instance().open(path)->isValid();
-}
-
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -65,21 +61,13 @@ TEST(TsfWriterTaskListTest, DefaultDestinationReplacesTheSuffixes) {
     EXPECT_EQ(TsfWriterTaskList::defaultDestination("/data/genes.v2.bed.gz"), "/data/genes.v2.tsf");
     EXPECT_EQ(TsfWriterTaskList::defaultDestination("/data/trio.tsf"), "/data/trio-copy.tsf");
     EXPECT_EQ(TsfWriterTaskList::defaultDestination("/data/notes"), "/data/notes.tsf");
-
-    const TaskOptionsList list = TsfWriterTaskList::build("/data/trio.vcf.gz", QString());
-    ASSERT_EQ(list.tasks().size(), 1);
-    const TsfWriterTask task(list.tasks().first());
-    EXPECT_FALSE(task.isNull());
-    EXPECT_EQ(task.filePath(), "/data/trio.tsf");
-    EXPECT_TRUE(task.newFile());
-    EXPECT_EQ(task.chunkBits(), -1);
 }
 
 TEST_F(TsfWriterTasksTest, WriterTaskWritesItsInputAndHandsTheFileOn) {
     const QString out = path("mem.tsf");
     const ListRun run = runList(TsfWriterTaskList::build("mem:5000", out), {memorySource("mem:5000")});
     ASSERT_TRUE(run.ended);
-    EXPECT_FALSE(QFileInfo::exists(out + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     WrittenFile file(out);
     EXPECT_EQ(file.source.locusDim, 5000);
     EXPECT_EQ(file.source.name, "mem:5000");
@@ -92,8 +80,6 @@ TEST_F(TsfWriterTasksTest, WriterTaskWritesItsInputAndHandsTheFileOn) {
         EXPECT_EQ(positions.at(i), expected.segment());
     }
     EXPECT_EQ(file.fieldValues(1).at(4321), PVariant("f4321"));
-    if (!tsfSourcesOpen(out))
-        GTEST_SKIP() << "TSF files cannot be opened as sources in this build: " << run.error.toStdString();
     EXPECT_TRUE(run.error.isEmpty()) << run.error.toStdString();
     ASSERT_EQ(run.results.size(), 1);
     EXPECT_EQ(run.results.first()->path(), out);
@@ -110,7 +96,7 @@ TEST_F(TsfWriterTasksTest, SourceFailingHalfWayLeavesNoPartialOutput) {
     ASSERT_TRUE(run.ended);
     EXPECT_EQ(run.error, "broken record 3000");
     EXPECT_TRUE(run.results.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(out + ".write"));
+    EXPECT_EQ(temporaryFilesIn(m_dir.path()), QStringList());
     EXPECT_FALSE(QFileInfo::exists(out + ".conflicting"));
     EXPECT_EQ(readFile(out), "an earlier file");
 }
@@ -237,27 +223,6 @@ TEST_F(TsfWriterTasksTest, FrontObjectWritesPushedBatches) {
     WrittenFile file(path("pushed.tsf"));
     EXPECT_EQ(file.source.locusDim, 3000);
     EXPECT_EQ(file.fieldValues(0).at(2999), PVariant(2999));
-}
-
-TEST_F(TsfWriterTasksTest, FrontObjectReportsTheWorkersError) {
-    const VkSourcePtr source = memorySource("mem:10");
-    TsfWriteSettings settings = TsfWriteSettings::forSource(source->info());
-    settings.filePath = path("broken.tsf");
-    VkEventedThread* thread = new VkEventedThread(QStringLiteral("Writer Thread"));
-    {
-        TsfWriter writer(thread);
-        bool ended = false;
-        QObject::connect(&writer, &TsfWriter::writeEnded, [&ended] { ended = true; });
-        writer.startSource(settings);
-        writer.write({VkFeature(VkSegment("1", 0, 1), {PVariant(1)})});
-        writer.finish();
-        ASSERT_TRUE(waitUntil([&] { return ended; }));
-        EXPECT_EQ(writer.errorText(), "Got 1 instead of expected 2 fields in feature 0 (record 0)");
-        EXPECT_TRUE(writer.sourceUrl().isEmpty());
-    }
-    VkEventedThread::shutdownAndWait(thread);
-    EXPECT_FALSE(QFileInfo::exists(path("broken.tsf")));
-    EXPECT_FALSE(QFileInfo::exists(path("broken.tsf.write")));
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 // Reads what the TSF writer stored straight from the tables, without the TSF readers, so the
@@ -113,13 +112,10 @@ struct WrittenFile {
     TsfSourceRow source;
 };
 
-// Runs the sqlite3 command-line tool on a file; empty when the tool is not installed.
+// Runs the sqlite3 command-line tool on a file.
 inline QByteArray sqlite3Query(const QString& path, const QString& sql) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlite3"));
-    if (tool.isEmpty())
-        return QByteArray();
     QProcess process;
-    process.start(tool, {path, sql});
+    process.start(QStringLiteral("sqlite3"), {path, sql});
     process.waitForFinished(30000);
     return process.readAllStandardOutput();
 }

@@ -1,12 +1,8 @@
 #include "formats/vcf/VcfTestSupport.h"
+#include "source/readers/ReadMode.h"
 #include "source/readers/SegmentQuery.h"
 #include "source/readers/VkFieldReader.h"
-#include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeManager.h"
-
-#include <QEventLoop>
-#include <QMutex>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -33,32 +29,6 @@ protected:
     }
     VcfFiles m_files;
 };
-
-// Collects the warnings readers log, from whatever thread.
-class WarningLog {
-public:
-    WarningLog() {
-        s_messages.clear();
-        m_previous = qInstallMessageHandler(&WarningLog::handle);
-    }
-    ~WarningLog() { qInstallMessageHandler(m_previous); }
-    QStringList messages() const {
-        QMutexLocker lock(&s_mutex);
-        return s_messages;
-    }
-
-private:
-    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
-        QMutexLocker lock(&s_mutex);
-        if (type == QtWarningMsg)
-            s_messages.append(message);
-    }
-    QtMessageHandler m_previous;
-    static QMutex s_mutex;
-    static QStringList s_messages;
-};
-QMutex WarningLog::s_mutex;
-QStringList WarningLog::s_messages;
 
 QString examplePath(const char* name) {
     return QStringLiteral(VARKIT_EXAMPLES "/") + QString::fromLatin1(name);
@@ -268,25 +238,11 @@ TEST_F(VcfFeatureReaderTest, RegionModesApplyToTheIndexedRead) {
               QStringList({QStringLiteral("20:1234567"), QStringLiteral("20:1345678")}));
 }
 
-TEST_F(VcfFeatureReaderTest, ReadsThroughVkReaderInBatchesAndByOffset) {
+TEST_F(VcfFeatureReaderTest, ReadsFromAnOffset) {
     const VkSourcePtr source = openSource(examplePath("example.vcf.gz"));
-    QPointer<VkEventedThread> thread = new VkEventedThread(QStringLiteral("Reader Thread"));
-    auto reader = std::make_unique<VkReader>(source, thread);
-    ASSERT_TRUE(reader->isValid());
-    VkFeatureList all;
-    QEventLoop loop;
-    QObject::connect(reader.get(), &VkReader::nextIsReady, &loop,
-                     [&] { all.append(reader->takeFeatures()); });
-    QObject::connect(reader.get(), &VkReader::readIsComplete, &loop, &QEventLoop::quit);
-    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
-    reader->read(true);
-    loop.exec();
-    EXPECT_FALSE(reader->hasError()) << reader->errorText().toStdString();
-    reader.reset();
-    VkEventedThread::shutdownAndWait(thread);
+    const VkFeatureList all = readFeatures(source);
     ASSERT_EQ(all.size(), 50);
     EXPECT_EQ(all.first().segment(), VkSegment("20", 61097, 61098));
-
     ReadRequest request;
     request.offset = 47;
     EXPECT_EQ(readFeatures(source, request), all.mid(47));

@@ -79,25 +79,15 @@ TEST(VcfSourceTypeManager, OpeningFailuresSayWhy) {
               QStringLiteral("Error while opening VCF.GZ %1").arg(truncated));
 }
 
-TEST(VcfSourceTypeManager, DescribesTheSourceFromItsHeader) {
+TEST(VcfSourceTypeManager, NamesTheCallerAndTheBuildFromTheHeader) {
+    // The rest of the description is pinned by the golden schema of the example.
     VcfFiles files;
-    const QString path =
-        files.write(QStringLiteral("calls.vcf"), vcfHeader() + "20\t5\t.\tA\tG\t.\t.\t.\tGT\t0\t0\t0\n");
-    const VkSourcePtr source = openSource(path);
+    const VkSourcePtr source = openSource(
+        files.write(QStringLiteral("calls.vcf"), vcfHeader() + "20\t5\t.\tA\tG\t.\t.\t.\tGT\t0\t0\t0\n"));
     ASSERT_TRUE(source->isValid()) << source->errorText().toStdString();
-    const VkSourceInfo& info = source->info();
-    EXPECT_EQ(info.format, QStringLiteral("VCF"));
-    EXPECT_EQ(info.name, QStringLiteral("calls.vcf"));
-    EXPECT_EQ(info.entityCount, 3);
-    EXPECT_EQ(info.properties.value("Version").bytes(), "VCFv4.2");
-    EXPECT_EQ(info.properties.value("ReferenceFile").bytes(), "file:///refs/hg19.fa");
-    EXPECT_EQ(info.properties.value("SampleNames").stringVector(), QVector<QByteArray>({"A", "B", "C"}));
-    EXPECT_FALSE(info.properties.contains("BgzipFile"));
-    EXPECT_FALSE(info.properties.contains("IndexFile"));
-    EXPECT_EQ(info.coordInfo.coordSysId, QStringLiteral("GRCh_37,Chromosome,Homo sapiens"));
-    EXPECT_EQ(info.coordInfo.featureType, QStringLiteral("Variant"));
-    EXPECT_EQ(info.source, QStringLiteral("GATK"));
-    EXPECT_EQ(info.docInfo.descriptionHtml(),
+    EXPECT_EQ(source->info().source, QStringLiteral("GATK"));
+    EXPECT_EQ(source->info().coordInfo.coordSysId, QStringLiteral("GRCh_37,Chromosome,Homo sapiens"));
+    EXPECT_EQ(source->info().docInfo.descriptionHtml(),
               QStringLiteral("<p>A VCF file with 3 samples called with GATK with the reference "
                              "file:///refs/hg19.fa</p>"));
 
@@ -106,12 +96,6 @@ TEST(VcfSourceTypeManager, DescribesTheSourceFromItsHeader) {
     const VkSourcePtr casava = openSource(files.write(QStringLiteral("casava.vcf"), bare));
     EXPECT_EQ(casava->info().source, QStringLiteral("CASAVA"));
     EXPECT_TRUE(casava->info().coordInfo.coordSysId.isEmpty());
-    const VkSourcePtr unknown = openSource(files.write(
-        QStringLiteral("u.vcf"), "##fileformat=VCFv4.1\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n"));
-    EXPECT_EQ(
-        unknown->info().docInfo.descriptionHtml(),
-        QStringLiteral("<p>A VCF file with 0 samples called with an unknown caller with the reference an "
-                       "unknown reference</p>"));
 }
 
 TEST(VcfSourceTypeManager, PrecomputeOfTheGenomicIndexUntilABgzipCopyHasAnIndex) {
@@ -166,33 +150,16 @@ TEST(VcfSchema, FieldsFollowTheHeader) {
                                         {"Filters", "FT", VT::String, matrix},
                                         {"Samples", "", VT::String, VkField::EntityAttribute}};
     EXPECT_EQ(shapes(source->schema()), expected);
-    for (int idx = 0; idx < source->schema().size(); ++idx)
-        EXPECT_EQ(source->schema().at(idx).idx, idx);
 
-    EXPECT_EQ(field(source, "Identifier").urlTemplate, QStringLiteral("AUTO_RSID_OR_COSM"));
-    EXPECT_EQ(field(source, "Ref/Alt").doc,
-              QStringLiteral("Reference and Alternate alleles in the format Ref/Alt(s)"));
-    EXPECT_EQ(field(source, "Quality").doc, QStringLiteral("Phred scale quality in Alt call."));
-    EXPECT_EQ(field(source, "Read Depth").doc, QStringLiteral("Total depth"));
-    EXPECT_EQ(field(source, "Alt Allele Freq").props.value("Number").bytes(), "A");
-    EXPECT_EQ(field(source, "Allelic Depths").props.value("Number").bytes(), "R");
-
+    // Documentation, Number and link templates are pinned by the golden schema of the example; this
+    // header adds what the example lacks: a PASS filter the header leaves implicit, a second flag.
     const VkField& filter = field(source, "Filter");
     EXPECT_EQ(filter.enumNames, QVector<QByteArray>({"PASS", "LowQual"}));
-    EXPECT_EQ(filter.enumValues, QVector<int32_t>({0, 1}));
     EXPECT_EQ(filter.props.value("enumDocs").stringVector(),
               QVector<QByteArray>({"Passes Filters", "Low quality, QUAL below 30"}));
-    const VkField& flags = field(source, "Flags");
-    EXPECT_EQ(flags.enumNames, QVector<QByteArray>({"DB", "SOMATIC"}));
-    EXPECT_EQ(flags.doc, QStringLiteral("All boolean flags defined in the INFO field"));
-    EXPECT_EQ(flags.props.value("enumDocs").stringVector(),
-              QVector<QByteArray>({"dbSNP membership", "Somatic mutation"}));
-
-    const VkField& genotypes = field(source, "0/1 Genotypes");
-    EXPECT_TRUE(genotypes.isGenotypic());
-    EXPECT_EQ(genotypes.doc, QStringLiteral("Genotype"));
+    EXPECT_EQ(field(source, "Flags").enumNames, QVector<QByteArray>({"DB", "SOMATIC"}));
+    EXPECT_TRUE(field(source, "0/1 Genotypes").isGenotypic());
     EXPECT_FALSE(field(source, "Allelic Depths").isGenotypic());
-    EXPECT_EQ(field(source, "Samples").doc, QStringLiteral("Sample Labels"));
 }
 
 TEST(VcfSchema, ValueTypesComeFromTypeAndNumber) {

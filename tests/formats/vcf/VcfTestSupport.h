@@ -4,9 +4,12 @@
 #include "source/readers/VkFeatureStream.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
+#include <QMutex>
+#include <QProcess>
 #include <QTemporaryDir>
 
-// VCF files written for a test, opened through the registry and read to the end.
+// VCF files written for a test, opened through the registry and read to the end, and the bcftools
+// runs that tests compare varkit with.
 
 // A header with one key of every Type and Number form and three samples; "%1" is where extra header
 // lines go.
@@ -34,6 +37,30 @@ inline QByteArray vcfHeader(const QByteArray& extra = QByteArray(), const QByteA
            "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO" +
            (samples.isEmpty() ? QByteArray() : "\tFORMAT\t" + samples) + "\n";
 }
+
+// Collects the warnings readers log, from whatever thread, instead of printing them.
+class WarningLog {
+public:
+    WarningLog() {
+        s_messages.clear();
+        m_previous = qInstallMessageHandler(&WarningLog::handle);
+    }
+    ~WarningLog() { qInstallMessageHandler(m_previous); }
+    QStringList messages() const {
+        QMutexLocker lock(&s_mutex);
+        return s_messages;
+    }
+
+private:
+    static void handle(QtMsgType type, const QMessageLogContext&, const QString& message) {
+        QMutexLocker lock(&s_mutex);
+        if (type == QtWarningMsg)
+            s_messages.append(message);
+    }
+    QtMessageHandler m_previous;
+    static inline QMutex s_mutex;
+    static inline QStringList s_messages;
+};
 
 class VcfFiles {
 public:
@@ -90,4 +117,30 @@ inline int fieldIdx(const VkSourcePtr& source, const QByteArray& name) {
         if (field.name == name)
             return field.idx;
     return -1;
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Runs a program to its end; standard input comes from the file when one is named.
+inline ProgramRun runProgram(const QString& program, const QStringList& arguments,
+                             const QString& standardInputFile = QString()) {
+    QProcess process;
+    if (!standardInputFile.isEmpty())
+        process.setStandardInputFile(standardInputFile);
+    process.start(program, arguments);
+    process.waitForFinished(60000);
+    ProgramRun result;
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+inline ProgramRun bcftoolsQuery(const QString& path, const QString& format) {
+    return runProgram(QStringLiteral("bcftools"),
+                      {QStringLiteral("query"), QStringLiteral("-f"), format, path});
 }

@@ -1,5 +1,5 @@
 #include "formats/track/TrackTestSupport.h"
-#include "source/readers/LocalFeatureReader.h"
+#include "source/readers/ReadMode.h"
 
 #include <QTemporaryDir>
 
@@ -41,7 +41,7 @@ void expectPoints(const QList<Point>& actual, const QList<Point>& expected) {
 QList<Point> overlapping(const VkSegment& region) {
     QList<Point> list;
     for (const Point& point : kSignal)
-        if (LocalFeatureReader::matches(point.segment, region, Vk::Overlap))
+        if (Vk::matches(point.segment, region, Vk::Overlap))
             list.append(point);
     return list;
 }

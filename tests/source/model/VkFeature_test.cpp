@@ -62,10 +62,6 @@ TEST(VkFeatureTest, InternedNamesOutliveTheirTable) {
     EXPECT_EQ(SharedNames::permanent("0/1", 3), "0/1");
 }
 
-TEST(VkSourceInfoTest, EmptyInfoWritesNothing) {
-    EXPECT_TRUE(VkSourceInfo().toMap().isEmpty());
-}
-
 TEST(VkSourceInfoTest, MapKeysInOrderAndRoundTrip) {
     VkSourceInfo info;
     info.name = QStringLiteral("trio");

@@ -12,33 +12,6 @@ VkField genotypeQualityField() {
 
 } // namespace
 
-TEST(VkFieldTest, SegmentPseudoField) {
-    const VkField segment = VkField::segmentField();
-    EXPECT_EQ(segment.idx, 2147483647);
-    EXPECT_EQ(segment.name, "Segment");
-    EXPECT_EQ(segment.symbol, "SEGMENT");
-    EXPECT_EQ(int(segment.valueType), 10);
-    EXPECT_EQ(segment.fieldType, 2);
-    EXPECT_EQ(segment.doc, "Genomic Coordinates (Chr: Start-Stop)");
-}
-
-TEST(VkFieldTest, FieldTypeNames) {
-    EXPECT_EQ(VkField::fieldTypeName(1), "entity_attribute");
-    EXPECT_EQ(VkField::fieldTypeName(2), "locus_attribute");
-    EXPECT_EQ(VkField::fieldTypeName(4), "matrix");
-    EXPECT_EQ(VkField::fieldTypeName(3), "");
-    EXPECT_EQ(VkField::fieldTypeCode("matrix"), 4);
-    EXPECT_EQ(VkField::fieldTypeCode("row"), 0);
-}
-
-TEST(VkFieldTest, MinimalMapHasOnlyRequiredKeys) {
-    const VkField field(0, "Ref", "", ValueType::String);
-    const PVariantMap map = field.toMap();
-    EXPECT_EQ(map.keys(), (QVector<QByteArray>{"idx", "name", "type", "fieldType"}));
-    EXPECT_EQ(map.value("type"), PVariant("s"));
-    EXPECT_EQ(map.value("fieldType"), PVariant("locus_attribute"));
-}
-
 TEST(VkFieldTest, GenotypicOnlyWithExactGT) {
     VkField field = genotypeQualityField();
     EXPECT_FALSE(field.toMap().contains("genotypic"));

@@ -2,17 +2,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(VkSegmentTest, DefaultIsEmptyAndEqual) {
-    const VkSegment segment;
-    EXPECT_TRUE(segment.chromosome().isEmpty());
-    EXPECT_EQ(segment.start(), 0);
-    EXPECT_EQ(segment.stop(), -1);
-    EXPECT_TRUE(segment.isEmpty());
-    EXPECT_EQ(segment.length(), 0);
-    EXPECT_EQ(segment, VkSegment());
-    EXPECT_FALSE(segment != VkSegment());
-}
-
 TEST(VkSegmentTest, OrderOnlyWithinAChromosome) {
     const VkSegment a("1", 100, 200);
     const VkSegment other("2", 50, 60);

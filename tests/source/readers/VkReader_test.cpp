@@ -1,8 +1,11 @@
+#include "source/readers/VkFeatureReader.h"
 #include "source/readers/VkFeatureStream.h"
 #include "source/readers/VkReader.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "support/MemorySourceTypeManager.h"
+#include "tasks/WorkerTestSupport.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -39,13 +42,25 @@ QList<qint64> expectedOrdinals(int n, const QList<VkSegment>& queries, int mode)
     for (int i = 0; i < n; ++i) {
         const VkFeature feature = MemorySourceTypeManager::feature(i);
         for (const VkSegment& query : queries) {
-            if (LocalFeatureReader::matches(feature.segment(), query, mode)) {
+            if (Vk::matches(feature.segment(), query, mode)) {
                 list.append(i);
                 break;
             }
         }
     }
     return list;
+}
+
+// Returns once the thread has run every event queued for it before the call, and then the events
+// those queued in turn: a batch the reader read past its limit would be on its way by then.
+void drainQueuedEvents(QThread* thread) {
+    QObject* probe = new QObject;
+    probe->moveToThread(thread);
+    for (int round = 0; round < 2; ++round)
+        QMetaObject::invokeMethod(
+            probe, [] {}, Qt::BlockingQueuedConnection);
+    probe->deleteLater();
+    QCoreApplication::processEvents();
 }
 
 class VkReaderTest : public ::testing::Test {
@@ -107,28 +122,26 @@ TEST_F(VkReaderTest, KeepsOnlyAFewBatchesInFlightUntilConsumed) {
     int batches = 0;
     QObject::connect(&reader, &VkReader::nextIsReady, [&] { ++batches; });
     reader.read();
-    QEventLoop loop;
-    QTimer::singleShot(300, &loop, &QEventLoop::quit);
-    loop.exec();
+    ASSERT_TRUE(waitUntil([&] { return batches >= VkFeatureReader::MaxBatchesInFlight; }, 20000));
+    drainQueuedEvents(m_thread->workerThread());
     EXPECT_EQ(batches, VkFeatureReader::MaxBatchesInFlight);
     EXPECT_TRUE(reader.isReading());
+    reader.takeFeatures();
+    EXPECT_TRUE(waitUntil([&] { return batches > VkFeatureReader::MaxBatchesInFlight; }, 20000));
 }
 
 TEST_F(VkReaderTest, CancellingMidReadStopsDelivery) {
     VkReader reader(openMemory(QStringLiteral("100000")), m_thread);
     int delivered = 0;
-    QEventLoop loop;
-    QObject::connect(&reader, &VkReader::nextIsReady, &loop, [&] {
+    QObject::connect(&reader, &VkReader::nextIsReady, [&] {
         delivered += reader.takeFeatures().size();
         if (delivered >= 3 * VkFeatureReader::BatchSize)
             reader.cancel();
     });
     reader.read();
-    QTimer::singleShot(500, &loop, &QEventLoop::quit);
-    loop.exec();
-    EXPECT_GE(delivered, 3 * VkFeatureReader::BatchSize);
-    EXPECT_LT(delivered, 100000);
-    EXPECT_TRUE(reader.isCanceled());
+    ASSERT_TRUE(waitUntil([&] { return reader.isCanceled(); }, 20000));
+    drainQueuedEvents(m_thread->workerThread());
+    EXPECT_EQ(delivered, 3 * VkFeatureReader::BatchSize);
     EXPECT_FALSE(reader.hasError());
 }
 
@@ -190,4 +203,22 @@ TEST(VkReaderOwnThread, ReadsOnAThreadOfItsOwn) {
     ASSERT_TRUE(reader.isValid());
     reader.read();
     EXPECT_EQ(collect(reader).size(), 2000);
+}
+
+// Batches of a read that a new request replaced are still queued when the new read starts; none
+// of them may land in the new read's answer.
+TEST_F(VkReaderTest, AReusedReaderDeliversOnlyTheNewestReadsFeatures) {
+    VkReader reader(openMemory(QStringLiteral("100000")), m_thread);
+    QEventLoop firstBatch;
+    QObject::connect(&reader, &VkReader::nextIsReady, &firstBatch, &QEventLoop::quit);
+    reader.read();
+    firstBatch.exec();
+    reader.readByOffset(99990);
+    EXPECT_EQ(ordinals(collect(reader)),
+              QList<qint64>({99990, 99991, 99992, 99993, 99994, 99995, 99996, 99997, 99998, 99999}));
+
+    reader.readByIds({5, 6});
+    reader.readByRegion({MemorySourceTypeManager::feature(7).segment()}, Vk::Exact);
+    EXPECT_EQ(ordinals(collect(reader)), QList<qint64>({7}));
+    EXPECT_FALSE(reader.hasError());
 }

@@ -79,13 +79,6 @@ TEST(MutableSampleVectorTest, ListLevels) {
     EXPECT_FALSE(mine.fillMissing(theirs, 1, 0, 3));
 }
 
-TEST(MutableSampleVectorTest, LevelOneNeedsAnExistingList) {
-    StringListSampleVector mine(QVector<QVector<QByteArray>>{{}});
-    const StringListSampleVector theirs(QVector<QVector<QByteArray>>{{"A"}});
-    EXPECT_FALSE(mine.fillMissing(theirs, 0, 0, 1));
-    EXPECT_TRUE(mine.samples().at(0).isEmpty());
-}
-
 TEST(MutableSampleVectorTest, EnumVectorSupportsLevelZeroOnly) {
     const int32_t missing = PVariant::MissingCategorical;
     SampleEnumVector<int32_t> mine(CategoricalVector({missing, 1}, {"", "Het"}));

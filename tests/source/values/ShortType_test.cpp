@@ -52,15 +52,6 @@ TEST(ShortTypeTest, EveryTypeWritesAndReadsBack) {
     }
 }
 
-TEST(ShortTypeTest, TypesWithoutTextAndUnknownCodes) {
-    EXPECT_EQ(ShortType::text(ValueType::Invalid), "");
-    EXPECT_EQ(ShortType::text(ValueType::VectorOfData), "");
-    EXPECT_EQ(ValueTypes::name(ValueType::Invalid), "Invalid Data");
-    EXPECT_EQ(ValueTypes::name(ValueType::VectorOfData), "Vector of Data");
-    EXPECT_EQ(ValueTypes::name(3), "");
-    EXPECT_EQ(ValueTypes::name(-1), "");
-}
-
 TEST(ShortTypeTest, LettersSizesAndFlags) {
     ShortType parsed;
     ASSERT_TRUE(ShortType::parse("f", &parsed));

@@ -4,7 +4,6 @@
 #include <QPointer>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <thread>
 
 namespace {
@@ -13,27 +12,6 @@ class ProgressWorker : public VkWorker {
 public:
     using VkWorker::reportProgress;
 };
-
-TEST(VkWorkerIdsDeathTest, FirstWorkersOfAProcessGetIdsOneThenTwo) {
-    // A fresh process, so that workers made by other tests do not count.
-    ::testing::FLAGS_gtest_death_test_style = "threadsafe";
-    EXPECT_EXIT(
-        {
-            VkWorker first;
-            VkWorker second;
-            std::_Exit(first.workerId() * 10 + second.workerId());
-        },
-        ::testing::ExitedWithCode(12), "");
-}
-
-TEST(VkWorkerIds, IncreaseByOneInCreationOrderAndAreNeverZero) {
-    VkWorker a;
-    VkWorker b;
-    VkWorker c;
-    EXPECT_GT(a.workerId(), 0);
-    EXPECT_EQ(b.workerId(), a.workerId() + 1);
-    EXPECT_EQ(c.workerId(), b.workerId() + 1);
-}
 
 TEST(VkWorkerSlots, IgnoreOtherIdsAndCancelWakesAndEndsTheWorker) {
     QPointer<VkWorker> worker = new VkWorker;

@@ -1,0 +1,3 @@
+#include "meta/families/ErrorOptions.h"
+
+VK_DEFINE_OPTIONS(ErrorOptions, VK_ERROR_OPTIONS)
