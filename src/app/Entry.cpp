@@ -20,6 +20,7 @@
 #include "app/commands/WriteVcf.h"
 #include "app/commands/WriteWig.h"
 #include "app/commands/WriteXlsx.h"
+#include "tasks/workers/VkApplication.h"
 
 #include <QCoreApplication>
 
@@ -54,21 +55,36 @@ std::unique_ptr<Task> createCommand(const QString& word) {
     return found->second();
 }
 
-int runCommand(Task& command, bool helpRequested) {
+int parseAndRun(Task& command, bool helpRequested) {
     if (!command.parseArgs() || helpRequested) {
         command.printHelp();
-        command.stopUtilityThread();
         return 1;
     }
-    const int status = command.run();
-    command.stopUtilityThread();
+    return command.run();
+}
+
+// The last resort: an exception the command's own code let through (out of memory on the main
+// thread, say), or one an event handler threw and VkApplication kept, becomes the command's
+// error and exit status 1. Unwinding the command has already dropped its unfinished outputs.
+int runCommand(const QString& word, bool helpRequested) {
+    int status = 1;
+    try {
+        const std::unique_ptr<Task> command = createCommand(word);
+        status = parseAndRun(*command, helpRequested);
+        command->stopUtilityThread();
+    } catch (...) {
+        status = Task::printError(VkApplication::currentExceptionText() + QLatin1Char('\n'));
+    }
+    const QString uncaught = VkApplication::uncaughtError();
+    if (!uncaught.isEmpty())
+        status = Task::printError(uncaught + QLatin1Char('\n'));
     return status;
 }
 } // namespace
 
 int varkitMain(int argc, char** argv) {
     Interrupts::install();
-    QCoreApplication app(argc, argv);
+    VkApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
 
     QString word;
@@ -84,6 +100,5 @@ int varkitMain(int argc, char** argv) {
         Console::out(SysInfo::report());
         return 0;
     }
-    std::unique_ptr<Task> command = createCommand(word);
-    return runCommand(*command, helpRequested);
+    return runCommand(word, helpRequested);
 }

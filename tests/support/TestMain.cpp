@@ -1,9 +1,10 @@
-#include <QCoreApplication>
+#include "tasks/workers/VkApplication.h"
+
 #include <gtest/gtest.h>
 
-// Worker, thread and option tests need an application object, as the program has.
+// Worker, thread and option tests need an application object, the program's own.
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    VkApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

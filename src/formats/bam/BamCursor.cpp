@@ -3,6 +3,7 @@
 #include <htslib/sam.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 QByteArray readBases(const bam1_t* record) {
@@ -145,6 +146,8 @@ int BamCursor::readNext() {
                 continue;
             return 0;
         }
+        if (!plausible())
+            return -1;
         if (m_record->core.tid < 0 || (m_iterator && seenBefore()))
             continue;
         if (m_skip > 0) {
@@ -153,6 +156,14 @@ int BamCursor::readNext() {
         }
         return 1;
     }
+}
+
+// htslib checks a record's sizes; what it leaves to us is that the references it names are in
+// the header (index reads skip that check) and that its span fits the 32-bit positions of features.
+bool BamCursor::plausible() const {
+    const bam1_core_t& core = m_record->core;
+    const int references = m_file->chromosomes().size();
+    return core.tid < references && core.mtid < references && bam_endpos(m_record) <= INT32_MAX;
 }
 
 bool BamCursor::fill(VkFeatureList& batch, int maxCount, QString* error) {

@@ -42,6 +42,8 @@ private:
     bool seekRange(int range);
     // Whether a read of the current range was already given for an earlier range.
     bool seenBefore() const;
+    // Whether the record just read names references of the header and has a 32-bit span.
+    bool plausible() const;
     VkFeature toFeature() const;
 
     std::unique_ptr<BamFile> m_file;

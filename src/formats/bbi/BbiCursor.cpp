@@ -2,6 +2,8 @@
 
 #include "formats/bbi/BigBedColumns.h"
 
+#include <bwValues.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -63,6 +65,11 @@ bool BbiCursor::openRange(int range, QString* error) {
             return damaged(error);
         if (m_iterator->data)
             return true;
+        // libBigWig leaves the data of a new iterator empty, as at the end, when the blocks it
+        // found cannot be read.
+        const auto* blocks = static_cast<const bwOverlapBlock_t*>(m_iterator->blocks);
+        if (blocks && blocks->n > 0)
+            return damaged(error);
         bwIteratorDestroy(m_iterator);
         m_iterator = nullptr;
     }

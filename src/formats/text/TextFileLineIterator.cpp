@@ -10,6 +10,13 @@ namespace TextFile {
 namespace {
 
 constexpr qint64 InitialBufferSize = 1 << 20;
+// Lengths are ints; a line beyond this is not text but a damaged or hostile file, which must not
+// make the reader take all memory.
+constexpr qint64 MaxLineLength = qint64(1) << 30;
+
+QString lineTooLong(const QString& path) {
+    return QStringLiteral("A line is longer than %1 bytes in file '%2'").arg(MaxLineLength).arg(path);
+}
 
 // Drops the "\r" of a "\r\n" line end, so a file edited on Windows reads like any other.
 inline const char* finishLine(const char* line, qint64 size, int* length) {
@@ -53,6 +60,11 @@ bool DeviceLineIterator::fill() {
         m_bufferPosition += m_begin;
         m_end -= m_begin;
         m_begin = 0;
+    }
+    if (m_end == m_capacity && m_capacity >= MaxLineLength) {
+        setError(lineTooLong(m_path));
+        m_atEnd = true;
+        return false;
     }
     if (m_end == m_capacity) {
         std::unique_ptr<char[]> larger(new char[m_capacity * 2]);
@@ -112,6 +124,10 @@ const char* BgzLineIterator::joinAcrossBlocks(const char* start, int size, int* 
             return finishLine(m_joined.data(), m_joined.size(), length);
         }
         m_joined.append(start, size);
+        if (qint64(m_joined.size()) > MaxLineLength) {
+            setError(lineTooLong(m_path));
+            return nullptr;
+        }
     }
 }
 

@@ -14,8 +14,12 @@ constexpr int SizePrefix = 4; // big-endian uncompressed size in front of non-Bl
 constexpr int ZstdLevel = 1;
 constexpr int BloscLevel = 9;
 constexpr int Lz4Level = 4;
-// A body-less header may not make the decoder allocate without bound.
-constexpr uint32_t MaxBodylessCount = 1u << 26;
+// A body-less header may not make the decoder allocate without bound. Writers only leave out
+// the body of an empty array; a truncated blob gets the default values of a chunk of at most
+// the largest sparse-array bin.
+constexpr uint32_t MaxBodylessCount = 1u << 20;
+// Decoded arrays are indexed with 32-bit offsets and ints.
+constexpr size_t MaxRawSize = size_t(INT32_MAX);
 
 // Per-thread scratch and compressor state: reused by every chunk encoded or decoded on a thread.
 struct ThreadState {
@@ -63,6 +67,12 @@ uint32_t getLe(const uint8_t* in, int bytes) {
     for (int i = 0; i < bytes; ++i)
         value |= uint32_t(in[i]) << (8 * i);
     return value;
+}
+
+// memcpy that accepts the null data pointer of an empty buffer when there is nothing to copy.
+void copyBytes(void* to, const void* from, size_t size) {
+    if (size > 0)
+        std::memcpy(to, from, size);
 }
 
 uint32_t getBe32(const uint8_t* in) {
@@ -129,8 +139,8 @@ bool stringBody(const TsfValueArray& values, int start, int count, TsfCompressio
         const size_t width = size_t(longest) + 1;
         scratch.assign(width * size_t(count), 0);
         for (int i = 0; i < count; ++i)
-            std::memcpy(scratch.data() + width * size_t(i), values.stringData(start + i),
-                        size_t(values.stringSize(start + i)));
+            copyBytes(scratch.data() + width * size_t(i), values.stringData(start + i),
+                      size_t(values.stringSize(start + i)));
         body->width = uint16_t(width);
         body->typeSize = int(width);
     } else {
@@ -140,7 +150,7 @@ bool stringBody(const TsfValueArray& values, int start, int count, TsfCompressio
         uint8_t* out = scratch.data();
         for (int i = start; i < start + count; ++i) {
             const size_t size = size_t(values.stringSize(i));
-            std::memcpy(out, values.stringData(i), size);
+            copyBytes(out, values.stringData(i), size);
             out[size] = 0;
             out += size + 1;
         }
@@ -205,7 +215,7 @@ bool stringArrayBody(const TsfValueArray& values, int start, int count, Body* bo
         out += 2;
         for (uint32_t k = offsets[size_t(start + i)]; k < offsets[size_t(start + i) + 1]; ++k) {
             const size_t size = stringOffsets[k + 1] - stringOffsets[k];
-            std::memcpy(out, values.bytes().data() + stringOffsets[k], size);
+            copyBytes(out, values.bytes().data() + stringOffsets[k], size);
             out[size] = 0;
             out += size + 1;
         }
@@ -249,6 +259,34 @@ bool uncompress(TsfCompression method, const char* blob, int size, uint8_t* out,
     return TsfChunkCodec::bloscUncompress(blob + 16, size_t(size - 16), out, outSize, error);
 }
 
+// The most one compressed byte can stand for under a method: zstd's smallest block (a 3-byte
+// header and one byte) repeats to 128 KiB, deflate reaches 1032:1 and LZ4 255:1. A Blosc buffer
+// may hold any codec inside, so it gets the largest.
+size_t maxExpansion(TsfCompression method) {
+    switch (method) {
+    case TsfCompression::Zlib:
+        return 1032;
+    case TsfCompression::Lz4:
+        return 256;
+    case TsfCompression::Zstd:
+    case TsfCompression::Blosc:
+        break;
+    }
+    return ZSTD_BLOCKSIZE_MAX / 4;
+}
+
+// Whether a body of bodySize compressed bytes can decompress to rawSize bytes; checked before
+// the output is allocated, so a header cannot make the decoder reserve more than the blob can fill.
+bool plausibleRawSize(TsfCompression method, size_t bodySize, size_t rawSize, QString* error) {
+    constexpr size_t Slack = 64; // stream headers and trailers
+    if (rawSize <= std::min(MaxRawSize, bodySize * maxExpansion(method) + Slack))
+        return true;
+    *error = QStringLiteral("Chunk claims %1 uncompressed bytes, more than its %2 compressed bytes can hold")
+                 .arg(rawSize)
+                 .arg(bodySize);
+    return false;
+}
+
 // Fills an array whose chunk carries no body with count default values.
 void fillDefaults(TsfValueArray* out, uint32_t count) {
     const ValueType type = out->type();
@@ -283,33 +321,37 @@ bool unpackFixedStrings(const uint8_t* in, size_t size, uint32_t count, uint16_t
     return true;
 }
 
+bool stringCountError(uint32_t found, uint32_t count, QString* error) {
+    *error = QStringLiteral("Compressed array of String has %1 vs header specified %2").arg(found).arg(count);
+    return false;
+}
+
 bool unpackStrings(const uint8_t* in, size_t size, uint32_t count, TsfValueArray* out, QString* error) {
-    // Every string is followed by one NUL: the texts fill the body less count bytes.
-    if (size < count) {
-        *error = QStringLiteral("Compressed array of String has %1 vs header specified %2").arg(0).arg(count);
-        return false;
-    }
+    // Every string is followed by one NUL: the texts fill at most the body less count bytes.
+    if (size < count)
+        return stringCountError(0, count, error);
+    const size_t capacity = size - count;
     TsfByteBuffer& bytes = out->bytes();
     TsfOffsetBuffer& offsets = out->offsets();
-    bytes.resize(size - count);
+    bytes.resize(capacity);
     offsets.resize(size_t(count) + 1);
     const uint8_t* end = in + size;
     uint8_t* text = bytes.data();
+    size_t written = 0;
     for (uint32_t i = 0; i < count; ++i) {
         const auto* nul = static_cast<const uint8_t*>(std::memchr(in, 0, size_t(end - in)));
-        if (!nul) {
-            *error =
-                QStringLiteral("Compressed array of String has %1 vs header specified %2").arg(i).arg(count);
-            return false;
-        }
-        const size_t length = size_t(nul - in);
+        const size_t length = nul ? size_t(nul - in) : 0;
+        // A string that leaves no room for the NULs of the strings after it means the header
+        // claims more strings than the body holds.
+        if (!nul || length > capacity - written)
+            return stringCountError(i, count, error);
         for (size_t k = 0; k < length; ++k)
-            text[k] = in[k];
-        text += length;
-        offsets[i + 1] = uint32_t(text - bytes.data());
+            text[written + k] = in[k];
+        written += length;
+        offsets[i + 1] = uint32_t(written);
         in = nul + 1;
     }
-    bytes.resize(size_t(text - bytes.data()));
+    bytes.resize(written);
     out->setSize(int(count));
     return true;
 }
@@ -339,6 +381,9 @@ bool unpackSlottedArrays(const uint8_t* in, size_t size, uint32_t count, TsfValu
     const ValueType type = out->type();
     const size_t width = size_t(TsfValueArray::itemWidth(type));
     const size_t slot = size_t(countSlot(type));
+    // Every element has at least its count slot.
+    if (size / slot < count)
+        return malformed(type, count, error);
     TsfByteBuffer& bytes = out->bytes();
     TsfOffsetBuffer& offsets = out->offsets();
     bytes.reserve(size);
@@ -360,6 +405,9 @@ bool unpackSlottedArrays(const uint8_t* in, size_t size, uint32_t count, TsfValu
 }
 
 bool unpackStringArrays(const uint8_t* in, size_t size, uint32_t count, TsfValueArray* out, QString* error) {
+    // Every element has at least its 16-bit count.
+    if (size / 2 < count)
+        return malformed(ValueType::StringArray, count, error);
     out->bytes().reserve(size);
     out->offsets().reserve(size_t(count) + 1);
     const uint8_t* end = in + size;
@@ -527,10 +575,16 @@ QByteArray TsfChunkCodec::encodeAndCompress(const TsfValueArray& values, int cou
 }
 
 bool TsfChunkCodec::decode(const char* blob, int size, TsfValueArray* out, QString* error,
-                           TsfChunkHeader* headerOut) {
+                           qint64 expectedCount) {
     TsfChunkHeader header;
     if (!TsfChunkHeader::read(blob, size, &header, error))
         return false;
+    if (expectedCount >= 0 && header.count != expectedCount) {
+        *error = QStringLiteral("Chunk holds %1 values where its table expects %2")
+                     .arg(header.count)
+                     .arg(expectedCount);
+        return false;
+    }
     ShortType parsed;
     QString parseError;
     if (!parseTypeCode(header.format, &parsed, &parseError) || parsed.zFlag || parsed.hashFlag ||
@@ -538,8 +592,6 @@ bool TsfChunkCodec::decode(const char* blob, int size, TsfValueArray* out, QStri
         *error = QStringLiteral("Unexpected format string: ") + QString::fromLatin1(header.format);
         return false;
     }
-    if (headerOut)
-        *headerOut = header;
     const ValueType type = parsed.type;
     out->reset(type);
     const bool blosc = header.method == TsfCompression::Blosc;
@@ -561,6 +613,8 @@ bool TsfChunkCodec::decode(const char* blob, int size, TsfValueArray* out, QStri
     } else {
         rawSize = getBe32(reinterpret_cast<const uint8_t*>(blob) + 16);
     }
+    if (!plausibleRawSize(header.method, size_t(size) - (blosc ? 16 : 20), rawSize, error))
+        return false;
     const int width = TsfValueArray::itemWidth(type);
     if (width > 0 && !ValueTypes::isVector(type)) {
         if (rawSize / size_t(width) != header.count) {

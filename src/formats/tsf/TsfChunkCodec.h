@@ -49,11 +49,13 @@ public:
                                         TsfCompressionStats* stats, QString* error);
 
     // Decodes a blob into out (whose buffers are reused). False with the decode message; out is
-    // then unspecified.
+    // then unspecified. A chunk whose header count is not expectedCount (when that is not -1)
+    // is refused before anything is allocated.
     static bool decode(const char* blob, int size, TsfValueArray* out, QString* error,
-                       TsfChunkHeader* header = nullptr);
-    static bool decode(const QByteArray& blob, TsfValueArray* out, QString* error) {
-        return decode(blob.constData(), blob.size(), out, error);
+                       qint64 expectedCount = -1);
+    static bool decode(const QByteArray& blob, TsfValueArray* out, QString* error,
+                       qint64 expectedCount = -1) {
+        return decode(blob.constData(), blob.size(), out, error, expectedCount);
     }
 
     // Header format string of a storage type ("i", "@f8" ...); empty when it has no encoding.

@@ -1,13 +1,15 @@
 #include "formats/tsf/TsfChunkEncoderPool.h"
 
+#include "tasks/workers/VkApplication.h"
+
 #include <QMutex>
 #include <QThread>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
-TsfChunkEncoderPool::TsfChunkEncoderPool() {
-    m_pool.setMaxThreadCount(std::max(QThread::idealThreadCount() - 1, 1));
-}
+TsfChunkEncoderPool::TsfChunkEncoderPool() : m_helpers(std::max(QThread::idealThreadCount() - 1, 1)) {}
 
 bool TsfChunkEncoderPool::encode(const std::vector<TsfValueArray>& arrays, TsfCompression method,
                                  std::vector<QByteArray>* blobs, std::vector<TsfCompressionStats>* stats,
@@ -17,27 +19,44 @@ bool TsfChunkEncoderPool::encode(const std::vector<TsfValueArray>& arrays, TsfCo
     stats->resize(arrays.size());
     QMutex failure;
     QString firstError;
-    // Part p takes arrays p, p + parts, p + 2 * parts ...: neighbouring columns cost alike.
-    const int parts = std::min(count, m_pool.maxThreadCount() + 1);
-    auto encodePart = [&](int part) {
-        for (int i = part; i < count; i += parts) {
-            QString partError;
-            (*blobs)[size_t(i)] =
-                TsfChunkCodec::encodeAndCompress(arrays[size_t(i)], arrays[size_t(i)].size(), 0, method,
-                                                 nullptr, &(*stats)[size_t(i)], &partError);
-            if ((*blobs)[size_t(i)].isEmpty()) {
-                QMutexLocker locker(&failure);
-                if (firstError.isEmpty())
-                    firstError = partError;
-                return;
+    const auto fail = [&](const QString& partError) {
+        QMutexLocker locker(&failure);
+        if (firstError.isEmpty())
+            firstError = partError;
+    };
+    // Part p takes arrays p, p + parts, p + 2 * parts ...: neighbouring columns cost alike. Each
+    // thread takes parts until none is left.
+    const int parts = std::min(count, m_helpers + 1);
+    std::atomic<int> nextPart{0};
+    // Nothing may leave a thread: not a helper, and not this one before the helpers are done with
+    // the arrays and blobs on this stack.
+    const auto encodeParts = [&] {
+        try {
+            for (int part = nextPart++; part < parts; part = nextPart++) {
+                for (int i = part; i < count; i += parts) {
+                    QString partError;
+                    (*blobs)[size_t(i)] =
+                        TsfChunkCodec::encodeAndCompress(arrays[size_t(i)], arrays[size_t(i)].size(), 0,
+                                                         method, nullptr, &(*stats)[size_t(i)], &partError);
+                    if ((*blobs)[size_t(i)].isEmpty())
+                        return fail(partError);
+                }
             }
+        } catch (...) {
+            fail(VkApplication::currentExceptionText());
         }
     };
-    for (int part = 1; part < parts; ++part)
-        m_pool.start(QRunnable::create([&encodePart, part] { encodePart(part); }));
-    if (parts > 0)
-        encodePart(0);
-    m_pool.waitForDone();
+    std::vector<std::thread> helpers;
+    try {
+        helpers.reserve(size_t(std::max(parts - 1, 0)));
+        for (int helper = 1; helper < parts; ++helper)
+            helpers.emplace_back(encodeParts);
+    } catch (...) {
+        // Whatever helpers started share the work with this thread.
+    }
+    encodeParts();
+    for (std::thread& helper : helpers)
+        helper.join();
     if (!firstError.isEmpty()) {
         *error = firstError;
         return false;

@@ -72,8 +72,10 @@ public:
                 int position = 0;
                 const TsfValueArray* chunk =
                     m_reader->fieldChunk(field, stored.chunk << m_layout.chunkBits(), &position, error);
-                if (!chunk)
+                if (!chunk) {
+                    *error = m_reader->resource().inFile(*error);
                     return false;
+                }
                 values[field] = spanValue(*chunk, int(std::max<int64_t>(stop - start, 0)));
             }
             batch.append(VkFeature(VkSegment(chromosome.name, int32_t(start), int32_t(stop)), values));
@@ -90,6 +92,34 @@ private:
     QList<int> m_fields;
     size_t m_next = 0;
 };
+
+// The writer numbers stored bins one after another: the runs, in order, must cover the chunks
+// of the bins' table exactly once, with each chromosome's bins ascending. Anything else would
+// read chunks the table does not have, or make a cursor list bins without end.
+bool checkRuns(const TsfSparseArrayLayout& layout, qint64 chunkCount, QString* error) {
+    qint64 nextChunk = 0;
+    for (const TsfSparseArrayLayout::Chromosome& chromosome : layout.chromosomes) {
+        int64_t nextBin = 0;
+        for (const TsfSparseArrayLayout::Run& run : chromosome.runs) {
+            if (run.firstChunk != nextChunk || run.firstBin < nextBin || run.binCount <= 0 ||
+                run.binCount > chunkCount - nextChunk) {
+                *error =
+                    QStringLiteral("The sparse array runs of %1 do not match the %2 chunks of their table")
+                        .arg(QString::fromUtf8(chromosome.name))
+                        .arg(chunkCount);
+                return false;
+            }
+            nextChunk += run.binCount;
+            nextBin = run.firstBin + run.binCount;
+        }
+    }
+    if (nextChunk == chunkCount)
+        return true;
+    *error = QStringLiteral("The sparse array runs cover %1 chunks where their table has %2")
+                 .arg(nextChunk)
+                 .arg(chunkCount);
+    return false;
+}
 
 std::unique_ptr<TsfFieldReader> openReader(const VkSourcePtr& source, TsfSparseArrayLayout* layout,
                                            QString* error) {
@@ -116,7 +146,11 @@ bool loadLayout(TsfFieldReader& reader, TsfSparseArrayLayout* layout, QString* e
     PVariant meta;
     if (!Json::read(query.columnText(0), meta, error))
         return false;
-    return TsfSparseArrayLayout::fromMap(meta.map(), layout, error);
+    if (!TsfSparseArrayLayout::fromMap(meta.map(), layout, error))
+        return false;
+    const std::shared_ptr<TypedChunkTableReader> bins =
+        reader.chunkTable(reader.resource().sparseArrayTableId, error);
+    return bins && checkRuns(*layout, bins->meta().chunkCount(), error);
 }
 
 namespace {

@@ -89,6 +89,12 @@ bool TsfDatabase::hasTable(const QString& name) const {
     return query.next();
 }
 
+qint64 TsfDatabase::byteSize() const {
+    TsfStatement pages(*this, "PRAGMA page_count;");
+    TsfStatement pageSize(*this, "PRAGMA page_size;");
+    return pages.next() && pageSize.next() ? pages.columnInt64(0) * pageSize.columnInt64(0) : 0;
+}
+
 TsfStatement::TsfStatement(const TsfDatabase& db, const QByteArray& sql) : m_db(db.handle()) {
     if (!m_db) {
         m_error = QStringLiteral("Database is not open");

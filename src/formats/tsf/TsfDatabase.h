@@ -36,6 +36,8 @@ public:
     bool exec(const QByteArray& sql, QString* error);
     qint64 lastInsertRowId() const;
     bool hasTable(const QString& name) const;
+    // Bytes the database occupies (page count times page size): a bound on what it can hold.
+    qint64 byteSize() const;
 
 private:
     sqlite3* m_db = nullptr;

@@ -17,23 +17,42 @@ ValueType storedType(ValueType type) {
     return type;
 }
 
-// Chunks hold category codes; features carry the categories themselves, code and name.
-PVariant categoryValue(const VkField& field, const PVariant& stored) {
+bool codeOutOfRange(const VkField& field, int32_t code, QString* error) {
+    *error = QStringLiteral("Category code %1 of field %2 is outside its %3 categories")
+                 .arg(code)
+                 .arg(QString::fromUtf8(field.name))
+                 .arg(field.enumNames.size());
+    return false;
+}
+
+// Chunks hold category codes; features carry the categories themselves, code and name. A code
+// past the field's categories is damage, not a missing value.
+bool categoryValue(const VkField& field, const PVariant& stored, PVariant* value, QString* error) {
+    const auto inRange = [&](int32_t code) { return code >= 0 && code < field.enumNames.size(); };
     if (field.valueType == ValueType::Categorical && stored.type() == ValueType::Int) {
         const int32_t code = stored.intValue();
-        if (code == PVariant::MissingInt || code < 0 || code >= field.enumNames.size())
-            return PVariant::missing(ValueType::Categorical);
-        return PVariant::categorical(code, field.enumNames.at(code));
+        if (code == PVariant::MissingInt) {
+            *value = PVariant::missing(ValueType::Categorical);
+            return true;
+        }
+        if (!inRange(code))
+            return codeOutOfRange(field, code, error);
+        *value = PVariant::categorical(code, field.enumNames.at(code));
+        return true;
     }
     if (field.valueType == ValueType::CategoricalArray && stored.type() == ValueType::IntArray) {
         CategoricalVector categories;
         categories.reserve(stored.size());
-        for (int32_t code : stored.intVector())
-            if (code >= 0 && code < field.enumNames.size())
-                categories.append(code, field.enumNames.at(code));
-        return PVariant(categories);
+        for (int32_t code : stored.intVector()) {
+            if (!inRange(code))
+                return codeOutOfRange(field, code, error);
+            categories.append(code, field.enumNames.at(code));
+        }
+        *value = PVariant(categories);
+        return true;
     }
-    return stored;
+    *value = stored;
+    return true;
 }
 
 bool readableByField(ValueType type) {
@@ -154,8 +173,10 @@ std::shared_ptr<TsfTableReader> TsfFieldReader::tableReader(const TsfFieldRow& r
         TsfChunkTableMeta meta;
         if (!TsfChunkTableMeta::fromJson(table.meta, name, &meta, error))
             return nullptr;
-        reader = std::make_shared<TypedChunkTableReader>(m_db, name, meta, m_resource->tableIdentity(name),
-                                                         std::move(locusMap), std::move(entityMap));
+        if (!checkDimensions(row, name, meta, error))
+            return nullptr;
+        reader = TypedChunkTableReader::open(m_db, name, meta, m_resource->tableIdentity(name),
+                                             std::move(locusMap), std::move(entityMap), error);
     } else if (format == TsfLayout::TableFormat::Raw) {
         reader =
             RawSqlTableReader::open(m_db, name, table.meta, std::move(locusMap), std::move(entityMap), error);
@@ -165,6 +186,31 @@ std::shared_ptr<TsfTableReader> TsfFieldReader::tableReader(const TsfFieldRow& r
     if (reader)
         m_tables.insert(key, reader);
     return reader;
+}
+
+// A table that rows or columns map to one to one must have as many of them as the source has
+// records or entities: otherwise records would be dropped or read past the table.
+bool TsfFieldReader::checkDimensions(const TsfFieldRow& row, const QString& tableName,
+                                     const TsfChunkTableMeta& meta, QString* error) const {
+    const bool locusIdentity = row.locusIdxMap == QLatin1String(TsfLayout::IdxIsId);
+    const bool entityIdentity = row.entityIdxMap == QLatin1String(TsfLayout::IdxIsId);
+    const auto disagree = [&](const char* what, qint64 tableCount, const char* dimension,
+                              qint64 sourceCount) {
+        *error = QStringLiteral("Table %1 holds %2 %3 where the source's %4 is %5")
+                     .arg(tableName)
+                     .arg(tableCount)
+                     .arg(QLatin1String(what))
+                     .arg(QLatin1String(dimension))
+                     .arg(sourceCount);
+        return false;
+    };
+    if (locusIdentity && meta.recordCount != m_resource->locusCount)
+        return disagree("records", meta.recordCount, "locus_dim", m_resource->locusCount);
+    if (locusIdentity && entityIdentity && meta.fieldCount != m_resource->entityCount)
+        return disagree("entity columns", meta.fieldCount, "entity_dim", m_resource->entityCount);
+    if (row.locusIdxMap.isEmpty() && entityIdentity && meta.recordCount != m_resource->entityCount)
+        return disagree("entities", meta.recordCount, "entity_dim", m_resource->entityCount);
+    return true;
 }
 
 bool TsfFieldReader::indexMap(const QString& text, TsfIndexMap* map, QString* error) {
@@ -205,8 +251,10 @@ std::shared_ptr<TypedChunkTableReader> TsfFieldReader::chunkTable(qint64 tableId
     }
     if (!TsfChunkTableMeta::fromJson(table.meta, name, &meta, error))
         return nullptr;
-    auto reader = std::make_shared<TypedChunkTableReader>(m_db, name, meta, m_resource->tableIdentity(name));
-    m_chunkTables.insert(tableId, reader);
+    auto reader = TypedChunkTableReader::open(m_db, name, meta, m_resource->tableIdentity(name),
+                                              TsfIndexMap::identity(), TsfIndexMap(), error);
+    if (reader)
+        m_chunkTables.insert(tableId, reader);
     return reader;
 }
 
@@ -219,11 +267,10 @@ bool TsfFieldReader::locusValue(FieldAccess& access, qint64 record, PVariant* va
         const TsfValueArray* chunk = access.chunks->chunkAt(row, access.column, &position, error);
         if (!chunk)
             return false;
-        *value = categoryValue(access.field, chunk->valueAt(position));
-        return true;
+        return categoryValue(access.field, chunk->valueAt(position), value, error);
     }
-    *value = categoryValue(access.field, access.table->valueAt(row, access.column, error));
-    return error->isEmpty();
+    const PVariant stored = access.table->valueAt(row, access.column, error);
+    return error->isEmpty() && categoryValue(access.field, stored, value, error);
 }
 
 bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error) {
@@ -246,8 +293,8 @@ bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* v
 bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
                                   QString* error) {
     if (!access.gather)
-        access.gather = std::make_shared<TsfMatrixGather>(access.field.name, storedType(access.field.valueType),
-                                                          int(m_resource->entityCount));
+        access.gather = std::make_shared<TsfMatrixGather>(
+            access.field.name, storedType(access.field.valueType), int(m_resource->entityCount));
     for (int j = 0; j < count; ++j) {
         if (rows[j] < 0 || rows[j] >= access.chunks->rowCount()) {
             *error = QStringLiteral("Error reading chunk: row %1 is outside table %2")
@@ -327,14 +374,25 @@ bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* err
             const TsfValueArray* chunk = found->chunks->chunkAt(row, found->column, &position, error);
             if (!chunk)
                 return false;
-            numbers[i] = chunk->type() == ValueType::Int ? chunk->scalarAt<int32_t>(position) : 0;
+            if (chunk->type() != ValueType::Int) {
+                *error = QStringLiteral("Position column %1 does not hold Int values").arg(found->column);
+                return false;
+            }
+            numbers[i] = chunk->scalarAt<int32_t>(position);
         } else {
             numbers[i] = found->table->valueAt(row, found->column, error).toInt();
             if (!error->isEmpty())
                 return false;
         }
     }
-    *segment = VkSegment(m_resource->chromosomes.value(numbers[0]), numbers[1], numbers[2]);
+    if (numbers[0] < 0 || numbers[0] >= m_resource->chromosomes.size()) {
+        *error = QStringLiteral("Chromosome code %1 of record %2 is outside the %3 chromosomes of the source")
+                     .arg(numbers[0])
+                     .arg(record)
+                     .arg(m_resource->chromosomes.size());
+        return false;
+    }
+    *segment = VkSegment(m_resource->chromosomes.at(numbers[0]), numbers[1], numbers[2]);
     return true;
 }
 
@@ -426,8 +484,11 @@ PVariantVector TsfFieldReader::readValues(qint64 row, int firstField, int endFie
             const bool entity = readable.field.fieldType == VkField::EntityAttribute;
             const bool mapped = entity ? readable.table->entityMap().map(row, &tableRow, &error)
                                        : readable.table->locusMap().map(row, &tableRow, &error);
-            if (mapped)
-                value = categoryValue(readable.field, readable.table->valueAt(tableRow, readable.column, &error));
+            if (mapped) {
+                const PVariant stored = readable.table->valueAt(tableRow, readable.column, &error);
+                if (error.isEmpty())
+                    categoryValue(readable.field, stored, &value, &error);
+            }
             if (!error.isEmpty())
                 m_errorText = error;
         }

@@ -59,16 +59,19 @@ private:
         int column = 0;
         VkField field;
         std::shared_ptr<TsfMatrixGather> gather; // matrix fields in a chunk table
-        QString error; // set when the field cannot be read
+        QString error;                           // set when the field cannot be read
     };
 
     FieldAccess* access(qint64 fieldId, QString* error);
     bool resolve(qint64 fieldId, FieldAccess* access);
     std::shared_ptr<TsfTableReader> tableReader(const TsfFieldRow& row, QString* error);
+    bool checkDimensions(const TsfFieldRow& row, const QString& tableName, const TsfChunkTableMeta& meta,
+                         QString* error) const;
     bool indexMap(const QString& text, TsfIndexMap* map, QString* error);
     bool locusValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
-    bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out, QString* error);
+    bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                      QString* error);
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);

@@ -95,8 +95,9 @@ bool TsfChunkTableMeta::fromJson(const QByteArray& json, const QString& tableNam
         result.fieldCount = map.value("field_count").toInt64(&fieldOk);
         result.recordCount = map.value("record_count").toInt64(&recordOk);
         result.chunkBits = map.value("chunk_bits").toInt(&bitsOk);
-        ok = fieldOk && recordOk && bitsOk && result.fieldCount >= 0 && result.recordCount >= 0 &&
-             result.chunkBits >= 0 && result.chunkBits < 31;
+        ok = fieldOk && recordOk && bitsOk && result.fieldCount >= 0 && result.fieldCount <= INT32_MAX &&
+             result.recordCount >= 0 && result.chunkBits >= 0 && result.chunkBits < 31 &&
+             result.recordCount >> result.chunkBits < INT32_MAX;
     }
     if (!ok) {
         *error = QStringLiteral("Did not find expected field_count, record_count or chunk_bits attribute for "

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
+
 // Names, keys and pure rules of the TSF table layout, shared by the writer and the readers.
 namespace TsfLayout {
 
@@ -98,10 +100,15 @@ struct TsfChunkTableMeta {
 
     qint64 chunkSize() const { return qint64(1) << chunkBits; }
     qint64 chunkCount() const { return (recordCount + chunkSize() - 1) >> chunkBits; }
+    // Values in a chunk of every column: chunkSize() in all but the last, which holds the rest.
+    qint64 valuesInChunk(qint64 chunkNumber) const {
+        return std::min(chunkSize(), recordCount - (chunkNumber << chunkBits));
+    }
     // {"field_count": ..., "record_count": ..., "chunk_bits": ...} on one line.
     QByteArray toJson() const;
     // False with "Did not find expected field_count, record_count or chunk_bits attribute for
-    // table " and the table name when a key is missing or negative.
+    // table " and the table name when a key is missing, negative or too large for chunk ids
+    // (columns and chunk numbers are 32-bit).
     static bool fromJson(const QByteArray& json, const QString& tableName, TsfChunkTableMeta* meta,
                          QString* error);
 };

@@ -36,7 +36,10 @@ public:
             records = m_range.data();
         }
         m_next += count;
-        return m_reader->readFeatures(records, count, m_fields, &batch, error);
+        if (m_reader->readFeatures(records, count, m_fields, &batch, error))
+            return true;
+        *error = m_reader->resource().inFile(*error);
+        return false;
     }
     bool atEnd() const override { return m_next >= m_count; }
     int percentDone() const override { return m_count ? int(100 * m_next / m_count) : 100; }
@@ -148,8 +151,10 @@ bool regionRecords(TsfFieldReader& reader, const QList<VkSegment>& regions, bool
         return false;
     }
     std::shared_ptr<TypedChunkTableReader> data = reader.chunkTable(resource.gidxDataTableId, error);
-    if (!data)
+    if (!data) {
+        *error = resource.inFile(*error);
         return false;
+    }
     const int mode = exact ? Vk::Exact : Vk::Overlap;
     for (const VkSegment& region : regions) {
         const int chromosome = resource.chromosomeIndex.value(region.chromosome(), -1);
@@ -164,8 +169,10 @@ bool regionRecords(TsfFieldReader& reader, const QList<VkSegment>& regions, bool
                 const int32_t start = intAt(*data, row, TsfLayout::GidxStartColumn, error, &ok);
                 const int32_t stop = ok ? intAt(*data, row, TsfLayout::GidxStopColumn, error, &ok) : 0;
                 const int32_t record = ok ? intAt(*data, row, TsfLayout::GidxRecordColumn, error, &ok) : 0;
-                if (!ok)
+                if (!ok) {
+                    *error = resource.inFile(*error);
                     return false;
+                }
                 if (Vk::matches(VkSegment(region.chromosome(), start, stop), region, mode))
                     records->push_back(record);
             }

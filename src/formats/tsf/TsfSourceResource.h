@@ -23,10 +23,15 @@ struct TsfSourceResource : public VkResourceData {
     QHash<QByteArray, int> chromosomeIndex;
     // Field indexes ("idx_lex_case_insensitive") by field idx.
     QHash<int, TsfIndexRow> fieldIndexes;
-    // Full-coverage sources.
+    // Full-coverage sources, and the chunk table of their bins.
     bool isSparseArray = false;
+    qint64 sparseArrayTableId = -1;
 
     bool hasGenomicIndex() const { return !gidxQueryTable.isEmpty() && gidxDataTableId >= 0; }
+    // A read error that names the file it happened in.
+    QString inFile(const QString& message) const {
+        return QStringLiteral("%1 (file %2)").arg(message, databasePath);
+    }
     // The cache identity of a table of this source.
     QString tableIdentity(const QString& tableName) const {
         return databasePath + '|' + cacheStamp + '|' + tableName;

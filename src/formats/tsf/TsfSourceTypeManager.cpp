@@ -41,6 +41,49 @@ bool loadingFailed(const QString& path, const QString& cause, QString* error) {
     return false;
 }
 
+// A newer major version may lay its tables out differently: such a file is refused rather than
+// misread. Files without the marker are read as the current version.
+bool checkFormatVersion(TsfDatabase& db, QString* error) {
+    QVector<QPair<QString, QString>> marker;
+    if (!db.hasTable(QStringLiteral("meta_data")))
+        return true;
+    if (!TsfCatalog(db).readFormatMarker(&marker, error))
+        return false;
+    for (const auto& row : qAsConst(marker)) {
+        if (row.first != QLatin1String("version"))
+            continue;
+        bool ok = false;
+        const int version = row.second.toInt(&ok);
+        if (!ok || version < 0 || version > TsfLayout::Version) {
+            *error = QStringLiteral("its TSF format version %1 is not one this program reads (up to %2)")
+                         .arg(row.second)
+                         .arg(TsfLayout::Version);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Readers size per-entity state by entity_dim before they read any entity, so it is held to
+// what the file can hold: every entity takes at least a byte of it, a name or a column.
+bool checkDimensions(const TsfSourceRow& row, qint64 databaseBytes, QString* error) {
+    const auto outOfRange = [&](const char* name, qint64 value) {
+        *error = QStringLiteral("the source's %1 of %2 is out of range").arg(QLatin1String(name)).arg(value);
+        return false;
+    };
+    if (row.locusDim < 0 || row.locusDim > INT32_MAX)
+        return outOfRange("locus_dim", row.locusDim);
+    if (row.entityDim < 0 || row.entityDim > INT32_MAX)
+        return outOfRange("entity_dim", row.entityDim);
+    if (row.entityDim > databaseBytes) {
+        *error = QStringLiteral("the source's entity_dim of %1 is more than the file's %2 bytes can hold")
+                     .arg(row.entityDim)
+                     .arg(databaseBytes);
+        return false;
+    }
+    return true;
+}
+
 // The chromosome names of the hidden Chr field, when the source stores positions.
 void loadChromosomes(TsfCatalog& catalog, TsfSourceResource* resource) {
     TsfFieldRow row;
@@ -70,6 +113,7 @@ void applyIndexes(const QVector<TsfIndexRow>& indexes, TsfSourceResource* resour
             info->schema[field].props.insert("Indexed", PVariant(true));
         } else if (index.idxType == QLatin1String(TsfLayout::SparseArrayIndexType)) {
             resource->isSparseArray = true;
+            resource->sparseArrayTableId = index.dataTableId;
         }
     }
 }
@@ -149,6 +193,8 @@ bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
     if (!db.hasTable(QStringLiteral("source")) || !db.hasTable(QStringLiteral("field")) ||
         !db.hasTable(QStringLiteral("tbl")))
         return notValid(error);
+    if (!checkFormatVersion(db, &cause))
+        return loadingFailed(path, cause, error);
     TsfCatalog catalog(db);
     QVector<TsfSourceRow> sources;
     if (!catalog.readSources(&sources, &cause))
@@ -158,6 +204,8 @@ bool TsfSourceTypeManager::describe(VkSource& source, QString* error) const {
     });
     if (row == sources.end())
         return notValid(error);
+    if (!checkDimensions(*row, db.byteSize(), &cause))
+        return loadingFailed(path, cause, error);
 
     VkSourceInfo& info = source.info();
     TsfSourceRecords::applySourceRow(*row, &info);

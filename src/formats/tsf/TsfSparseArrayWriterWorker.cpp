@@ -15,6 +15,10 @@ TsfSparseArrayWriterWorker::TsfSparseArrayWriterWorker() = default;
 
 TsfSparseArrayWriterWorker::~TsfSparseArrayWriterWorker() = default;
 
+void TsfSparseArrayWriterWorker::failAfterException(const QString& message) {
+    failWith(message);
+}
+
 void TsfSparseArrayWriterWorker::startSource(QString file, bool newFile, VkFieldList arrayFields,
                                              VkSourceInfo sourceMeta, QVector<QString> dropSegmentsList,
                                              RenameOptions segmentRenameOptions, PVariant defaultArrayValue,

@@ -17,6 +17,9 @@ public:
     TsfSparseArrayWriterWorker();
     ~TsfSparseArrayWriterWorker() override;
 
+    // An exception out of a slot fails the write like any error: the file is abandoned.
+    void failAfterException(const QString& message) override;
+
 signals:
     void startSourceFinished(int workerId, QString sourceUrl);
     void featuresWritten(int workerId, qint64 storedBins);

@@ -43,6 +43,10 @@ TsfWriterWorker::TsfWriterWorker() = default;
 
 TsfWriterWorker::~TsfWriterWorker() = default;
 
+void TsfWriterWorker::failAfterException(const QString& message) {
+    failWith(message);
+}
+
 qint64 TsfWriterWorker::recordCount() const {
     return m_writer ? m_writer->recordCount() : 0;
 }

@@ -3,8 +3,8 @@
 #include "formats/tsf/TsfConvertOptions.h"
 #include "formats/tsf/TsfWorkerBase.h"
 #include "formats/tsf/TsfWriteSettings.h"
-#include "source/readers/FeatureCursor.h"
 #include "source/model/VkFeature.h"
+#include "source/readers/FeatureCursor.h"
 #include "source/registry/VkSource.h"
 
 class TsfSourceWriter;
@@ -19,6 +19,9 @@ class TsfWriterWorker : public TsfWorkerBase<TsfWriterWorker, TsfSourceWriter> {
 public:
     TsfWriterWorker();
     ~TsfWriterWorker() override;
+
+    // An exception out of a slot fails the write like any error: the file is abandoned.
+    void failAfterException(const QString& message) override;
 
     // Records written so far; safe only on the writer thread.
     qint64 recordCount() const;

@@ -2,8 +2,7 @@
 
 #include "formats/tsf/ChunkTableCacheResource.h"
 #include "formats/tsf/TsfChunkCodec.h"
-
-#include <QThreadPool>
+#include "formats/tsf/TsfPrefetchThreads.h"
 
 #include <algorithm>
 
@@ -19,6 +18,49 @@ TypedChunkTableReader::~TypedChunkTableReader() {
     if (m_prefetchDone.valid())
         m_prefetchDone.wait();
     ChunkTableCacheResource::instance().releaseTableKey(m_tableKey);
+}
+
+std::shared_ptr<TypedChunkTableReader>
+TypedChunkTableReader::open(const TsfDatabase& db, const QString& tableName, const TsfChunkTableMeta& meta,
+                            const QString& identity, TsfIndexMap locusMap, TsfIndexMap entityMap,
+                            QString* error) {
+    if (!checkChunks(db, tableName, meta, error))
+        return nullptr;
+    return std::make_shared<TypedChunkTableReader>(db, tableName, meta, identity, std::move(locusMap),
+                                                   std::move(entityMap));
+}
+
+bool TypedChunkTableReader::checkChunks(const TsfDatabase& db, const QString& tableName,
+                                        const TsfChunkTableMeta& meta, QString* error) {
+    const qint64 chunks = meta.chunkCount();
+    const qint64 columns = meta.fieldCount;
+    const QString claim = QStringLiteral("%1 columns of %2 records in chunks of %3")
+                              .arg(columns)
+                              .arg(meta.recordCount)
+                              .arg(meta.chunkSize());
+    // Every chunk is a row holding at least a chunk header.
+    const qint64 bytes = db.byteSize();
+    if (columns > 0 && chunks > bytes / TsfChunkHeader::Size / columns) {
+        *error = QStringLiteral("Table %1 claims %2, more than the file's %3 bytes can hold")
+                     .arg(tableName, claim)
+                     .arg(bytes);
+        return false;
+    }
+    TsfStatement last(db, QStringLiteral("SELECT max(chunk_id) FROM %1").arg(tableName).toUtf8());
+    if (!last.next()) {
+        *error = QStringLiteral("Error reading chunk: ") + last.errorText();
+        return false;
+    }
+    const bool empty = columns == 0 || chunks == 0;
+    const bool agrees =
+        last.isNull(0) ? empty
+                       : !empty && last.columnInt64(0) == TsfLayout::chunkId(chunks - 1, int(columns - 1));
+    if (!agrees) {
+        *error =
+            QStringLiteral("The chunks of table %1 do not match its table_meta of %2").arg(tableName, claim);
+        return false;
+    }
+    return true;
 }
 
 const TsfValueArray* TypedChunkTableReader::chunkAt(qint64 row, int column, int* position, QString* error) {
@@ -47,7 +89,14 @@ const TsfValueArray* TypedChunkTableReader::chunkAt(qint64 row, int column, int*
 
 TsfValueArrayPtr TypedChunkTableReader::chunk(qint64 chunkNumber, int column, QString* error) {
     if (column < 0 || size_t(column) >= m_remembered.size()) {
-        *error = QStringLiteral("Error reading chunk: column %1 is outside table %2").arg(column).arg(m_tableName);
+        *error =
+            QStringLiteral("Error reading chunk: column %1 is outside table %2").arg(column).arg(m_tableName);
+        return nullptr;
+    }
+    if (chunkNumber < 0 || chunkNumber >= m_meta.chunkCount()) {
+        *error = QStringLiteral("Error reading chunk: chunk %1 is outside table %2")
+                     .arg(chunkNumber)
+                     .arg(m_tableName);
         return nullptr;
     }
     return remember(chunkNumber, column, error) ? m_remembered[size_t(column)].chunk : nullptr;
@@ -93,7 +142,7 @@ TsfValueArrayPtr TypedChunkTableReader::fetch(qint64 chunkNumber, int column, QS
     const char* blob = m_select.columnBlob(0, &size);
     auto decoded = std::make_shared<TsfValueArray>();
     QString reason;
-    if (!TsfChunkCodec::decode(blob, size, decoded.get(), &reason)) {
+    if (!TsfChunkCodec::decode(blob, size, decoded.get(), &reason, m_meta.valuesInChunk(chunkNumber))) {
         *error = QStringLiteral("Error decompressing chunk: ") + reason;
         return nullptr;
     }
@@ -110,7 +159,8 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
     ChunkTableCacheResource& cache = ChunkTableCacheResource::instance();
     for (int column : columns) {
         if (column < 0 || size_t(column) >= m_remembered.size() ||
-            m_remembered[size_t(column)].chunkNumber == chunkNumber || cache.find(m_tableKey, column, chunkNumber))
+            m_remembered[size_t(column)].chunkNumber == chunkNumber ||
+            cache.find(m_tableKey, column, chunkNumber))
             continue;
         m_select.reset();
         m_select.bind(1, TsfLayout::chunkId(chunkNumber, column));
@@ -125,22 +175,40 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
     if (job->columns.empty())
         return;
     job->decoded.resize(job->columns.size());
-    m_prefetch = job;
-    m_prefetchDone = job->finished.get_future();
     const int tableKey = m_tableKey;
-    QThreadPool::globalInstance()->start([job, tableKey] {
-        ChunkTableCacheResource& shared = ChunkTableCacheResource::instance();
-        for (size_t i = 0; i < job->columns.size(); ++i) {
-            auto decoded = std::make_shared<TsfValueArray>();
-            QString reason;
-            if (TsfChunkCodec::decode(job->blobs[i], decoded.get(), &reason)) {
-                shared.insert(tableKey, job->columns[i], job->chunkNumber, decoded);
-                job->decoded[i] = std::move(decoded);
+    const qint64 expectedCount = m_meta.valuesInChunk(chunkNumber);
+    // A job that could not be queued leaves the chunks to be read when they are needed.
+    try {
+        auto finished = std::make_shared<std::promise<void>>();
+        std::future<void> done = finished->get_future();
+        const bool queued = TsfPrefetchThreads::instance().run([job, tableKey, expectedCount, finished] {
+            // Nothing may escape the thread. A chunk left undecoded, for running out of memory
+            // say, is fetched again by the reader, which then reports why.
+            try {
+                decodePrefetched(*job, tableKey, expectedCount);
+            } catch (...) {
             }
-            job->blobs[i].clear();
+            finished->set_value();
+        });
+        if (queued) {
+            m_prefetch = job;
+            m_prefetchDone = std::move(done);
         }
-        job->finished.set_value();
-    });
+    } catch (...) {
+    }
+}
+
+void TypedChunkTableReader::decodePrefetched(Prefetch& job, int tableKey, qint64 expectedCount) {
+    ChunkTableCacheResource& shared = ChunkTableCacheResource::instance();
+    for (size_t i = 0; i < job.columns.size(); ++i) {
+        auto decoded = std::make_shared<TsfValueArray>();
+        QString reason;
+        if (TsfChunkCodec::decode(job.blobs[i], decoded.get(), &reason, expectedCount)) {
+            shared.insert(tableKey, job.columns[i], job.chunkNumber, decoded);
+            job.decoded[i] = std::move(decoded);
+        }
+        job.blobs[i].clear();
+    }
 }
 
 void TypedChunkTableReader::takePrefetched() {

@@ -17,6 +17,13 @@ public:
                           const QString& identity, TsfIndexMap locusMap = TsfIndexMap::identity(),
                           TsfIndexMap entityMap = TsfIndexMap());
     ~TypedChunkTableReader() override;
+    // A reader of a table whose chunks agree with its meta: the file can hold a chunk of every
+    // column for every chunk number, and the last column's last chunk is the table's last row.
+    // Null with the message otherwise.
+    static std::shared_ptr<TypedChunkTableReader> open(const TsfDatabase& db, const QString& tableName,
+                                                       const TsfChunkTableMeta& meta, const QString& identity,
+                                                       TsfIndexMap locusMap, TsfIndexMap entityMap,
+                                                       QString* error);
     TypedChunkTableReader(const TypedChunkTableReader&) = delete;
     TypedChunkTableReader& operator=(const TypedChunkTableReader&) = delete;
 
@@ -30,10 +37,10 @@ public:
     const TsfValueArray* chunkAt(qint64 row, int column, int* position, QString* error);
     PVariant valueAt(qint64 row, int column, QString* error) override;
     // The decoded chunk of a column by chunk number, remembered as chunkAt() does; null with the
-    // message on failure.
+    // message on failure, or when the table has no such chunk.
     TsfValueArrayPtr chunk(qint64 chunkNumber, int column, QString* error);
     // Starts fetching a chunk number of some columns ahead of use: the blobs are read now and
-    // decoded on the global thread pool while the caller works on the current chunk. The next
+    // decoded on the prefetch threads while the caller works on the current chunk. The next
     // chunk() or chunkAt() of that chunk number takes the results; a failed prefetch is
     // retried there, so its message comes from the ordinary path.
     void prefetch(qint64 chunkNumber, const std::vector<int>& columns);
@@ -48,11 +55,13 @@ private:
         std::vector<int> columns;
         std::vector<QByteArray> blobs;
         std::vector<TsfValueArrayPtr> decoded; // null where the blob did not decode
-        std::promise<void> finished;
     };
     void takePrefetched();
+    static void decodePrefetched(Prefetch& job, int tableKey, qint64 expectedCount);
 
     // The remembered chunk of a column (which must be in range), fetched when it differs.
+    static bool checkChunks(const TsfDatabase& db, const QString& tableName, const TsfChunkTableMeta& meta,
+                            QString* error);
     const TsfValueArray* remember(qint64 chunkNumber, int column, QString* error);
     TsfValueArrayPtr fetch(qint64 chunkNumber, int column, QString* error);
 

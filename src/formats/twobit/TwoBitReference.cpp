@@ -110,6 +110,9 @@ QSharedPointer<TwoBitReference> TwoBitReference::open(const QString& path, QStri
         record.packed = record.maskBlocks + 8 * qint64(record.maskCount) + 4;
         if (!mapped.contains(record.packed, (qint64(length) + 3) / 4))
             return invalid("the bases of a sequence lie outside the file");
+        // Feature positions are 32-bit.
+        if (length > quint32(INT32_MAX))
+            return invalid("a sequence is longer than 2^31 - 1 bases");
         sequences.append({name, qint64(length)});
         records.append(record);
     }

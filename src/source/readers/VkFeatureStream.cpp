@@ -50,6 +50,12 @@ public:
     FeaturePump(VkSourcePtr source, ReadRequest request, std::shared_ptr<FeatureBatchQueue> queue)
         : m_source(std::move(source)), m_request(std::move(request)), m_queue(std::move(queue)) {}
 
+    // The consumer waits on the queue, not on this worker's signals: the failure goes there.
+    void failAfterException(const QString& message) override {
+        m_queue->finish(QStringLiteral("%1 while reading %2").arg(message, m_source->path()));
+        shutdown();
+    }
+
 public slots:
     void run() {
         m_queue->finish(pump());

@@ -5,6 +5,8 @@
 #include <QMutexLocker>
 #include <QThread>
 
+#include <stdexcept>
+
 namespace {
 
 const char* const kDefaultThreadName = "VkEvented Worker Thread";
@@ -22,6 +24,10 @@ VkEventedThread::VkEventedThread(const QString& name, QObject* parent)
     setObjectName(threadName);
     m_thread->setObjectName(threadName);
     m_thread->start();
+    // Workers moved to a thread that never ran would wait forever; like running out of memory,
+    // this ends the work that needed the thread (VkApplication turns it into the error).
+    if (!m_thread->isRunning())
+        throw std::runtime_error("the thread '" + threadName.toStdString() + "' could not be started");
     QMutexLocker lock(&s_threadsMutex);
     s_threads.append(QPointer<VkEventedThread>(this));
 }

@@ -6,6 +6,7 @@
 namespace {
 
 constexpr int kPausePollMs = 10;
+constexpr int kExceptionErrorId = 1;
 
 QAtomicInt s_nextWorkerId(0);
 
@@ -85,6 +86,10 @@ void VkWorker::shutdownWithError(int errId, QString errMsg) {
     m_errorText = errMsg;
     emit errOccurred(errId, errMsg, m_workerId);
     shutdown();
+}
+
+void VkWorker::failAfterException(const QString& message) {
+    shutdownWithError(kExceptionErrorId, message);
 }
 
 void VkWorker::reportProgress(qint64 done, qint64 total) {

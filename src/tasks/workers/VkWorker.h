@@ -32,6 +32,10 @@ public:
     // Blocks while paused; returns false when the worker was cancelled meanwhile.
     bool waitWhilePaused();
 
+    // Ends the worker after an exception left one of its slots (VkApplication catches it there):
+    // by default as shutdownWithError() does. Workers with more to give up or tell override it.
+    virtual void failAfterException(const QString& message);
+
 signals:
     void percentDone(int percent, int senderWorkerId);
     void errOccurred(int errId, QString errMsg, int senderWorkerId);

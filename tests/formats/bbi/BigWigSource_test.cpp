@@ -2,8 +2,10 @@
 #include "source/readers/ReadMode.h"
 #include "source/readers/ReadMode.h"
 #include "source/registry/VkSourceTypeRegistry.h"
+#include "support/Cli.h"
 #include "support/FormatTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -132,4 +134,37 @@ TEST_F(BigWigSourceTest, ReportsMissingAndForeignFiles) {
     const QString text = m_dir.filePath(QStringLiteral("text.bigwig"));
     writeFile(text, "track type=wiggle_0\nfixedStep chrom=chr1 start=1 step=1\n1\n");
     EXPECT_EQ(open(text)->errorText(), text + QStringLiteral(" is not a bigWig or bigBed file"));
+}
+
+// A data block that does not inflate, and a header claiming more chromosomes than the file holds:
+// each ends the write with status 1 and the file's name, and leaves no output behind.
+TEST_F(BigWigSourceTest, DamagedFilesEndTheWriteWithTheirName) {
+    QFile file(m_path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto offsetAt = [&](int at) {
+        quint64 value = 0;
+        for (int i = 7; i >= 0; --i)
+            value = (value << 8) | quint8(bytes.at(at + i));
+        return int(value);
+    };
+    QByteArray badBlock = bytes;
+    badBlock.replace(offsetAt(16) + 8, 16, QByteArray(16, '\xff'));
+    QByteArray manyChromosomes = bytes;
+    manyChromosomes.replace(offsetAt(8) + 16, 8, QByteArray("\x00\x00\x00\x10\x00\x00\x00\x00", 8));
+    const struct {
+        QByteArray bytes;
+        const char* message;
+    } damaged[] = {{badBlock, " is damaged: the data of chr1 cannot be read"},
+                   {manyChromosomes, " is damaged: its header or chromosome list cannot be read"}};
+    for (const auto& bigWig : damaged) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("damaged.bw"));
+        writeFile(path, bigWig.bytes);
+        const CliResult result = runVarkit({"writewig", path, dir.filePath(QStringLiteral("out.wig"))});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.contains((path + QLatin1String(bigWig.message)).toUtf8()))
+            << result.err.toStdString();
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"damaged.bw"});
+    }
 }

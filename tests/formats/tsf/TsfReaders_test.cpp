@@ -285,7 +285,7 @@ TEST_F(TsfReadersTest, FieldReaderReadsValuesCellsAndRefusesMatrixReads) {
 }
 
 TEST_F(TsfReadersTest, DamagedTablesAndChunksGiveTheirMessages) {
-    change("UPDATE t0_locus_attr_chunks SET chunk = X'FA0100690000040010000000000000000000004000FFFF' "
+    change("UPDATE t0_locus_attr_chunks SET chunk = X'FA0100690000040040000000000000000000010000FFFF' "
            "WHERE chunk_id = 4294967296;");
     const VkSourcePtr source = open(path());
     ReadRequest request;

@@ -1,9 +1,12 @@
+#include "tasks/WorkerTestSupport.h"
 #include "tasks/workers/VkJobWorker.h"
 #include "tasks/workers/VkWorkerRunner.h"
-#include "tasks/WorkerTestSupport.h"
 
 #include <QThread>
 #include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
 
 namespace {
 
@@ -22,6 +25,16 @@ protected:
 class FailingJob : public VkJobWorker {
 protected:
     bool doWork(const QVariantList&, QVariantList&, QString&) override { return false; }
+};
+
+// A job that fails the way library code can: by throwing.
+class ThrowingJob : public VkJobWorker {
+protected:
+    bool doWork(const QVariantList& args, QVariantList&, QString&) override {
+        if (args.value(0).toBool())
+            throw std::bad_alloc();
+        throw std::runtime_error("index out of range");
+    }
 };
 
 class VkJobWorkerTest : public ::testing::Test {
@@ -64,6 +77,13 @@ TEST_F(VkJobWorkerTest, FailingJobWithoutMessageReportsTheFixedText) {
     ASSERT_TRUE(runToEnd(new FailingJob, {}));
     EXPECT_TRUE(runner.hasError());
     EXPECT_EQ(runner.errorText(), QStringLiteral("Do work function returned false!"));
+}
+
+TEST_F(VkJobWorkerTest, ExceptionsOutOfAJobBecomeItsErrorAndEndIt) {
+    ASSERT_TRUE(runToEnd(new ThrowingJob, {true}));
+    EXPECT_EQ(runner.errorText(), QStringLiteral("Out of memory"));
+    ASSERT_TRUE(runToEnd(new ThrowingJob, {false}));
+    EXPECT_EQ(runner.errorText(), QStringLiteral("Unexpected error: index out of range"));
 }
 
 } // namespace
