@@ -135,14 +135,16 @@ public:
             fields << m_altIdx;
         return fields;
     }
-    PVariant compute(const VkFeature& feature) const;
+    // The new value for one record.
+    virtual PVariant compute(const VkFeature& feature) const = 0;
     // True when the schema has the fields this computation needs; otherwise the reason.
     virtual bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) = 0;
 
 protected:
-    // Writes the values of one record or one sample (at most as many as the first field has
-    // counts, or one); returns how many.
-    virtual int computeUnit(const Counts* counts, int altCount, float* out) const = 0;
+    // Runs unit over the record, or over each sample of a matrix record, and packs what it wrote.
+    // unit(counts, altCount, out) writes the values of one record or sample (at most as many as
+    // the first field has counts, or one) and returns how many; it is inlined into the loop.
+    template <class Unit> PVariant computeWith(const VkFeature& feature, Unit unit) const;
 
     // The field given by index, or else the first field with one of the symbols; -1 for none.
     static int pick(const VkFieldList& schema, int givenIdx, std::initializer_list<const char*> symbols) {
@@ -168,7 +170,7 @@ protected:
     bool m_matrix = false;
 };
 
-PVariant AltRatioComputation::compute(const VkFeature& feature) const {
+template <class Unit> PVariant AltRatioComputation::computeWith(const VkFeature& feature, Unit unit) const {
     const int altCount = m_altIdx >= 0 ? feature.value(m_altIdx).size() : 0;
     Counts counts[MaxCountFields];
     if (!m_matrix) {
@@ -178,7 +180,7 @@ PVariant AltRatioComputation::compute(const VkFeature& feature) const {
             bound = std::max(bound, counts[i].size);
         }
         QVector<float> values(bound);
-        values.resize(computeUnit(counts, altCount, values.data()));
+        values.resize(unit(counts, altCount, values.data()));
         if (m_outputType == ValueType::FloatArray)
             return PVariant(std::move(values));
         return PVariant(values.isEmpty() ? kMissingRatio : values.first());
@@ -198,7 +200,7 @@ PVariant AltRatioComputation::compute(const VkFeature& feature) const {
     for (int sample = 0; sample < samples; ++sample) {
         for (int i = 0; i < m_countFields.size(); ++i)
             counts[i] = columns[i].at(sample);
-        const int written = computeUnit(counts, altCount, out);
+        const int written = unit(counts, altCount, out);
         if (m_outputType == ValueType::Float) {
             if (written == 0)
                 *out = kMissingRatio;
@@ -237,7 +239,12 @@ protected:
     virtual const char* symbol() const { return "AD"; }
     virtual QString notFound() const { return QStringLiteral("A suitable AD field was not found"); }
 
-    int computeUnit(const Counts* counts, int altCount, float* out) const override {
+    PVariant compute(const VkFeature& feature) const override {
+        return computeWith(feature, [](const Counts* counts, int altCount, float* out) {
+            return unit(counts, altCount, out);
+        });
+    }
+    static int unit(const Counts* counts, int altCount, float* out) {
         const Counts& depths = counts[0];
         if (depths.size != altCount + 1)
             return 0;
@@ -288,7 +295,12 @@ public:
     }
 
 protected:
-    int computeUnit(const Counts* counts, int, float* out) const override {
+    PVariant compute(const VkFeature& feature) const override {
+        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
+            return unit(counts, altCount, out);
+        });
+    }
+    int unit(const Counts* counts, int, float* out) const {
         const Counts& observed = counts[0];
         const int32_t reference = counts[1].at(0);
         const int64_t denominator = int64_t(reference) + observed.sum();
@@ -336,7 +348,12 @@ public:
     }
 
 protected:
-    int computeUnit(const Counts* counts, int, float* out) const override {
+    PVariant compute(const VkFeature& feature) const override {
+        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
+            return unit(counts, altCount, out);
+        });
+    }
+    int unit(const Counts* counts, int, float* out) const {
         const Counts& observed = counts[0];
         const Counts& depth = counts[1];
         const bool perElementDepth = depth.size > 1;
@@ -368,7 +385,12 @@ public:
     }
 
 protected:
-    int computeUnit(const Counts* counts, int, float* out) const override {
+    PVariant compute(const VkFeature& feature) const override {
+        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
+            return unit(counts, altCount, out);
+        });
+    }
+    int unit(const Counts* counts, int, float* out) const {
         const int64_t total = counts[0].sum(0, 4);
         *out = total < 1 ? kMissingRatio : ratio(counts[0].sum(2, 4), total);
         return 1;

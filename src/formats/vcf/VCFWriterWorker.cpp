@@ -108,6 +108,8 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
     qint64 written = 0;
     bool headerWritten = false;
     QByteArray text;
+    // Reserved, so that emptying it after each piece keeps the memory instead of growing it again.
+    text.reserve(TextPieceBytes + TextPieceBytes / 2);
     QString writeError;
     // Text goes out in pieces small enough to stay in cache and never to regrow the buffer.
     auto writeText = [&] {
@@ -130,7 +132,7 @@ bool VCFWriterWorker::writeAll(VcfTextOutput& output, QString* error) {
         if (!headerWritten) {
             if (batch.isEmpty() || !findSampleNames(batch.first(), error))
                 return false;
-            text = header();
+            text += header();
             headerWritten = true;
         }
         for (const VkFeature& feature : qAsConst(batch)) {
