@@ -7,8 +7,9 @@
 #   bench/transforms.sh [build-dir] [records] [samples]
 #
 # Set VCF=<file.vcf.gz> (tabix-indexed) to use an existing file. Prints wall time, CPU time and peak
-# memory of each job, the ratios, and checks them against the bars: altratio <= 1.0x bcftools with
-# a peak <= 200 MB, three nested <= 1.3x one, each query series <= 5 s.
+# memory of each job (the best of three runs for the transform jobs), the ratios, and checks them
+# against the bars: altratio <= 1.0x bcftools with a peak <= 200 MB, three nested <= 1.3x one, each
+# query series <= 5 s.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
 records=${2:-100000}
@@ -44,22 +45,37 @@ nest() { "$varkit" transform altratio "$1" --fieldSymbol="$2" --url; }
 
 echo "$(basename "$vcf"): $(stat -c %s "$vcf") bytes, $(nproc) processors, load $(cut -d' ' -f1 /proc/loadavg)"
 
-one=$(nest "$vcf" VAF)
-measure "$varkit" writevcf "$one" "$work/vaf.vcf"
-oneWall=$WALL oneCpu=$CPU onePeak=$PEAK_MB
-measure bcftools +fill-tags "$vcf" -Ov -o "$work/fill-tags.vcf" -- -t FORMAT/VAF
-altRatio=$(ratio "$oneWall" "$WALL")
-printf "altratio  varkit %6.2f s (cpu %6.2f s, %4s MB)   bcftools +fill-tags %6.2f s (cpu %6.2f s, %4s MB)\n" \
-    "$oneWall" "$oneCpu" "$onePeak" "$WALL" "$CPU" "$PEAK_MB"
-printf "          wall ratio %s (bar 1.0: %s), peak %s MB (bar 200: %s)\n" "$altRatio" \
-    "$(verdict "$altRatio" 1.0)" "$onePeak" "$(verdict "$onePeak" 200)"
+# Each varkit job runs three times, alternating with its peer, and its fastest run counts: on a shared
+# machine the slowest runs measure the neighbours.
+best() {
+    local label=$1
+    shift
+    local bestWall="" bestCpu="" bestPeak=""
+    for _ in 1 2 3; do
+        measure "$@"
+        if [ -z "$bestWall" ] || awk -v a="$WALL" -v b="$bestWall" 'BEGIN {exit !(a < b)}'; then
+            bestWall=$WALL bestCpu=$CPU bestPeak=$PEAK_MB
+        fi
+    done
+    WALL=$bestWall CPU=$bestCpu PEAK_MB=$bestPeak
+    eval "${label}Wall=\$WALL ${label}Cpu=\$CPU ${label}Peak=\$PEAK_MB"
+}
 
+one=$(nest "$vcf" VAF)
 # Transform URLs nest: each level's input is the URL of the level below.
 three=$(nest "$(nest "$(nest "$vcf" V1)" V2)" V3)
-measure "$varkit" writevcf "$three" "$work/three.vcf"
-nestRatio=$(ratio "$WALL" "$oneWall")
+best one "$varkit" writevcf "$one" "$work/vaf.vcf"
+best peer bcftools +fill-tags "$vcf" -Ov -o "$work/fill-tags.vcf" -- -t FORMAT/VAF
+best three "$varkit" writevcf "$three" "$work/three.vcf"
+
+altRatio=$(ratio "$oneWall" "$peerWall")
+printf "altratio  varkit %6.2f s (cpu %6.2f s, %4s MB)   bcftools +fill-tags %6.2f s (cpu %6.2f s, %4s MB)\n" \
+    "$oneWall" "$oneCpu" "$onePeak" "$peerWall" "$peerCpu" "$peerPeak"
+printf "          wall ratio %s (bar 1.0: %s), peak %s MB (bar 200: %s)\n" "$altRatio" \
+    "$(verdict "$altRatio" 1.0)" "$onePeak" "$(verdict "$onePeak" 200)"
+nestRatio=$(ratio "$threeWall" "$oneWall")
 printf "nesting   three nested %6.2f s (cpu %6.2f s, %4s MB), one %6.2f s: ratio %s (bar 1.3: %s)\n" \
-    "$WALL" "$CPU" "$PEAK_MB" "$oneWall" "$nestRatio" "$(verdict "$nestRatio" 1.3)"
+    "$threeWall" "$threeCpu" "$threePeak" "$oneWall" "$nestRatio" "$(verdict "$nestRatio" 1.3)"
 
 bgzip -dc "$vcf" | grep -v '^#' | cut -f 1,2 >"$work/sites.tsv"
 "$varkit" writetsf "$vcf" "$work/bench.tsf" >/dev/null 2>&1
