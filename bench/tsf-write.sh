@@ -4,40 +4,18 @@
 #
 #   bench/tsf-write.sh [build-dir] [records] [samples]
 #
-# Set VCF=<file.vcf.gz> to use an existing file instead of generating one. Prints the wall time,
+# Set VCF=<file.vcf.gz> to use an existing file instead of the generated one. Prints the wall time,
 # CPU time and peak memory of each job, the ratios and the file sizes, and checks them against the
 # bars: write <= 1.5x bcftools, TSF <= 1.0x the BCF, peak <= 500 MB, read <= 0.5x the VCF read.
 set -euo pipefail
 build=$(cd "${1:-build}" && pwd)
-records=${2:-100000}
-samples=${3:-100}
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/bench-lib.sh"
+vcf=$(bench_vcf "$build" "${2:-100000}" "${3:-100}")
 work=$(mktemp -d "${TMPDIR:-/tmp}/varkit-tsf-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 varkit="$build/varkit"
 reader="$build/bench/source_read_bench"
-
-vcf=${VCF:-}
-if [ -z "$vcf" ]; then
-    vcf="$work/bench.vcf.gz"
-    python3 "$here/make-bench-vcf.py" --records "$records" --samples "$samples" --out "$vcf" >/dev/null
-fi
-
-# Runs a command under /usr/bin/time; sets WALL, CPU (user + system) and PEAK_MB.
-measure() {
-    local log="$work/time.log"
-    /usr/bin/time -f "%e %U %S %M" -o "$log" "$@" >/dev/null 2>"$work/stderr.log" || {
-        cat "$work/stderr.log" >&2
-        exit 1
-    }
-    read -r WALL user system kb <"$log"
-    CPU=$(awk -v u="$user" -v s="$system" 'BEGIN {print u + s}')
-    PEAK_MB=$(awk -v k="$kb" 'BEGIN {printf "%.0f", k / 1024}')
-}
-
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
-verdict() { awk -v r="$1" -v bar="$2" 'BEGIN {print (r <= bar) ? "ok" : "over the bar"}'; }
-size() { stat -c %s "$1"; }
 
 echo "$(basename "$vcf"): $(size "$vcf") bytes, $(nproc) processors, load $(cut -d' ' -f1 /proc/loadavg)"
 

@@ -157,6 +157,19 @@ protected:
         }
         return -1;
     }
+    // The observed counts ("FAO", else "AO", unless an index is given) and a second field; false
+    // with the reason when either is missing.
+    static bool pickObservedAnd(const VkFieldList& schema, int observedIdx, int secondIdx,
+                                std::initializer_list<const char*> secondSymbols, const char* secondMissing,
+                                int* observed, int* second, QString* error) {
+        *observed = pick(schema, observedIdx, {"FAO", "AO"});
+        *second = pick(schema, secondIdx, secondSymbols);
+        if (*observed < 0)
+            *error = QStringLiteral("Unable to find suitable alternate observed depth field\n");
+        else if (*second < 0)
+            *error = QString::fromLatin1(secondMissing);
+        return *observed >= 0 && *second >= 0;
+    }
     static int indexOf(const VkFieldList& schema, const char* symbol) {
         for (const VkField& field : schema)
             if (field.symbol == symbol)
@@ -218,8 +231,19 @@ template <class Unit> PVariant AltRatioComputation::computeWith(const VkFeature&
 
 namespace {
 
+// A computation whose unit(counts, altCount, out) is called for the record or each sample, inlined.
+template <class Self> class UnitComputation : public AltRatioComputation {
+public:
+    PVariant compute(const VkFeature& feature) const override {
+        const Self& self = static_cast<const Self&>(*this);
+        return computeWith(feature, [&self](const Counts* counts, int altCount, float* out) {
+            return self.unit(counts, altCount, out);
+        });
+    }
+};
+
 // [reference depth, depth of alternate 1, ...]: used only when it has one count per allele.
-class AllelicDepthAltRatio : public AltRatioComputation {
+class AllelicDepthAltRatio : public UnitComputation<AllelicDepthAltRatio> {
 public:
     bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) override {
         const int idx = pick(schema, options.allelicDepthIdx(), {symbol()});
@@ -235,15 +259,6 @@ public:
         return true;
     }
 
-protected:
-    virtual const char* symbol() const { return "AD"; }
-    virtual QString notFound() const { return QStringLiteral("A suitable AD field was not found"); }
-
-    PVariant compute(const VkFeature& feature) const override {
-        return computeWith(feature, [](const Counts* counts, int altCount, float* out) {
-            return unit(counts, altCount, out);
-        });
-    }
     static int unit(const Counts* counts, int altCount, float* out) {
         const Counts& depths = counts[0];
         if (depths.size != altCount + 1)
@@ -253,6 +268,10 @@ protected:
             *out++ = total > 0 && depths.at(k) != kMissingCount ? ratio(depths.at(k), total) : kMissingRatio;
         return depths.size - 1;
     }
+
+protected:
+    virtual const char* symbol() const { return "AD"; }
+    virtual QString notFound() const { return QStringLiteral("A suitable AD field was not found"); }
 };
 
 class CLCAD2AllelicDepthAltRatio : public AllelicDepthAltRatio {
@@ -262,19 +281,15 @@ protected:
 };
 
 // Alternate observations per alternate and one reference observation count.
-class AOROAltRatio : public AltRatioComputation {
+class AOROAltRatio : public UnitComputation<AOROAltRatio> {
 public:
     bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) override {
-        const int observed = pick(schema, options.observedFieldIdx(), {"FAO", "AO"});
-        const int reference = pick(schema, options.referenceObservationIdx(), {"FRO", "RO"});
-        if (observed < 0) {
-            *error = QStringLiteral("Unable to find suitable alternate observed depth field\n");
+        int observed = -1;
+        int reference = -1;
+        if (!pickObservedAnd(schema, options.observedFieldIdx(), options.referenceObservationIdx(),
+                             {"FRO", "RO"}, "Unable to find suitable reference observed depth field\n",
+                             &observed, &reference, error))
             return false;
-        }
-        if (reference < 0) {
-            *error = QStringLiteral("Unable to find suitable reference observed depth field\n");
-            return false;
-        }
         const VkField& ao = schema.at(observed);
         const VkField& ro = schema.at(reference);
         if (ao.isMatrix() != ro.isMatrix()) {
@@ -294,12 +309,7 @@ public:
         return true;
     }
 
-protected:
-    PVariant compute(const VkFeature& feature) const override {
-        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
-            return unit(counts, altCount, out);
-        });
-    }
+public:
     int unit(const Counts* counts, int, float* out) const {
         const Counts& observed = counts[0];
         const int32_t reference = counts[1].at(0);
@@ -314,19 +324,15 @@ protected:
 };
 
 // Observed alternate counts over the total depth.
-class DepthAltRatio : public AltRatioComputation {
+class DepthAltRatio : public UnitComputation<DepthAltRatio> {
 public:
     bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) override {
-        const int observed = pick(schema, options.observedFieldIdx(), {"FAO", "AO"});
-        const int depth = pick(schema, options.depthFieldIdx(), {"FDP", "DP"});
-        if (observed < 0) {
-            *error = QStringLiteral("Unable to find suitable alternate observed depth field\n");
+        int observed = -1;
+        int depth = -1;
+        if (!pickObservedAnd(schema, options.observedFieldIdx(), options.depthFieldIdx(), {"FDP", "DP"},
+                             "Unable to find suitable observed reference depth field\n", &observed, &depth,
+                             error))
             return false;
-        }
-        if (depth < 0) {
-            *error = QStringLiteral("Unable to find suitable observed reference depth field\n");
-            return false;
-        }
         const VkField& ao = schema.at(observed);
         const VkField& dp = schema.at(depth);
         if (!isCountType(dp.valueType)) {
@@ -347,12 +353,7 @@ public:
         return true;
     }
 
-protected:
-    PVariant compute(const VkFeature& feature) const override {
-        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
-            return unit(counts, altCount, out);
-        });
-    }
+public:
     int unit(const Counts* counts, int, float* out) const {
         const Counts& observed = counts[0];
         const Counts& depth = counts[1];
@@ -370,7 +371,7 @@ protected:
 };
 
 // Reference forward, reference reverse, alternate forward, alternate reverse.
-class DP4AltRatio : public AltRatioComputation {
+class DP4AltRatio : public UnitComputation<DP4AltRatio> {
 public:
     bool setup(const VkFieldList& schema, const AltRatioOptions& options, QString* error) override {
         const int idx = pick(schema, options.dp4Idx(), {"DP4"});
@@ -384,12 +385,7 @@ public:
         return true;
     }
 
-protected:
-    PVariant compute(const VkFeature& feature) const override {
-        return computeWith(feature, [this](const Counts* counts, int altCount, float* out) {
-            return unit(counts, altCount, out);
-        });
-    }
+public:
     int unit(const Counts* counts, int, float* out) const {
         const int64_t total = counts[0].sum(0, 4);
         *out = total < 1 ? kMissingRatio : ratio(counts[0].sum(2, 4), total);
