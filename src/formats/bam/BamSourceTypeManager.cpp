@@ -107,14 +107,14 @@ FeatureCursorPtr BamSourceTypeManager::openSequentialCursor(const VkSourcePtr& s
 }
 
 // Without an index a region read scans the file.
-FeatureCursorPtr BamSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                        const QList<VkSegment>& regions,
-                                                        const QList<int>& fields, QString* error) const {
+FeatureCursorPtr BamSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                         const QList<VkSegment>& regions,
+                                                         const QList<int>& fields, QString* error) const {
     std::unique_ptr<BamFile> file = BamFile::open(source->path(), error);
     if (!file)
         return nullptr;
     if (!file->index())
-        return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+        return nullptr;
     QVector<BamCursor::Range> ranges = BamCursor::rangesOf(*file, regions);
     return std::make_unique<BamCursor>(std::move(file), std::move(ranges), fields);
 }

@@ -37,6 +37,6 @@ public:
 protected:
     FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
                                           QString* error) const override;
-    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                      const QList<int>& fields, QString* error) const override;
+    FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                       const QList<int>& fields, QString* error) const override;
 };

@@ -58,9 +58,9 @@ FeatureCursorPtr BbiSourceTypeManager::openSequentialCursor(const VkSourcePtr& s
     return std::make_unique<BbiCursor>(std::move(file), std::move(ranges), offset, source->schema(), fields);
 }
 
-FeatureCursorPtr BbiSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                        const QList<VkSegment>& regions,
-                                                        const QList<int>& fields, QString* error) const {
+FeatureCursorPtr BbiSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                         const QList<VkSegment>& regions,
+                                                         const QList<int>& fields, QString* error) const {
     std::unique_ptr<BbiFile> file = BbiFile::open(source->path(), error);
     if (!file)
         return nullptr;

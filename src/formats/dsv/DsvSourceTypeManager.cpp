@@ -67,13 +67,10 @@ FeatureCursorPtr DsvSourceTypeManager::openSequentialCursor(const VkSourcePtr& s
     return DelimitedTextCursor::openSequential(source, offset, fields, error);
 }
 
-FeatureCursorPtr DsvSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                        const QList<VkSegment>& regions,
-                                                        const QList<int>& fields, QString* error) const {
-    FeatureCursorPtr indexed = DelimitedTextCursor::openIndexed(source, regions, fields, error);
-    if (indexed || !error->isEmpty())
-        return indexed;
-    return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+FeatureCursorPtr DsvSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                         const QList<VkSegment>& regions,
+                                                         const QList<int>& fields, QString* error) const {
+    return DelimitedTextCursor::openIndexed(source, regions, fields, error);
 }
 
 QString DsvSourceTypeManager::effectiveExtension(const QString& path) {

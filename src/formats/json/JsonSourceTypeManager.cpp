@@ -87,8 +87,9 @@ FeatureCursorPtr JsonSourceTypeManager::openSequentialCursor(const VkSourcePtr& 
     return std::make_unique<JsonCursor>(*track, std::move(ordinals), fields);
 }
 
-FeatureCursorPtr JsonSourceTypeManager::openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                                         const QList<int>& fields, QString* error) const {
+FeatureCursorPtr JsonSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                          const QList<VkSegment>& regions,
+                                                          const QList<int>& fields, QString* error) const {
     const JsonTrack* track = trackOf(*source, error);
     if (!track)
         return nullptr;

@@ -10,13 +10,11 @@ FeatureCursorPtr LineTrackSourceTypeManager::openSequentialCursor(const VkSource
     return LineTrackCursor::openSequential(source, offset, fields, error);
 }
 
-FeatureCursorPtr LineTrackSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                              const QList<VkSegment>& regions,
-                                                              const QList<int>& fields, QString* error) const {
-    FeatureCursorPtr indexed = LineTrackCursor::openIndexed(source, regions, fields, error);
-    if (indexed || !error->isEmpty())
-        return indexed;
-    return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+FeatureCursorPtr LineTrackSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                               const QList<VkSegment>& regions,
+                                                               const QList<int>& fields,
+                                                               QString* error) const {
+    return LineTrackCursor::openIndexed(source, regions, fields, error);
 }
 
 bool LineTrackSourceTypeManager::describeFile(VkSource& source, const char* featureType, QString* error) {

@@ -8,8 +8,8 @@ class LineTrackSourceTypeManager : public LocalSourceTypeManager {
 protected:
     FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
                                           QString* error) const override;
-    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                      const QList<int>& fields, QString* error) const override;
+    FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                       const QList<int>& fields, QString* error) const override;
 
     // Lines a kind parses when it opens a file, so that a file of another kind fails early.
     static constexpr int ProbeLines = 1000;

@@ -190,12 +190,12 @@ FeatureCursorPtr VcfSourceTypeManager::openSequentialCursor(const VkSourcePtr& s
     return cursor;
 }
 
-FeatureCursorPtr VcfSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                        const QList<VkSegment>& regions,
-                                                        const QList<int>& fields, QString* error) const {
+FeatureCursorPtr VcfSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                         const QList<VkSegment>& regions,
+                                                         const QList<int>& fields, QString* error) const {
     const QString index = VcfFile::isBgzf(source->path()) ? VcfFile::indexPath(source->path()) : QString();
     if (index.isEmpty())
-        return LocalSourceTypeManager::openRegionCursor(source, regions, fields, error);
+        return nullptr;
     const VcfSchema* vcf = vcfSchema(*source, error);
     if (!vcf)
         return nullptr;

@@ -28,7 +28,6 @@ public:
 protected:
     FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
                                           QString* error) const override;
-    // Without a tabix index the base class scans the whole file.
-    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                      const QList<int>& fields, QString* error) const override;
+    FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                       const QList<int>& fields, QString* error) const override;
 };

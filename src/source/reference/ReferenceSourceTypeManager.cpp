@@ -116,9 +116,10 @@ FeatureCursorPtr ReferenceSourceTypeManager::openSequentialCursor(const VkSource
     return std::make_unique<WindowCursor>(ref, std::move(runs), fields);
 }
 
-FeatureCursorPtr ReferenceSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
-                                                              const QList<VkSegment>& regions,
-                                                              const QList<int>& fields, QString* error) const {
+FeatureCursorPtr ReferenceSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
+                                                               const QList<VkSegment>& regions,
+                                                               const QList<int>& fields,
+                                                               QString* error) const {
     const ReferenceSequence* ref = referenceOf(*source, error);
     if (!ref)
         return nullptr;
@@ -129,8 +130,9 @@ FeatureCursorPtr ReferenceSourceTypeManager::openRegionCursor(const VkSourcePtr&
     return std::make_unique<WindowCursor>(ref, std::move(runs), fields);
 }
 
-FeatureCursorPtr ReferenceSourceTypeManager::openIdsCursor(const VkSourcePtr& source, const QList<qint64>& ids,
-                                                           const QList<int>& fields, QString* error) const {
+FeatureCursorPtr ReferenceSourceTypeManager::openIdsCursor(const VkSourcePtr& source,
+                                                           const QList<qint64>& ids, const QList<int>& fields,
+                                                           QString* error) const {
     const ReferenceSequence* ref = referenceOf(*source, error);
     if (!ref)
         return nullptr;

@@ -11,8 +11,8 @@ class ReferenceSourceTypeManager : public LocalSourceTypeManager {
 protected:
     FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,
                                           QString* error) const override;
-    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                      const QList<int>& fields, QString* error) const override;
-    FeatureCursorPtr openIdsCursor(const VkSourcePtr& source, const QList<qint64>& ids, const QList<int>& fields,
-                                   QString* error) const override;
+    FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                       const QList<int>& fields, QString* error) const override;
+    FeatureCursorPtr openIdsCursor(const VkSourcePtr& source, const QList<qint64>& ids,
+                                   const QList<int>& fields, QString* error) const override;
 };

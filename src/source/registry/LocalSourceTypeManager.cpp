@@ -37,9 +37,17 @@ FeatureCursorPtr LocalSourceTypeManager::openSequentialCursor(const VkSourcePtr&
     return nullptr;
 }
 
+FeatureCursorPtr LocalSourceTypeManager::openIndexedCursor(const VkSourcePtr&, const QList<VkSegment>&,
+                                                           const QList<int>&, QString*) const {
+    return nullptr;
+}
+
 FeatureCursorPtr LocalSourceTypeManager::openRegionCursor(const VkSourcePtr& source,
                                                           const QList<VkSegment>& regions,
                                                           const QList<int>& fields, QString* error) const {
+    FeatureCursorPtr indexed = openIndexedCursor(source, regions, fields, error);
+    if (indexed || !error->isEmpty())
+        return indexed;
     FeatureCursorPtr all = openSequentialCursor(source, 0, fields, error);
     if (!all)
         return nullptr;

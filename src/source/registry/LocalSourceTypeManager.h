@@ -18,9 +18,10 @@ protected:
     // Every feature from the given ordinal on, in source order.
     virtual FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset,
                                                   const QList<int>& fields, QString* error) const;
-    // Features overlapping any region; by default a filtered sequential scan.
-    virtual FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
-                                              const QList<int>& fields, QString* error) const;
+    // Features overlapping any region through the source's index; null with an empty error when
+    // the source has none, and then a region read is a filtered sequential scan.
+    virtual FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                               const QList<int>& fields, QString* error) const;
     // Features at the listed ordinals, in source order; by default picked from a sequential scan.
     virtual FeatureCursorPtr openIdsCursor(const VkSourcePtr& source, const QList<qint64>& ids,
                                            const QList<int>& fields, QString* error) const;
@@ -28,4 +29,8 @@ protected:
     virtual FeatureCursorPtr openPrefixCursor(const VkSourcePtr& source, const QString& prefix,
                                               const QList<VkSegment>& regions, const QList<int>& fields,
                                               QString* error) const;
+
+private:
+    FeatureCursorPtr openRegionCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
+                                      const QList<int>& fields, QString* error) const;
 };
