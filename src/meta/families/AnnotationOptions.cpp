@@ -1,0 +1,7 @@
+#include "meta/families/AnnotationOptions.h"
+
+VK_DEFINE_OPTIONS(AnnotationOptions, VK_ANNOTATION_OPTIONS)
+VK_DEFINE_OPTIONS(LeftJoinAnnotationOptions, VK_LEFT_JOIN_ANNOTATION_OPTIONS)
+VK_DEFINE_OPTIONS(AnnotateRegionOptions, VK_ANNOTATE_REGION_OPTIONS)
+VK_DEFINE_OPTIONS(AnnotateOverlapRegionOptions, VK_NO_OPTIONS)
+VK_DEFINE_OPTIONS(AnnotateVariantOptions, VK_ANNOTATE_VARIANT_OPTIONS)

@@ -1,0 +1,80 @@
+#include "transforms/join/LeftJoinReader.h"
+
+#include "source/readers/ReadMode.h"
+
+namespace {
+constexpr int kLeftBatch = 256;
+} // namespace
+
+LeftJoinReader::LeftJoinReader(FeatureCursorPtr left, std::unique_ptr<RightMatcher> right, int mode,
+                               QVector<JoinFieldGroupPtr> groups, int leftFieldCount)
+    : m_left(std::move(left)), m_right(std::move(right)), m_mode(mode), m_groups(std::move(groups)),
+      m_leftFieldCount(leftFieldCount) {
+    for (const JoinFieldGroupPtr& group : m_groups)
+        m_rowPerMatch = m_rowPerMatch || group->rowPerMatch();
+}
+
+bool LeftJoinReader::atEnd() const {
+    return m_output.empty() && m_nextLeft >= m_leftBatch.size() && m_left->atEnd();
+}
+
+bool LeftJoinReader::fill(VkFeatureList& batch, int maxCount, QString* error) {
+    const int wanted = batch.size() + maxCount;
+    while (batch.size() < wanted) {
+        if (!m_output.empty()) {
+            batch.append(std::move(m_output.front()));
+            m_output.pop_front();
+            continue;
+        }
+        if (m_nextLeft >= m_leftBatch.size()) {
+            if (m_left->atEnd())
+                break;
+            m_leftBatch.clear();
+            m_nextLeft = 0;
+            if (!m_left->fill(m_leftBatch, kLeftBatch, error))
+                return false;
+            continue;
+        }
+        if (!join(m_leftBatch[m_nextLeft++], error))
+            return false;
+    }
+    return true;
+}
+
+// Within keeps the regions that contain the left feature, Exact those with its start and stop.
+bool LeftJoinReader::qualifies(const VkSegment& right, const VkSegment& left) const {
+    switch (m_mode) {
+    case Vk::Within:
+        return right.start() <= left.start() && left.stop() <= right.stop();
+    case Vk::Exact:
+        return right.start() == left.start() && right.stop() == left.stop();
+    default:
+        return true;
+    }
+}
+
+bool LeftJoinReader::join(const VkFeature& left, QString* error) {
+    if (!m_right->candidates(left.segment(), &m_candidates, error))
+        return false;
+    m_flags.assign(size_t(m_candidates.size()), 0);
+    for (int i = 0; i < m_candidates.size(); ++i)
+        m_flags[size_t(i)] = qualifies(m_candidates[i].feature.segment(), left.segment());
+    for (const JoinFieldGroupPtr& group : qAsConst(m_groups))
+        if (group->isFilter())
+            group->filter(left, m_candidates, m_flags);
+    m_matches.clear();
+    for (int i = 0; i < m_candidates.size(); ++i)
+        if (m_flags[size_t(i)])
+            m_matches.append(m_candidates[i]);
+
+    const int rows = m_rowPerMatch ? std::max(1, int(m_matches.size())) : 1;
+    for (int row = 0; row < rows; ++row) {
+        PVariantVector values = left.values();
+        values.resize(m_leftFieldCount);
+        for (const JoinFieldGroupPtr& group : qAsConst(m_groups))
+            if (!group->isFilter())
+                group->computeValues(left, m_matches, m_rowPerMatch ? row : -1, values);
+        m_output.emplace_back(left.segment(), std::move(values));
+    }
+    return true;
+}
