@@ -89,3 +89,18 @@ VK_DECLARE_OPTIONS(
     "Annotate the variants of a source with the records of another at the same place that carry "
     "the same alleles.",
     VK_ANNOTATE_VARIANT_OPTIONS)
+
+#define VK_ANNOTATE_DBNSFP_OPTIONS(OPT)                                                                      \
+    OPT(StringList, votingPredictionFields, setVotingPredictionFields, {},                                   \
+        "Prediction fields of the annotation source that vote; empty lets every prediction field vote")
+
+VK_DECLARE_OPTIONS(AnnotateDbNSFPOptions, LeftJoinAnnotationOptions, 1,
+                   "Vote over the functional predictions of dbNSFP for each variant.",
+                   VK_ANNOTATE_DBNSFP_OPTIONS)
+
+#define VK_ANNOTATE_TRANSCRIPT_OPTIONS(OPT)                                                                  \
+    OPT(String, referenceUrl, setReferenceUrl, "", "The reference sequence the transcripts are read against")
+
+VK_DECLARE_OPTIONS(AnnotateTranscriptOptions, LeftJoinAnnotationOptions, 1,
+                   "Classify each variant against the transcripts it falls in.",
+                   VK_ANNOTATE_TRANSCRIPT_OPTIONS)
