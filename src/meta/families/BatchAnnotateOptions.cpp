@@ -1,0 +1,8 @@
+#include "meta/families/BatchAnnotateOptions.h"
+
+VK_DEFINE_OPTIONS(BatchAnnotateOptions, VK_NO_OPTIONS)
+VK_DEFINE_OPTIONS(BatchAnnotateRegionOptions, VK_ANNOTATE_REGION_OPTIONS)
+VK_DEFINE_OPTIONS(BatchAnnotateOverlapRegionOptions, VK_NO_OPTIONS)
+VK_DEFINE_OPTIONS(BatchAnnotateOverlapCNVOptions, VK_NO_OPTIONS)
+VK_DEFINE_OPTIONS(BatchAnnotateVariantOptions, VK_ANNOTATE_VARIANT_OPTIONS)
+VK_DEFINE_OPTIONS(BatchAnnotateIDOptions, VK_BATCH_ANNOTATE_ID_OPTIONS)
