@@ -149,7 +149,7 @@ TEST_F(AnnotateVariantTest, FieldsFollowTheOptionsInOrder) {
     EXPECT_EQ(rows[0].value(first + 1).boolByte(), 1);
     EXPECT_EQ(rows[0].value(first + 2).intVector(), QVector<int32_t>({1, 2}));
     EXPECT_EQ(rows[1].value(first + 4).intValue(), 2);
-    EXPECT_NE(rows[0].value(first + 3).int64Value(), rows[1].value(first + 3).int64Value());
+    EXPECT_NE(rows[0].value(first + 3).intValue(), rows[1].value(first + 3).intValue());
 }
 
 TEST_F(AnnotateVariantTest, SourcesWithoutAllelesDoNotOpen) {
