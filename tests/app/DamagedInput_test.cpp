@@ -93,3 +93,18 @@ TEST(DamagedVcf, NulByteThatCutsOffColumnsEndsTheRead) {
             .toUtf8()))
         << nul.result.err.constData();
 }
+
+TEST(DamagedTracks, CoordinatesBeyond32BitsAreReportedAsSuch) {
+    const QList<QPair<const char*, QString>> cases = {
+        {"bed/end-beyond-32-bits.bed", QStringLiteral("line 2: end 3000000000")},
+        {"gtf/start-beyond-32-bits.gtf", QStringLiteral("line 1: start 2147483648")},
+        {"wig/fixed-step-beyond-32-bits.wig", QStringLiteral("line 4: end 2147483650")}};
+    for (const auto& [name, problem] : cases) {
+        const CliResult result = runVarkit({QStringLiteral("schema"), data(name)});
+        EXPECT_EQ(result.exitCode, 1);
+        EXPECT_TRUE(result.err.endsWith(QStringLiteral("%1 %2 is beyond the largest position, 2147483647\n")
+                                            .arg(data(name), problem)
+                                            .toUtf8()))
+            << result.err.constData();
+    }
+}
