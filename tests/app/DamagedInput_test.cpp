@@ -108,3 +108,22 @@ TEST(DamagedTracks, CoordinatesBeyond32BitsAreReportedAsSuch) {
             << result.err.constData();
     }
 }
+
+// Standard input is read only as far as a path or a description can reach, and quoted briefly.
+TEST(DamagedStandardInput, TextThatIsNeitherPathNorDescriptionIsQuotedBriefly) {
+    QByteArray lines;
+    while (lines.size() < 1000000)
+        lines += "chr1\t" + QByteArray::number(lines.size()) + "\tA\tG\n";
+    const CliResult many = runVarkit({QStringLiteral("schema"), QStringLiteral("-")}, lines);
+    EXPECT_EQ(many.exitCode, 1);
+    const QByteArray start = lines.left(200).replace('\t', '?').replace('\n', '?');
+    EXPECT_EQ(many.err, "source - is not valid: standard input holds neither a path nor a source "
+                        "description: '" +
+                            start + "...'\n");
+
+    const QByteArray longPath = "/data/" + QByteArray(1000, 'x') + ".vcf";
+    const CliResult path = runVarkit({QStringLiteral("schema"), QStringLiteral("-")}, longPath + "\n");
+    EXPECT_EQ(path.exitCode, 1);
+    EXPECT_LT(path.err.size(), 400) << path.err.constData();
+    EXPECT_TRUE(path.err.contains("'" + longPath.left(200) + "...'")) << path.err.constData();
+}
