@@ -127,3 +127,50 @@ TEST(DamagedStandardInput, TextThatIsNeitherPathNorDescriptionIsQuotedBriefly) {
     EXPECT_LT(path.err.size(), 400) << path.err.constData();
     EXPECT_TRUE(path.err.contains("'" + longPath.left(200) + "...'")) << path.err.constData();
 }
+
+class DamagedFasta : public ::testing::Test {
+protected:
+    QString copy(const char* name, const QString& folder) {
+        const QString path = QDir(folder).filePath(QFileInfo(data(name)).fileName());
+        EXPECT_TRUE(QFile::copy(data(name), path));
+        return path;
+    }
+    // Root writes into a folder without write permission: it is made immutable too, when it can be.
+    bool makeReadOnly(const QString& folder) {
+        QFile(folder).setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        if (!QFile(QDir(folder).filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+            return true;
+        QFile::remove(QDir(folder).filePath(QStringLiteral("probe")));
+        m_immutable = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), folder}) == 0;
+        return m_immutable;
+    }
+    void TearDown() override {
+        if (m_immutable)
+            QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), m_dir.path()});
+        QFile(m_dir.path())
+            .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    QTemporaryDir m_dir;
+    bool m_immutable = false;
+};
+
+TEST_F(DamagedFasta, OpensInAReadOnlyFolderWithTheIndexInMemory) {
+    const QString path = copy("fasta/genome.fa", m_dir.path());
+    if (!makeReadOnly(m_dir.path()))
+        GTEST_SKIP() << "the folder cannot be made read-only for this user";
+    const CliResult result = runVarkit({QStringLiteral("schema"), path});
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_FALSE(QFile::exists(path + ".fai"));
+}
+
+TEST_F(DamagedFasta, AnIndexIsKeptOnlyBesideAFileThatOpens) {
+    const QString ragged = copy("fasta/ragged-lines.fa", m_dir.path());
+    const CliResult refused = runVarkit({QStringLiteral("schema"), ragged});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(refused.err.contains("is not a valid FASTA file")) << refused.err.constData();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("ragged-lines.fa")});
+
+    const QString genome = copy("fasta/genome.fa", m_dir.path());
+    EXPECT_EQ(runVarkit({QStringLiteral("schema"), genome}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(genome + ".fai"));
+}
