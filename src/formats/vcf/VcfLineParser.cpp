@@ -62,7 +62,7 @@ bool VcfLineParser::parse(const char* line, int length, VkFeature* feature, QStr
     if (!splitColumns(length, problem))
         return false;
     int32_t start = 0;
-    if (!readPosition(&start, problem))
+    if (!readPosition(&start, problem) || !checkReferenceEnd(start, problem))
         return false;
     PVariantVector values(m_fieldCount);
     readAlleles();
@@ -156,6 +156,16 @@ bool VcfLineParser::readPosition(int32_t* start, QString* problem) const {
     }
     *start = int32_t(position - 1);
     return true;
+}
+
+// Positions are 32-bit: REF must end within them, which keeps every position derived from it
+// (the start after trimming, the stop) in range.
+bool VcfLineParser::checkReferenceEnd(int32_t start, QString* problem) const {
+    const int64_t end = int64_t(start) + int64_t(std::strlen(m_columns[Ref]));
+    if (end <= INT32_MAX)
+        return true;
+    *problem = QStringLiteral("REF ends at %1, beyond the largest position, %2").arg(end).arg(INT32_MAX);
+    return false;
 }
 
 const QByteArray& VcfLineParser::chromosome(const char* name) {

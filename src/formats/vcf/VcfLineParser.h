@@ -55,6 +55,7 @@ private:
     bool endAtNul(const char* line, int* length, QString* problem);
     bool splitColumns(int length, QString* problem);
     bool readPosition(int32_t* start, QString* problem) const;
+    bool checkReferenceEnd(int32_t start, QString* problem) const;
     const QByteArray& chromosome(const char* name);
     void readAlleles();
     void trimAlleles();
