@@ -14,7 +14,7 @@ bool LocalFeatureReader::matches(const VkSegment& feature, const VkSegment& quer
         return feature.start() >= query.start() && feature.stop() <= query.stop();
     default: {
         // A zero-length feature (an insertion point) overlaps the query that holds its position.
-        const int32_t stop = std::max(feature.stop(), feature.start() + 1);
+        const int64_t stop = std::max<int64_t>(feature.stop(), int64_t(feature.start()) + 1);
         return feature.start() < query.stop() && query.start() < stop;
     }
     }
