@@ -17,5 +17,6 @@ foreach(file IN LISTS corpus_files)
   endif()
   file(RELATIVE_PATH name "${corpus_folder}" "${file}")
   add_test("VcfCorpus:${name}" "${corpus_tests_binary}" --gtest_filter=VcfCorpus.EachFile)
-  set_tests_properties("VcfCorpus:${name}" PROPERTIES ENVIRONMENT "VARKIT_CORPUS_FILE=${file}" TIMEOUT 120)
+  set_tests_properties("VcfCorpus:${name}" PROPERTIES
+    ENVIRONMENT "VARKIT_CORPUS_FILE=${file};${corpus_environment}" TIMEOUT ${corpus_timeout})
 endforeach()

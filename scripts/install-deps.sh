@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package varkit needs to build, test and benchmark.
+# Installs every Debian package varkit needs to build, test and benchmark; with --dev, also the
+# development set that `make sanitize` and `make fuzz` use (clang, libFuzzer, llvm-symbolizer).
 # Packages already present are skipped, so a second run does nothing.
 set -euo pipefail
 
@@ -16,6 +17,10 @@ packages=(
   # peer tools the tests and benchmarks compare against
   bcftools tabix samtools bedtools
 )
+if [ "${1:-}" = "--dev" ]; then
+  # clang with its sanitizer and libFuzzer runtimes; llvm for the symbolizer of their reports
+  packages+=(clang libclang-rt-14-dev llvm)
+fi
 
 missing=()
 for pkg in "${packages[@]}"; do

@@ -1,7 +1,7 @@
 #include "app/Task.h"
 
 #include "app/Console.h"
-#include "meta/Json.h"
+#include "app/StandardInputSource.h"
 #include "source/registry/LocalSourceWatcher.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "tasks/workers/VkEventedThread.h"
@@ -10,8 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstdio>
 
 static void initHelpResources() {
     // The help texts live in a static library; the linker keeps them only when referenced.
@@ -58,38 +56,12 @@ int Task::notAvailable(const char* word) {
         QStringLiteral("varkit %1: this command is not available yet\n").arg(QLatin1String(word)));
 }
 
-namespace {
-QByteArray readStandardInput() {
-    QFile input;
-    if (!input.open(stdin, QIODevice::ReadOnly))
-        return QByteArray();
-    return input.readAll();
-}
-
-VkSourcePtr openDescriptionText(const QByteArray& text) {
-    PVariant description;
-    QString error;
-    if (!Json::read(text, description, &error) || description.type() != ValueType::KeyValuePairs) {
-        if (error.isEmpty())
-            error = QStringLiteral("the text is not a source description");
-        VkSourcePtr source(new VkSource(QStringLiteral("stdin")));
-        source->setErrorText(QStringLiteral("Failed to parse txsource through stdin: ") + error);
-        return source;
-    }
-    return VkSourceTypeRegistry::instance().openDescription(description.map(), QDir::currentPath());
-}
-} // namespace
-
 VkSourcePtr Task::openInput(const QString& path) {
     if (path != QLatin1String("-")) {
         m_input = VkSourceTypeRegistry::instance().open(path);
         return m_input;
     }
-    const QByteArray text = readStandardInput();
-    if (text.startsWith('{'))
-        m_input = openDescriptionText(text);
-    else
-        m_input = VkSourceTypeRegistry::instance().open(QString::fromUtf8(text).trimmed());
+    m_input = StandardInputSource::open();
     return m_input;
 }
 

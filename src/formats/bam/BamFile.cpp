@@ -84,19 +84,38 @@ QString BamFile::indexPathOf(const QString& path) {
     return QString();
 }
 
+// The steps of htslib's sam_index_build, on the file already open: that call leaks the header it
+// reads when the reads turn out not to be sorted.
 bool BamFile::buildIndex(const QString& path, QString* error) {
     const std::unique_ptr<BamFile> file = open(path, error);
     if (!file)
         return false;
+    BGZF* data = file->m_file->fp.bgzf;
+    constexpr int kBaiMinShift = 14;
+    constexpr int kBaiLevels = 5;
+    const std::unique_ptr<hts_idx_t, void (*)(hts_idx_t*)> index(
+        hts_idx_init(sam_hdr_nref(file->m_header), HTS_FMT_BAI, bgzf_tell(data), kBaiMinShift, kBaiLevels),
+        hts_idx_destroy);
+    const std::unique_ptr<bam1_t, void (*)(bam1_t*)> read(bam_init1(), bam_destroy1);
+    int status = 0;
+    bool sorted = true;
+    while (sorted && index && read && (status = sam_read1(file->m_file, file->m_header, read.get())) >= 0) {
+        const bam1_core_t& core = read->core;
+        sorted = hts_idx_push(index.get(), core.tid, core.pos, bam_endpos(read.get()), bgzf_tell(data),
+                              !(core.flag & BAM_FUNMAP)) == 0;
+    }
+    // sam_read1 says -1 at the end of the reads, less on damaged data.
+    if (!index || !read || !sorted || status < -1) {
+        *error = QStringLiteral("%1 cannot be indexed: its reads are not sorted by position or are damaged")
+                     .arg(path);
+        return false;
+    }
     const QString indexPath = path + QStringLiteral(".bai");
-    const int result =
-        sam_index_build2(QFile::encodeName(path).constData(), QFile::encodeName(indexPath).constData(), 0);
-    if (result == 0)
-        return true;
-    // htslib says -2 when the index cannot be written, -1 when the reads are not sorted or broken.
-    *error = result == -2
-                 ? QStringLiteral("Cannot write the index %1").arg(indexPath)
-                 : QStringLiteral("%1 cannot be indexed: its reads are not sorted by position or are damaged")
-                       .arg(path);
-    return false;
+    if (hts_idx_finish(index.get(), bgzf_tell(data)) != 0 ||
+        hts_idx_save_as(index.get(), QFile::encodeName(path).constData(),
+                        QFile::encodeName(indexPath).constData(), HTS_FMT_BAI) != 0) {
+        *error = QStringLiteral("Cannot write the index %1").arg(indexPath);
+        return false;
+    }
+    return true;
 }

@@ -58,13 +58,11 @@ LineParser::Outcome BedParser::parse(const char* line, int length, VkFeature& fe
         *reason = QStringLiteral("empty chromosome");
         return Malformed;
     }
-    if (!columns[1].toInt32(&start) || start < 0) {
-        *reason = invalid("start", columns[1]);
+    if (!readPosition(columns[1], "start", 0, &start, reason) ||
+        !readPosition(columns[2], "end", INT32_MIN, &end, reason))
         return Malformed;
-    }
-    if (!columns[2].toInt32(&end) || end < start) {
-        *reason = end < start ? QStringLiteral("end %1 is before start %2").arg(end).arg(start)
-                              : invalid("end", columns[2]);
+    if (end < start) {
+        *reason = QStringLiteral("end %1 is before start %2").arg(end).arg(start);
         return Malformed;
     }
     feature.setSegment(VkSegment(intern(columns[0].data, columns[0].size), start, end));

@@ -60,6 +60,6 @@ bool BedSourceTypeManager::describe(VkSource& source, QString* error) const {
     if (!track->probe(ProbeLines, error))
         return false;
     source.info().schema = BedParser::schema(columns);
-    source.setResource(track);
+    attachTrack(source, track);
     return true;
 }

@@ -2,9 +2,10 @@
 
 #include "formats/fasta/MappedFastaReference.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
 
 #include <htslib/faidx.h>
 #include <htslib/hts.h>
@@ -27,22 +28,24 @@ bool isCurrent(const QString& index, const QFileInfo& data) {
     return info.exists() && info.lastModified() >= data.lastModified();
 }
 
-// Builds the ".fai" (and ".gzi") next to the FASTA file.
+// Builds the index in a folder of its own, so that nothing is written beside a file that turns out
+// not to be FASTA, and a file in a read-only folder can still be read.
 bool buildIndex(const QString& path, const QString& faiPath, const QString& gziPath, QString* error) {
-    QFile probe(faiPath);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        *error = QStringLiteral("Cannot create the index %1 of %2: the folder %3 is not writable")
-                     .arg(faiPath, path, QFileInfo(path).absolutePath());
-        return false;
-    }
-    probe.close();
-    if (fai_build3(QFile::encodeName(path).constData(), nullptr, nullptr) == 0)
+    if (fai_build3(QFile::encodeName(path).constData(), QFile::encodeName(faiPath).constData(),
+                   gziPath.isEmpty() ? nullptr : QFile::encodeName(gziPath).constData()) == 0)
         return true;
-    QFile::remove(faiPath);
-    if (!gziPath.isEmpty())
-        QFile::remove(gziPath);
     *error = QStringLiteral("%1 is not a valid FASTA file: its index could not be built").arg(path);
     return false;
+}
+
+// Keeps a copy of a built index beside the file for the next run, when the folder can be written;
+// otherwise the index lives in memory for this run only.
+void keepIndex(const QString& built, const QString& destination) {
+    QFile source(built);
+    QSaveFile copy(destination);
+    if (source.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly) &&
+        copy.write(source.readAll()) == source.size())
+        copy.commit();
 }
 } // namespace
 
@@ -76,10 +79,30 @@ QSharedPointer<ReferenceSequence> FastaReference::open(const QString& path, QStr
     }
     const QString faiPath = path + QStringLiteral(".fai");
     const QString gziPath = compression == bgzf ? path + QStringLiteral(".gzi") : QString();
-    const bool indexed = isCurrent(faiPath, info) && (gziPath.isEmpty() || isCurrent(gziPath, info));
-    if (!indexed && !buildIndex(path, faiPath, gziPath, error))
+    if (isCurrent(faiPath, info) && (gziPath.isEmpty() || isCurrent(gziPath, info)))
+        return openIndexed(path, faiPath, gziPath, error);
+    QTemporaryDir scratch;
+    if (!scratch.isValid()) {
+        *error = QStringLiteral("Cannot index %1: no temporary folder: %2").arg(path, scratch.errorString());
         return nullptr;
-    if (compression == no_compression)
+    }
+    const QString builtFai = scratch.filePath(QStringLiteral("index.fai"));
+    const QString builtGzi = gziPath.isEmpty() ? QString() : scratch.filePath(QStringLiteral("index.gzi"));
+    if (!buildIndex(path, builtFai, builtGzi, error))
+        return nullptr;
+    QSharedPointer<ReferenceSequence> reference = openIndexed(path, builtFai, builtGzi, error);
+    if (reference) {
+        keepIndex(builtFai, faiPath);
+        if (!gziPath.isEmpty())
+            keepIndex(builtGzi, gziPath);
+    }
+    return reference;
+}
+
+// Both readers take the whole index into memory when they open.
+QSharedPointer<ReferenceSequence> FastaReference::openIndexed(const QString& path, const QString& faiPath,
+                                                              const QString& gziPath, QString* error) {
+    if (gziPath.isEmpty())
         return MappedFastaReference::open(path, faiPath, error);
     return load(path, faiPath, gziPath, error);
 }

@@ -8,7 +8,8 @@
 struct faidx_t;
 
 // A FASTA file read through its faidx index (".fai", and ".gzi" for a bgzip-compressed file). A
-// missing or outdated index is built next to the file; plain gzip cannot be indexed and is refused.
+// missing or outdated index is built and, once the file has opened, kept next to it when the folder
+// can be written (in memory only otherwise); plain gzip cannot be indexed and is refused.
 // Uncompressed files are read mapped (MappedFastaReference), bgzip-compressed ones through faidx.
 class FastaReference : public ReferenceSequence {
 public:
@@ -22,6 +23,8 @@ protected:
 
 private:
     FastaReference(QString path, QVector<Sequence> sequences, faidx_t* index);
+    static QSharedPointer<ReferenceSequence> openIndexed(const QString& path, const QString& faiPath,
+                                                         const QString& gziPath, QString* error);
     static QSharedPointer<ReferenceSequence> load(const QString& path, const QString& faiPath,
                                                   const QString& gziPath, QString* error);
 

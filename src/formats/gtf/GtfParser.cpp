@@ -82,13 +82,11 @@ LineParser::Outcome GtfParser::parse(const char* line, int length, VkFeature& fe
         *reason = QStringLiteral("empty chromosome");
         return Malformed;
     }
-    if (!columns[Start].toInt32(&start) || start < 1) {
-        *reason = invalid("start", columns[Start]);
+    if (!readPosition(columns[Start], "start", 1, &start, reason) ||
+        !readPosition(columns[End], "end", INT32_MIN, &end, reason))
         return Malformed;
-    }
-    if (!columns[End].toInt32(&end) || end < start) {
-        *reason = end < start ? QStringLiteral("end %1 is before start %2").arg(end).arg(start)
-                              : invalid("end", columns[End]);
+    if (end < start) {
+        *reason = QStringLiteral("end %1 is before start %2").arg(end).arg(start);
         return Malformed;
     }
     feature.setSegment(VkSegment(intern(columns[Chromosome].data, columns[Chromosome].size), start - 1, end));

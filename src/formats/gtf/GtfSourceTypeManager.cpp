@@ -65,6 +65,6 @@ bool GtfSourceTypeManager::describe(VkSource& source, QString* error) const {
     if (!track->probe(ProbeLines, error))
         return false;
     source.info().schema = GtfParser::schema(keys);
-    source.setResource(track);
+    attachTrack(source, track);
     return true;
 }

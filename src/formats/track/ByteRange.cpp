@@ -32,6 +32,17 @@ bool ByteRange::toInt32(int32_t* value) const {
     return parseWhole(*this, value);
 }
 
+bool ByteRange::isBeyondInt32() const {
+    const int first = size > 0 && data[0] == '+' ? 1 : 0;
+    if (first == size)
+        return false;
+    for (int i = first; i < size; ++i)
+        if (data[i] < '0' || data[i] > '9')
+            return false;
+    int32_t value = 0;
+    return !toInt32(&value);
+}
+
 bool ByteRange::toDouble(double* value) const {
     return parseWhole(*this, value);
 }

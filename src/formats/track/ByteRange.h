@@ -30,6 +30,8 @@ struct ByteRange {
 
     // Whole-range conversions: false unless every byte belongs to the number.
     bool toInt32(int32_t* value) const;
+    // A whole number too large for toInt32.
+    bool isBeyondInt32() const;
     bool toDouble(double* value) const;
     bool toFloat(float* value) const;
 };

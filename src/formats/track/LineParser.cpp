@@ -1,5 +1,6 @@
 #include "formats/track/LineParser.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -28,4 +29,21 @@ bool LineParser::reparse(const char* line, int length, const VkSegment&, VkFeatu
 bool LineParser::isHeaderLine(const char* line, int length) {
     return ByteRange{line, length}.trimmed().isEmpty() || line[0] == '#' ||
            startsWord(line, length, "track") || startsWord(line, length, "browser");
+}
+
+bool LineParser::readPosition(const ByteRange& text, const char* what, int32_t minimum, int32_t* value,
+                              QString* reason) {
+    if (text.toInt32(value) && *value >= minimum)
+        return true;
+    if (text.isBeyondInt32())
+        *reason = beyondLargestPosition(what, text.text());
+    else
+        *reason = QStringLiteral("invalid %1 '%2'").arg(QLatin1String(what), text.text());
+    return false;
+}
+
+QString LineParser::beyondLargestPosition(const char* what, const QString& number) {
+    return QStringLiteral("%1 %2 is beyond the largest position, %3")
+        .arg(QLatin1String(what), number)
+        .arg(INT32_MAX);
 }

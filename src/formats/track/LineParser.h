@@ -1,8 +1,8 @@
 #pragma once
 
 #include "formats/track/ByteRange.h"
-#include "source/values/SharedNames.h"
 #include "source/model/VkFeature.h"
+#include "source/values/SharedNames.h"
 
 #include <QList>
 #include <QString>
@@ -34,6 +34,12 @@ public:
     // Lines of UCSC-style track files that carry no record: blank lines, "#" comments, and the
     // "track" and "browser" lines.
     static bool isHeaderLine(const char* line, int length);
+    // Reads a coordinate of at least minimum. False with the reason otherwise, which tells a number
+    // past the largest 32-bit position apart from text that is no number.
+    static bool readPosition(const ByteRange& text, const char* what, int32_t minimum, int32_t* value,
+                             QString* reason);
+    // The reason given for a position past the largest 32-bit one.
+    static QString beyondLargestPosition(const char* what, const QString& number);
 
     int fieldCount() const { return m_fieldCount; }
     bool wants(int idx) const { return m_wanted[size_t(idx)]; }

@@ -40,6 +40,14 @@ bool LineTrack::openIndexed(TextFile::Reader& reader, QString* error) const {
     return false;
 }
 
+ChromosomeOrder LineTrack::chromosomeOrder() const {
+    TextFile::Reader reader;
+    QString ignored;
+    if (m_tabixPath.isEmpty() || !openIndexed(reader, &ignored))
+        return ChromosomeOrder();
+    return ChromosomeOrder(reader.sequenceNames(), ChromosomeOrder::Sortedness::Sorted);
+}
+
 bool LineTrack::probe(int maxLines, QString* error) const {
     TextFile::Reader reader;
     if (!open(reader, error))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "source/model/ChromosomeOrder.h"
+
 #include "formats/track/LineParser.h"
 #include "formats/track/TrackIndex.h"
 #include "source/registry/VkResourceData.h"
@@ -27,6 +29,9 @@ public:
     const QString& path() const { return m_path; }
     // The tabix index of the file; empty when it has none.
     const QString& tabixPath() const { return m_tabixPath; }
+    // The chromosomes in file order from the tabix index, which is only built over a sorted file;
+    // unknown without one.
+    ChromosomeOrder chromosomeOrder() const;
 
     // A parser filling the listed fields.
     virtual std::unique_ptr<LineParser> parser(const QList<int>& fields) const = 0;

@@ -17,6 +17,11 @@ FeatureCursorPtr LineTrackSourceTypeManager::openIndexedCursor(const VkSourcePtr
     return LineTrackCursor::openIndexed(source, regions, fields, error);
 }
 
+void LineTrackSourceTypeManager::attachTrack(VkSource& source, QSharedPointer<LineTrack> track) {
+    source.info().chromosomeOrder = track->chromosomeOrder();
+    source.setResource(std::move(track));
+}
+
 bool LineTrackSourceTypeManager::describeFile(VkSource& source, const char* featureType, QString* error) {
     const QFileInfo file(source.path());
     if (!file.isFile()) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/track/LineTrack.h"
 #include "source/registry/LocalSourceTypeManager.h"
 
 // Base of the managers of line-oriented tracks. A kind's describe() leaves a LineTrack of its
@@ -10,6 +11,9 @@ protected:
                                           QString* error) const override;
     FeatureCursorPtr openIndexedCursor(const VkSourcePtr& source, const QList<VkSegment>& regions,
                                        const QList<int>& fields, QString* error) const override;
+
+    // Makes the track the source's resource and takes its chromosome order.
+    static void attachTrack(VkSource& source, QSharedPointer<LineTrack> track);
 
     // Lines a kind parses when it opens a file, so that a file of another kind fails early.
     static constexpr int ProbeLines = 1000;

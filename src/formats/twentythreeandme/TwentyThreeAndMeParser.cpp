@@ -22,10 +22,8 @@ LineParser::Outcome TwentyThreeAndMeParser::parse(const char* line, int length, 
         *reason = QStringLiteral("expected 4 tab-separated columns, found %1").arg(found);
         return Malformed;
     }
-    if (!columns[2].toInt32(&position) || position < 1) {
-        *reason = QStringLiteral("invalid position '%1'").arg(columns[2].text());
+    if (!readPosition(columns[2], "position", 1, &position, reason))
         return Malformed;
-    }
     feature.setSegment(VkSegment(intern(columns[1].data, columns[1].size), position - 1, position));
     if (wants(0))
         feature.values()[0] = PVariant(columns[0].bytes());

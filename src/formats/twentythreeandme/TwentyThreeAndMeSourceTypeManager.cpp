@@ -49,6 +49,6 @@ bool TwentyThreeAndMeSourceTypeManager::describe(VkSource& source, QString* erro
     if (!track->probe(ProbeLines, error))
         return false;
     source.info().schema = TwentyThreeAndMeParser::schema();
-    source.setResource(track);
+    attachTrack(source, track);
     return true;
 }

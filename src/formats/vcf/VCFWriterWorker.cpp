@@ -330,7 +330,8 @@ void VCFWriterWorker::appendAlleles(QByteArray& line, const VkFeature& feature) 
         for (int i = 1; i < alleles.size(); ++i)
             alts.append(alleles.at(i));
     }
-    int32_t position = feature.segment().start() + 1;
+    // 64-bit: a feature may start at the largest 32-bit position (an insertion after it).
+    qint64 position = qint64(feature.segment().start()) + 1;
     const bool needsAnchor = ref == "-" || alts.contains("-");
     if (needsAnchor) {
         const QByteArray base = referenceBase(feature.segment());

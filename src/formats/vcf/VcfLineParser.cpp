@@ -31,7 +31,7 @@ QString text(const char* begin, const char* end) {
 
 VcfLineParser::VcfLineParser(const VcfSchema& schema, const QList<int>& fieldList, bool trimAlleles)
     : m_schema(schema), m_fieldCount(schema.fields().size()), m_trimAlleles(trimAlleles),
-      m_wanted(size_t(m_fieldCount), false) {
+      m_wanted(size_t(m_fieldCount), false), m_infoSeen(schema.infoKeys().size(), 0) {
     for (int idx : fieldList)
         if (idx >= 0 && idx < m_fieldCount)
             m_wanted[size_t(idx)] = true;
@@ -52,11 +52,17 @@ VcfLineParser::~VcfLineParser() = default;
 
 bool VcfLineParser::parse(const char* line, int length, VkFeature* feature, QString* problem) {
     m_warnings.clear();
+    if (++m_lineStamp == 0) {
+        std::fill(m_infoSeen.begin(), m_infoSeen.end(), 0);
+        m_lineStamp = 1;
+    }
+    if (!endAtNul(line, &length, problem))
+        return false;
     m_line.assign(line, size_t(length));
     if (!splitColumns(length, problem))
         return false;
     int32_t start = 0;
-    if (!readPosition(&start, problem))
+    if (!readPosition(&start, problem) || !checkReferenceEnd(start, problem))
         return false;
     PVariantVector values(m_fieldCount);
     readAlleles();
@@ -84,6 +90,29 @@ QString VcfLineParser::site() const {
         return QString::fromUtf8(m_line.c_str());
     return QStringLiteral("%1:%2").arg(QString::fromUtf8(m_columns[Chrom]),
                                        QString::fromUtf8(m_columns[Pos]));
+}
+
+// A NUL byte ends the line, as htslib reads it, and what follows is lost. When that loses columns
+// the line needs, the line is refused (htslib's record breaks there too); otherwise a warning says
+// what was lost.
+bool VcfLineParser::endAtNul(const char* line, int* length, QString* problem) {
+    const auto* nul = static_cast<const char*>(std::memchr(line, '\0', size_t(*length)));
+    if (!nul)
+        return true;
+    *length = int(nul - line);
+    const int column = 1 + int(std::count(line, nul, '\t'));
+    const int sampleCount = m_schema.sampleCount();
+    const int needed = sampleCount > 0 ? kFixedColumns + 1 + sampleCount : kFixedColumns;
+    if (column < needed) {
+        *problem =
+            QStringLiteral("a NUL byte in column %1 ends the line before its %2 columns (binary data?)")
+                .arg(column)
+                .arg(needed);
+        return false;
+    }
+    m_warnings.append(
+        QStringLiteral("a NUL byte in column %1 ends the line; the rest of it is skipped").arg(column));
+    return true;
 }
 
 // Cuts the columns the fields need out of the line, each NUL-terminated; the sample columns are
@@ -127,6 +156,16 @@ bool VcfLineParser::readPosition(int32_t* start, QString* problem) const {
     }
     *start = int32_t(position - 1);
     return true;
+}
+
+// Positions are 32-bit: REF must end within them, which keeps every position derived from it
+// (the start after trimming, the stop) in range.
+bool VcfLineParser::checkReferenceEnd(int32_t start, QString* problem) const {
+    const int64_t end = int64_t(start) + int64_t(std::strlen(m_columns[Ref]));
+    if (end <= INT32_MAX)
+        return true;
+    *problem = QStringLiteral("REF ends at %1, beyond the largest position, %2").arg(end).arg(INT32_MAX);
+    return false;
 }
 
 const QByteArray& VcfLineParser::chromosome(const char* name) {
@@ -259,11 +298,13 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
             *p++ = '\0';
         if (id.empty() || id == ".")
             continue;
+        const VcfKey* declared = m_schema.infoKey(id);
+        if (declared && !firstOnLine(*declared))
+            continue;
         if (id == "END" && value) {
             Status status = Status::Ok;
             readInt(value, InfoElementEnd, &end, &status);
         }
-        const VcfKey* declared = m_schema.infoKey(id);
         if (!declared)
             warnUndeclared("INFO", key, int(id.size()));
         else if (declared->kind == VcfKey::Flag && m_wantFlags)
@@ -274,6 +315,20 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
     if (m_wantFlags)
         values[m_schema.flagsIdx()] = PVariant(flags);
     return end > 0 ? end : 0;
+}
+
+// A key given twice keeps its first value, as htslib reads it, with a warning the first time.
+bool VcfLineParser::firstOnLine(const VcfKey& key) {
+    uint32_t& seen = m_infoSeen[size_t(&key - m_schema.infoKeys().data())];
+    if (seen != m_lineStamp) {
+        seen = m_lineStamp;
+        return true;
+    }
+    if (firstWarning("duplicate INFO " + key.id))
+        m_warnings.append(
+            QStringLiteral("INFO %1 is given more than once on the line; the first value is kept")
+                .arg(QString::fromUtf8(key.id)));
+    return false;
 }
 
 // END without reading anything else of the INFO column.
@@ -387,6 +442,11 @@ bool VcfLineParser::readSamples(PVariantVector& values, QString* problem) {
             ++p;
         }
     }
+    // htslib drops sample columns beyond the header's names without a word.
+    if (keyCount > 0 && *p == '\t' && firstWarning("extra samples"))
+        m_warnings.append(QStringLiteral("the line has more sample columns than the header's %1 sample "
+                                         "names; the extra columns are skipped")
+                              .arg(sampleCount));
     for (const auto& matrix : m_matrix)
         values[matrix->key().field] = matrix->take();
     return true;
@@ -422,9 +482,14 @@ void VcfLineParser::resolveFormat(const char* format) {
 
 void VcfLineParser::warnUndeclared(const char* kind, const char* id, int length) {
     const QByteArray name = QByteArray(kind) + ' ' + QByteArray(id, length);
-    if (m_undeclared.contains(name))
-        return;
-    m_undeclared.insert(name);
-    m_warnings.append(
-        QStringLiteral("%1 is not defined in the header; it is skipped").arg(QString::fromUtf8(name)));
+    if (firstWarning(name))
+        m_warnings.append(
+            QStringLiteral("%1 is not defined in the header; it is skipped").arg(QString::fromUtf8(name)));
+}
+
+bool VcfLineParser::firstWarning(const QByteArray& topic) {
+    if (m_warned.contains(topic))
+        return false;
+    m_warned.insert(topic);
+    return true;
 }

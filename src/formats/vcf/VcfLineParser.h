@@ -2,8 +2,8 @@
 
 #include "formats/vcf/VcfMatrixValues.h"
 #include "formats/vcf/VcfSchema.h"
-#include "source/values/TextCache.h"
 #include "source/model/VkFeature.h"
+#include "source/values/TextCache.h"
 
 #include <QSet>
 #include <QStringList>
@@ -25,7 +25,10 @@
 // or an INFO number outside the 32-bit range, is missing with a warning naming file and line;
 // htslib goes on silently there, storing missing or what a prefix gives ("12z" as 12), and we
 // keep going too but do not guess. FORMAT numbers outside the 32-bit range are missing without
-// a warning, as htslib has them, since one file can hold millions.
+// a warning, as htslib has them, since one file can hold millions. Where htslib quietly alters a
+// line we read it the same way but say so: a NUL byte ends the line (an error when that loses
+// columns the line needs), an INFO key given twice keeps its first value, and sample columns
+// beyond the header's names are skipped; the last two are told once per file.
 class VcfLineParser {
 public:
     // trimAlleles: drop the leading bases that REF and every ALT share (the padding base of
@@ -49,8 +52,10 @@ private:
         int32_t trimmed = 0;
     };
 
+    bool endAtNul(const char* line, int* length, QString* problem);
     bool splitColumns(int length, QString* problem);
     bool readPosition(int32_t* start, QString* problem) const;
+    bool checkReferenceEnd(int32_t start, QString* problem) const;
     const QByteArray& chromosome(const char* name);
     void readAlleles();
     void trimAlleles();
@@ -60,11 +65,15 @@ private:
     PVariant readFilters(const char* p);
     // Reads the INFO column; returns END, or 0 when there is none.
     int32_t readInfo(char* p, PVariantVector& values);
+    bool firstOnLine(const VcfKey& key);
     int32_t findEnd(const char* p) const;
     void readInfoValue(const VcfKey& key, const char* p, PVariant* value);
     bool readSamples(PVariantVector& values, QString* problem);
     void resolveFormat(const char* format);
     void warnUndeclared(const char* kind, const char* id, int length);
+    // True the first time a topic comes up: some warnings are told once, so a damaged file does
+    // not repeat itself on every line.
+    bool firstWarning(const QByteArray& topic);
 
     const VcfSchema& m_schema;
     const int m_fieldCount;
@@ -87,7 +96,10 @@ private:
     QByteArray m_chromosome;
     TextCache m_texts;
     QStringList m_warnings;
-    QSet<QByteArray> m_undeclared;
+    QSet<QByteArray> m_warned;
+    // Per INFO key, the number of the last line that gave it, to find keys given twice.
+    std::vector<uint32_t> m_infoSeen;
+    uint32_t m_lineStamp = 0;
 
     // One collector per matrix field asked for; m_lineColumns maps each key of the current FORMAT
     // column to its collector (null for keys not asked for).

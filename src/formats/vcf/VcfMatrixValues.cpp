@@ -11,7 +11,9 @@ namespace {
 
 template <class T> QVector<T> toVector(const std::vector<T>& values) {
     QVector<T> vector(int(values.size()));
-    std::memcpy(static_cast<void*>(vector.data()), values.data(), values.size() * sizeof(T));
+    // An empty vector's data() may be null, which memcpy must not be given even for no bytes.
+    if (!values.empty())
+        std::memcpy(static_cast<void*>(vector.data()), values.data(), values.size() * sizeof(T));
     return vector;
 }
 

@@ -46,17 +46,15 @@ bool WigParser::declare(Step step, const ByteRange* words, int count, QString* r
         }
         const ByteRange key{words[i].data, int(equals - words[i].data)};
         const ByteRange value{equals + 1, int(words[i].data + words[i].size - equals - 1)};
-        bool ok = true;
+        int32_t* number = key.equals("start")  ? &start
+                          : key.equals("step") ? &stepSize
+                          : key.equals("span") ? &span
+                                               : nullptr;
         if (key.equals("chrom"))
             chromosome = intern(value.data, value.size);
-        else if (key.equals("start"))
-            ok = value.toInt32(&start) && start >= 1;
-        else if (key.equals("step"))
-            ok = value.toInt32(&stepSize) && stepSize >= 1;
-        else if (key.equals("span"))
-            ok = value.toInt32(&span) && span >= 1;
-        if (!ok) {
-            *reason = invalid("declaration setting", words[i]);
+        else if (number && !(value.toInt32(number) && *number >= 1)) {
+            *reason = value.isBeyondInt32() ? beyondLargestPosition(key.bytes().constData(), value.text())
+                                            : invalid("declaration setting", words[i]);
             return false;
         }
     }
@@ -78,23 +76,20 @@ LineParser::Outcome WigParser::readData(const ByteRange* words, int count, VkFea
     int32_t start = 0;
     int32_t stop = 0;
     if (count == 4) {
-        if (!words[1].toInt32(&start) || start < 0) {
-            *reason = invalid("start", words[1]);
+        if (!readPosition(words[1], "start", 0, &start, reason) ||
+            !readPosition(words[2], "end", INT32_MIN, &stop, reason))
             return Malformed;
-        }
-        if (!words[2].toInt32(&stop) || stop < start) {
+        if (stop < start) {
             *reason = invalid("end", words[2]);
             return Malformed;
         }
         feature.setSegment(VkSegment(intern(words[0].data, words[0].size), start, stop));
     } else if (m_step == Step::Variable && count == 2) {
-        if (!words[0].toInt32(&start) || start < 1) {
-            *reason = invalid("position", words[0]);
+        if (!readPosition(words[0], "position", 1, &start, reason) || !setSpan(start, feature, reason))
             return Malformed;
-        }
-        feature.setSegment(VkSegment(m_chromosome, start - 1, start - 1 + m_span));
     } else if (m_step == Step::Fixed && count == 1) {
-        feature.setSegment(VkSegment(m_chromosome, m_next - 1, m_next - 1 + m_span));
+        if (!setSpan(m_next, feature, reason))
+            return Malformed;
         m_next += m_stepSize;
     } else {
         if (m_step == Step::None)
@@ -107,6 +102,17 @@ LineParser::Outcome WigParser::readData(const ByteRange* words, int count, VkFea
         return Malformed;
     }
     return readValue(words[count - 1], feature, reason) ? Record : Malformed;
+}
+
+// The span from a 1-based position must end within 32-bit positions.
+bool WigParser::setSpan(int64_t position, VkFeature& feature, QString* reason) {
+    const int64_t stop = position - 1 + m_span;
+    if (stop > INT32_MAX) {
+        *reason = beyondLargestPosition("end", QString::number(stop));
+        return false;
+    }
+    feature.setSegment(VkSegment(m_chromosome, int32_t(position - 1), int32_t(stop)));
+    return true;
 }
 
 bool WigParser::readValue(const ByteRange& text, VkFeature& feature, QString* reason) {

@@ -23,11 +23,12 @@ private:
 
     bool declare(Step step, const ByteRange* words, int count, QString* reason);
     Outcome readData(const ByteRange* words, int count, VkFeature& feature, QString* reason);
+    bool setSpan(int64_t position, VkFeature& feature, QString* reason);
     bool readValue(const ByteRange& text, VkFeature& feature, QString* reason);
 
     Step m_step = Step::None;
     QByteArray m_chromosome;
-    int32_t m_next = 0; // 1-based position of the next fixedStep value
+    int64_t m_next = 0; // 1-based position of the next fixedStep value
     int32_t m_stepSize = 1;
     int32_t m_span = 1;
 };

@@ -28,6 +28,6 @@ bool WigSourceTypeManager::describe(VkSource& source, QString* error) const {
     if (!track->probe(ProbeLines, error))
         return false;
     source.info().schema = WigParser::schema();
-    source.setResource(track);
+    attachTrack(source, track);
     return true;
 }

@@ -111,7 +111,9 @@ PVariantMap VkSourceInfo::toMap() const {
 
 bool VkSourceInfo::fromMap(const PVariantMap& map, VkSourceInfo* info, QString* error) {
     VkSourceInfo result;
-    for (const PVariantMap& fieldMap : map.value("schema").map().value("fields").mapVector()) {
+    // Held by name: a range-for keeps only the last temporary of its expression alive.
+    const PVariant fields = map.value("schema").map().value("fields");
+    for (const PVariantMap& fieldMap : fields.mapVector()) {
         VkField field;
         if (!VkField::fromMap(fieldMap, &field, error))
             return false;

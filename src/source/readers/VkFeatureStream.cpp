@@ -5,6 +5,7 @@
 #include "tasks/workers/VkEventedThread.h"
 #include "tasks/workers/VkWorkerRunner.h"
 
+#include <QDeadlineTimer>
 #include <QMutex>
 #include <QWaitCondition>
 
@@ -40,15 +41,53 @@ struct FeatureBatchQueue {
         canceled = true;
         changed.wakeAll();
     }
+    bool isCanceled() {
+        QMutexLocker locker(&mutex);
+        return canceled;
+    }
+
+    // Whether the pump still exists: the stream waits for it to be gone before its runner goes.
+    bool pumpAlive = false;
+    void setPumpAlive(bool alive) {
+        QMutexLocker locker(&mutex);
+        pumpAlive = alive;
+        changed.wakeAll();
+    }
+    void waitForPumpGone(unsigned long milliseconds) {
+        QDeadlineTimer deadline(milliseconds);
+        QMutexLocker locker(&mutex);
+        while (pumpAlive && changed.wait(&mutex, deadline)) {
+        }
+    }
 };
 
 namespace {
+// How long the end of a stream waits for its pump to stop after the cancel: at most one batch is
+// being read by then.
+constexpr unsigned long kStopWaitMs = 10000;
+
+// Marks the queue while the pump lives. A child of the pump, it goes after the pump's connections
+// are gone, so the runner is never torn down at the same time as its worker.
+class PumpLife : public QObject {
+public:
+    PumpLife(QObject* pump, std::shared_ptr<FeatureBatchQueue> queue)
+        : QObject(pump), m_queue(std::move(queue)) {
+        m_queue->setPumpAlive(true);
+    }
+    ~PumpLife() override { m_queue->setPumpAlive(false); }
+
+private:
+    std::shared_ptr<FeatureBatchQueue> m_queue;
+};
+
 // Pulls a source's cursor on the reader thread and feeds the queue.
 class FeaturePump : public VkWorker {
     Q_OBJECT
 public:
     FeaturePump(VkSourcePtr source, ReadRequest request, std::shared_ptr<FeatureBatchQueue> queue)
-        : m_source(std::move(source)), m_request(std::move(request)), m_queue(std::move(queue)) {}
+        : m_source(std::move(source)), m_request(std::move(request)), m_queue(std::move(queue)) {
+        new PumpLife(this, m_queue);
+    }
 
     // The consumer waits on the queue, not on this worker's signals: the failure goes there.
     void failAfterException(const QString& message) override {
@@ -68,7 +107,7 @@ private:
         FeatureCursorPtr cursor = m_source->manager()->openCursor(m_source, m_request, &error);
         if (!cursor)
             return error;
-        while (!cursor->atEnd() && !isCanceled()) {
+        while (!cursor->atEnd() && !isCanceled() && !m_queue->isCanceled()) {
             VkFeatureList batch;
             batch.reserve(VkFeatureReader::BatchSize);
             if (!cursor->fill(batch, VkFeatureReader::BatchSize, &error))
@@ -89,11 +128,14 @@ VkFeatureStream::VkFeatureStream(VkSourcePtr source, ReadRequest request, VkEven
     : m_source(std::move(source)), m_request(std::move(request)),
       m_queue(std::make_shared<FeatureBatchQueue>()), m_thread(thread) {}
 
+// Everything started here ends here: the pump, then its runner, then the stream's own thread
+// (not through shutdown(), which would end it only once this thread's event loop runs again, and
+// never at exit).
 VkFeatureStream::~VkFeatureStream() {
     cancel();
+    m_queue->waitForPumpGone(kStopWaitMs);
     m_runner.reset();
-    if (m_ownThread)
-        m_ownThread->shutdown();
+    delete m_ownThread.data();
 }
 
 bool VkFeatureStream::start() {
@@ -129,10 +171,10 @@ QString VkFeatureStream::errorText() const {
     return m_errorText;
 }
 
+// The pump sees the cancel in the queue. No cancel goes through the runner: a signal to a worker
+// that is ending on its own thread at that moment can leave Qt's slot object behind.
 void VkFeatureStream::cancel() {
     m_queue->cancel();
-    if (m_runner)
-        m_runner->cancelCurrentWorker();
 }
 
 #include "VkFeatureStream.moc"

@@ -87,7 +87,7 @@ bool RightHandPassThrough::setup(const VkSource& left, const VkSource& right, QS
     }
     const QByteArray prefix = symbolPrefix(right);
     if (m_withId) {
-        VkField id(0, "Right Match", "RIGHT_ID_" + prefix, ValueType::Int64);
+        VkField id(0, "Right Match", "RIGHT_ID_" + prefix, ValueType::Int);
         id.doc =
             QStringLiteral("The matched record of %1, in the order the join met them").arg(right.info().name);
         m_fields.append(id);
@@ -96,6 +96,8 @@ bool RightHandPassThrough::setup(const VkSource& left, const VkSource& right, QS
         VkField field = right.schema().at(idx);
         if (!field.symbol.isEmpty() && JoinFields::find(left.schema(), QString::fromUtf8(field.symbol)) >= 0)
             field.symbol = prefix + '_' + field.symbol;
+        // A per-allele count ("A", "R", "G") describes the right record's alleles, not the left's.
+        field.props.remove("Number");
         m_fields.append(field);
     }
     return true;
@@ -103,7 +105,7 @@ bool RightHandPassThrough::setup(const VkSource& left, const VkSource& right, QS
 
 void RightHandPassThrough::appendRow(const JoinMatch* match, PVariantVector& out) const {
     if (m_withId)
-        out.append(match ? PVariant(qint64(match->id)) : PVariant::missing(ValueType::Int64));
+        out.append(match ? PVariant(int(match->id)) : PVariant::missing(ValueType::Int));
     const int first = m_withId ? 1 : 0;
     for (int i = 0; i < m_indexes.size(); ++i)
         out.append(match ? match->feature.value(m_indexes[i]) : missingOf(m_fields.at(first + i)));

@@ -292,7 +292,9 @@ TEST_F(VcfFeatureReaderTest, MalformedLinesEndTheReadNamingFileAndLine) {
          QStringLiteral("sample A has more values than FORMAT keys ('0/1:3:')")},
         {"20\t100\t.\tA\tG\t.\t.\t.\tGT:DP\t0/1:3\t\t0\n", QStringLiteral("the column of sample B is empty")},
         {"20\t3000000000\t.\tA\tG\t.\t.\t.\tGT\t0\t0\t0\n",
-         QStringLiteral("POS 3000000000 is beyond the largest position, 2147483647")}};
+         QStringLiteral("POS 3000000000 is beyond the largest position, 2147483647")},
+        {"20\t2147483647\t.\tACG\tA\t.\t.\t.\tGT\t0\t0\t0\n",
+         QStringLiteral("REF ends at 2147483649, beyond the largest position, 2147483647")}};
     for (const auto& [line, problem] : cases) {
         const VkSourcePtr source = open(kRecords.left(kRecords.indexOf('\n') + 1) + line);
         QString error;
