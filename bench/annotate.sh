@@ -4,8 +4,9 @@
 #     100,000, bench/make-bench-regions.py) written to TSF, next to `bedtools intersect -loj` (the
 #     same one record per match) and, for scale, `bedtools intersect -c`;
 #   - `annotate variant` of the VCF with a sites-only VCF.gz of about 500,000 records (every site,
-#     a fifth with one more alternate, four random sites between each two; bench/make-bench-db.py)
-#     written to TSF, next to `bcftools annotate -a db.vcf.gz -c INFO/AF` writing VCF;
+#     some with one more alternate, random sites between; bench/make-variant-db.py, the file
+#     bench/annotate-variant.sh uses) written to TSF, next to `bcftools annotate -a db.vcf.gz -c
+#     INFO/AF` writing VCF;
 #   - both joins read as a URL by writevcf, next to their TSF form.
 #
 #   bench/annotate.sh [build-dir] [records] [samples] [runs]
@@ -24,12 +25,10 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/varkit-annotate-bench.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 varkit="$build/varkit"
 
-data="$build/bench-data"
-name=$(basename "$vcf" .vcf.gz)
-regions="$data/$name-regions.bed"
+regions="${vcf%.vcf.gz}.regions.bed"
 [ -f "$regions" ] || python3 "$here/make-bench-regions.py" --vcf "$vcf" --out "$regions"
-db="$data/$name-db.vcf.gz"
-[ -f "$db.tbi" ] || python3 "$here/make-bench-db.py" --vcf "$vcf" --out "$db"
+db="${vcf%.vcf.gz}.variant-db.vcf.gz"
+[ -f "$db.tbi" ] || python3 "$here/make-variant-db.py" --vcf "$vcf" --out "$db"
 # annotate writes beside its input: a link puts the output in the work folder.
 ln -s "$vcf" "$work/in.vcf.gz"
 ln -s "$vcf.tbi" "$work/in.vcf.gz.tbi"
@@ -75,7 +74,7 @@ printf "          as a URL to VCF %6.2f s (cpu %6.2f s, %4s MB): ratio to TSF %s
     "$(ratio "$regionVcfWall" "$lojWall")"
 rm -f "$work/region.vcf" "$work/loj.txt" "$regionTsf"
 
-variantTsf="$work/in.vcf_$(basename "$db" .vcf.gz).vcf_variant.tsf"
+variantTsf="$work/in.vcf_$(basename "$db" .gz)_variant.tsf"
 best variant "$runs" bash -c 'replacing "$@"' _ "$variantTsf" "$varkit" annotate variant "$input" "$db"
 best peer "$runs" bcftools annotate -a "$db" -c INFO/AF -Ov -o "$work/peer.vcf" "$input"
 variantUrl=$("$varkit" annotate variant "$input" "$db" --url)
