@@ -90,13 +90,13 @@ TEST(TransformRegistry, BadOptionsUnknownNamesAndUnavailableTransformsFailClearl
     // A name this program knows but cannot compute keeps its options for printing, and says so.
     const QByteArray options = R"({"fields":{"sourceUrls":["/a.vcf","/b.vcf"],"genomicMatch":2}})";
     const FnTransformPtr join =
-        fromUrl(TransformUrl::make(QStringLiteral("BatchAnnotateVariant"), options, 0), &error);
+        fromUrl(TransformUrl::make(QStringLiteral("MatchEntityStringList"), options, 0), &error);
     ASSERT_TRUE(join) << error.toStdString();
     EXPECT_FALSE(join->isAvailable());
     EXPECT_EQ(join->optionsJson(), options);
     EXPECT_EQ(join->inputUrls(), QStringList({"/a.vcf", "/b.vcf"}));
     EXPECT_FALSE(join->setInputs({}, &error));
-    EXPECT_EQ(error, "Inadequate number of sources provided to transform: batchAnnotateVariant.");
+    EXPECT_EQ(error, "Inadequate number of sources provided to transform: matchEntityStringList.");
 }
 
 TEST(TransformRegistry, TheErrorTransformOpensWithoutInputsAndReportsItsText) {
