@@ -22,10 +22,7 @@ QList<VkSegment> mergedInOrder(QList<VkSegment> places, const ChromosomeOrder& o
 } // namespace
 
 IdentifierBatchQueryReader::IdentifierBatchQueryReader(FeatureCursorPtr left, Join join)
-    : m_left(std::move(left)), m_join(std::move(join)), m_query(m_join.right, m_join.rightFields) {
-    for (const JoinFieldGroupPtr& group : qAsConst(m_join.groups))
-        m_rowPerMatch = m_rowPerMatch || group->rowPerMatch();
-}
+    : m_left(std::move(left)), m_join(std::move(join)), m_query(m_join.right, m_join.rightFields) {}
 
 bool IdentifierBatchQueryReader::atEnd() const {
     return m_output.empty() && m_left->atEnd();
@@ -118,13 +115,5 @@ void IdentifierBatchQueryReader::join(const VkFeature& left) {
     m_matches.clear();
     for (int found : qAsConst(m_picked))
         m_matches.append(m_found.at(found));
-
-    const int rows = m_rowPerMatch ? std::max(1, int(m_matches.size())) : 1;
-    for (int row = 0; row < rows; ++row) {
-        PVariantVector values = left.values();
-        values.resize(m_join.leftFieldCount);
-        for (const JoinFieldGroupPtr& group : qAsConst(m_join.groups))
-            group->computeValues(left, m_matches, m_rowPerMatch ? row : -1, values);
-        m_output.emplace_back(left.segment(), std::move(values));
-    }
+    m_join.rows.append(left, m_matches, m_output);
 }

@@ -2,7 +2,7 @@
 
 #include "source/readers/FeatureCursor.h"
 #include "source/readers/RegionQuery.h"
-#include "transforms/join/JoinFieldGroup.h"
+#include "transforms/join/JoinRows.h"
 #include "transforms/join/RightIdIndex.h"
 
 #include <deque>
@@ -24,8 +24,7 @@ public:
         int rightIdField = -1;
         // The right fields the groups read, the identifier among them.
         QList<int> rightFields;
-        QVector<JoinFieldGroupPtr> groups;
-        int leftFieldCount = 0;
+        JoinRows rows;
     };
 
     IdentifierBatchQueryReader(FeatureCursorPtr left, Join join);
@@ -44,7 +43,6 @@ private:
 
     FeatureCursorPtr m_left;
     Join m_join;
-    bool m_rowPerMatch = false;
     bool m_indexed = false;
     RightIdIndex m_index;
     RegionQuery m_query;

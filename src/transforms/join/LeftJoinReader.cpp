@@ -7,12 +7,8 @@ constexpr int kLeftBatch = 256;
 } // namespace
 
 LeftJoinReader::LeftJoinReader(FeatureCursorPtr left, std::unique_ptr<RightMatcher> right, int mode,
-                               QVector<JoinFieldGroupPtr> groups, int leftFieldCount)
-    : m_left(std::move(left)), m_right(std::move(right)), m_mode(mode), m_groups(std::move(groups)),
-      m_leftFieldCount(leftFieldCount) {
-    for (const JoinFieldGroupPtr& group : m_groups)
-        m_rowPerMatch = m_rowPerMatch || group->rowPerMatch();
-}
+                               JoinRows rows)
+    : m_left(std::move(left)), m_right(std::move(right)), m_mode(mode), m_rows(std::move(rows)) {}
 
 bool LeftJoinReader::atEnd() const {
     return m_output.empty() && m_nextLeft >= m_leftBatch.size() && m_left->atEnd();
@@ -59,7 +55,7 @@ bool LeftJoinReader::join(const VkFeature& left, QString* error) {
     m_flags.assign(size_t(m_candidates.size()), 0);
     for (int i = 0; i < m_candidates.size(); ++i)
         m_flags[size_t(i)] = qualifies(m_candidates[i].feature.segment(), left.segment());
-    for (const JoinFieldGroupPtr& group : qAsConst(m_groups))
+    for (const JoinFieldGroupPtr& group : m_rows.groups())
         if (group->isFilter())
             group->filter(left, m_candidates, m_flags);
     m_matches.clear();
@@ -67,14 +63,6 @@ bool LeftJoinReader::join(const VkFeature& left, QString* error) {
         if (m_flags[size_t(i)])
             m_matches.append(m_candidates[i]);
 
-    const int rows = m_rowPerMatch ? std::max(1, int(m_matches.size())) : 1;
-    for (int row = 0; row < rows; ++row) {
-        PVariantVector values = left.values();
-        values.resize(m_leftFieldCount);
-        for (const JoinFieldGroupPtr& group : qAsConst(m_groups))
-            if (!group->isFilter())
-                group->computeValues(left, m_matches, m_rowPerMatch ? row : -1, values);
-        m_output.emplace_back(left.segment(), std::move(values));
-    }
+    m_rows.append(left, m_matches, m_output);
     return true;
 }

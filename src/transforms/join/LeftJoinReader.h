@@ -1,7 +1,7 @@
 #pragma once
 
 #include "source/readers/FeatureCursor.h"
-#include "transforms/join/JoinFieldGroup.h"
+#include "transforms/join/JoinRows.h"
 #include "transforms/join/RightMatcher.h"
 
 #include <deque>
@@ -12,8 +12,7 @@
 // with missing values when nothing matched).
 class LeftJoinReader : public FeatureCursor {
 public:
-    LeftJoinReader(FeatureCursorPtr left, std::unique_ptr<RightMatcher> right, int mode,
-                   QVector<JoinFieldGroupPtr> groups, int leftFieldCount);
+    LeftJoinReader(FeatureCursorPtr left, std::unique_ptr<RightMatcher> right, int mode, JoinRows rows);
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override;
     bool atEnd() const override;
@@ -27,9 +26,7 @@ private:
     FeatureCursorPtr m_left;
     std::unique_ptr<RightMatcher> m_right;
     int m_mode;
-    QVector<JoinFieldGroupPtr> m_groups;
-    int m_leftFieldCount;
-    bool m_rowPerMatch = false;
+    JoinRows m_rows;
     VkFeatureList m_leftBatch;
     int m_nextLeft = 0;
     std::deque<VkFeature> m_output;

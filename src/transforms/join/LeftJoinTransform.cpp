@@ -64,6 +64,11 @@ FeatureCursorPtr LeftJoinTransform::createFeatureReader(const ReadRequest& reque
             if (!rightFields.contains(field))
                 rightFields << field;
     }
+    return createJoinReader(request, std::move(leftRequest), std::move(rightFields), error);
+}
+
+FeatureCursorPtr LeftJoinTransform::createJoinReader(const ReadRequest& request, ReadRequest leftRequest,
+                                                     QList<int> rightFields, QString* error) const {
     FeatureCursorPtr leftCursor = openInput(left(), leftRequest, error);
     if (!leftCursor)
         return nullptr;
@@ -73,7 +78,6 @@ FeatureCursorPtr LeftJoinTransform::createFeatureReader(const ReadRequest& reque
     const bool sweep = wholeRead && right()->info().chromosomeOrder.isSorted();
     static const int kModes[] = {Vk::Overlap, Vk::Within, Vk::Exact};
     const int mode = kModes[qBound(0, joinOptions().genomicMatchMode(), 2)];
-    return std::make_unique<LeftJoinReader>(std::move(leftCursor),
-                                            std::make_unique<RightMatcher>(right(), rightFields, sweep), mode,
-                                            m_groups, m_leftFieldCount);
+    return std::make_unique<LeftJoinReader>(
+        std::move(leftCursor), std::make_unique<RightMatcher>(right(), rightFields, sweep), mode, rows());
 }

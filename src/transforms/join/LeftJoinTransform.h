@@ -2,7 +2,7 @@
 
 #include "meta/families/AnnotationOptions.h"
 #include "transforms/framework/FnTransform.h"
-#include "transforms/join/JoinFieldGroup.h"
+#include "transforms/join/JoinRows.h"
 
 // Base of the annotations: a left outer join of the first input (the left) with the second (the
 // annotation source, the right). Every left feature is kept; the field groups an annotation kind
@@ -27,7 +27,15 @@ protected:
     // The output's name when "outputSourceName" is empty.
     virtual QString defaultOutputName() const = 0;
 
+    // The reader of a request: by default the left features' matches among the right features
+    // that lie where they do. leftRequest asks for the left fields the output and the groups need,
+    // rightFields are the right fields the groups read.
+    virtual FeatureCursorPtr createJoinReader(const ReadRequest& request, ReadRequest leftRequest,
+                                              QList<int> rightFields, QString* error) const;
+
     void addGroup(JoinFieldGroupPtr group) { m_groups.append(std::move(group)); }
+    // Builds the output records from the groups.
+    JoinRows rows() const { return JoinRows(m_groups, m_leftFieldCount); }
     LeftJoinAnnotationOptions joinOptions() const { return LeftJoinAnnotationOptions(options()); }
     const VkSourcePtr& left() const { return inputs().at(0); }
     const VkSourcePtr& right() const { return inputs().at(1); }
