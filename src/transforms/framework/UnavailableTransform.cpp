@@ -142,8 +142,8 @@ QByteArray UnavailableTransform::optionsJson() const {
 
 // The inputs are wherever the options keep them; both customary keys are honoured.
 QStringList UnavailableTransform::inputUrls() const {
-    const PVariantMap& fields =
-        m_options.value("fields").type() == ValueType::KeyValuePairs ? m_options.value("fields").map() : m_options;
+    const PVariant nested = m_options.value("fields");
+    const PVariantMap& fields = nested.type() == ValueType::KeyValuePairs ? nested.map() : m_options;
     if (fields.contains("sourceUrl"))
         return {fields.value("sourceUrl").toQString()};
     return stringList(fields.value("sourceUrls"));
