@@ -12,6 +12,7 @@
 #include <QDate>
 
 #include <algorithm>
+#include <cstring>
 #include <queue>
 #include <vector>
 
@@ -284,32 +285,50 @@ void VCFWriterWorker::appendRecord(QByteArray& line, const VkFeature& feature) {
     if (!m_formatKeys.isEmpty()) {
         line += '\t';
         line += m_formatKeys;
-        const int samples = m_sampleNames.size();
         m_sampleFields.clear();
         if (m_columns.genotype >= 0)
             m_sampleFields.push_back(&feature.value(m_columns.genotype));
         for (int idx : m_columns.format)
             m_sampleFields.push_back(&feature.value(idx));
-        if (VcfSampleText::append(line, m_sampleFields.data(), int(m_sampleFields.size()), samples)) {
-            line += '\n';
-            return;
-        }
-        for (int s = 0; s < samples; ++s) {
-            line += '\t';
-            bool first = true;
-            if (m_columns.genotype >= 0) {
-                VcfValueText::appendSample(line, feature.value(m_columns.genotype), s);
-                first = false;
-            }
-            for (int idx : m_columns.format) {
-                if (!first)
-                    line += ':';
-                first = false;
-                VcfValueText::appendSample(line, feature.value(idx), s);
-            }
+        if (samplesRepeatLast()) {
+            line += m_lastSampleText;
+        } else {
+            const int start = line.size();
+            appendSamples(line);
+            m_lastSampleText.resize(line.size() - start);
+            std::memcpy(m_lastSampleText.data(), line.constData() + start, size_t(m_lastSampleText.size()));
+            m_lastSampleValues.clear();
+            for (const PVariant* value : m_sampleFields)
+                m_lastSampleValues.push_back(*value);
         }
     }
     line += '\n';
+}
+
+bool VCFWriterWorker::samplesRepeatLast() const {
+    if (m_lastSampleValues.size() != m_sampleFields.size())
+        return false;
+    for (size_t i = 0; i < m_sampleFields.size(); ++i) {
+        if (!m_sampleFields[i]->sharesDataWith(m_lastSampleValues[i]))
+            return false;
+    }
+    return true;
+}
+
+// The sample columns of the values in m_sampleFields (genotype first, then the FORMAT fields).
+void VCFWriterWorker::appendSamples(QByteArray& line) {
+    const int samples = m_sampleNames.size();
+    const int fieldCount = int(m_sampleFields.size());
+    if (VcfSampleText::append(line, m_sampleFields.data(), fieldCount, samples))
+        return;
+    for (int s = 0; s < samples; ++s) {
+        line += '\t';
+        for (int f = 0; f < fieldCount; ++f) {
+            if (f > 0)
+                line += ':';
+            VcfValueText::appendSample(line, *m_sampleFields[size_t(f)], s);
+        }
+    }
 }
 
 // POS, ID, REF and ALT. A "-" allele (an insertion or deletion written without its anchor base)

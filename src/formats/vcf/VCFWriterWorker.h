@@ -36,6 +36,8 @@ private:
     bool findSampleNames(const VkFeature& first, QString* error);
     QByteArray header() const;
     void appendRecord(QByteArray& line, const VkFeature& feature);
+    void appendSamples(QByteArray& line);
+    bool samplesRepeatLast() const;
     void appendAlleles(QByteArray& line, const VkFeature& feature);
     QByteArray referenceBase(const VkSegment& segment);
     void warnOnce(const QString& warning);
@@ -47,6 +49,10 @@ private:
     QVector<QByteArray> m_sampleNames;
     QByteArray m_formatKeys;
     std::vector<const PVariant*> m_sampleFields; // the matrix values of the record being written
+    // The sample columns last written and the values they were written from: a join repeats one
+    // left record's samples on every matching row, and their text is most of the line.
+    std::vector<PVariant> m_lastSampleValues;
+    QByteArray m_lastSampleText;
     VkSourcePtr m_referenceSource;
     ReferenceSequence* m_reference = nullptr;
     bool m_referenceLooked = false;

@@ -1,5 +1,7 @@
 #include "source/values/PVariant.h"
 
+#include <cstring>
+
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -610,6 +612,19 @@ QByteArray PVariant::toText() const {
         return joinTexts(elements, m_storage == Storage::Matrix ? ';' : ',');
     }
     }
+}
+
+bool PVariant::sharesDataWith(const PVariant& other) const {
+    if (m_type != other.m_type || m_storage != other.m_storage || m_code != other.m_code)
+        return false;
+    if (m_storage == Storage::Inline)
+        return samePayload(other);
+    // Every shared storage is one implicitly shared pointer at the start of the payload.
+    const void* mine;
+    const void* theirs;
+    std::memcpy(&mine, m_payload.raw, sizeof mine);
+    std::memcpy(&theirs, other.m_payload.raw, sizeof theirs);
+    return mine == theirs;
 }
 
 bool PVariant::samePayload(const PVariant& other) const {

@@ -160,6 +160,9 @@ public:
     QByteArray toText() const;
 
     bool operator==(const PVariant& other) const;
+    // Whether the other value is this one or a copy of it: copies share their data until one
+    // changes, so a writer can recognise a value it has just written without comparing it.
+    bool sharesDataWith(const PVariant& other) const;
     bool operator!=(const PVariant& other) const { return !(*this == other); }
 
 private:

@@ -46,6 +46,17 @@ TEST(PVariantTest, CopiesShareAndMovesEmpty) {
     EXPECT_FALSE(assigned.at(3).isValid());
 }
 
+// Writers reuse the text of a value they have just written when the next record carries a copy of it.
+TEST(PVariantTest, OnlyCopiesShareData) {
+    const PVariant depths(QVector<int32_t>{10, 20, 30});
+    PVariant copy(depths);
+    EXPECT_TRUE(copy.sharesDataWith(depths));
+    EXPECT_FALSE(PVariant(QVector<int32_t>{10, 20, 30}).sharesDataWith(depths)); // equal, not shared
+    EXPECT_FALSE(PVariant(QVector<float>{10, 20, 30}).sharesDataWith(depths));
+    EXPECT_TRUE(PVariant(7).sharesDataWith(PVariant(7)));
+    EXPECT_FALSE(PVariant(7).sharesDataWith(PVariant(8)));
+}
+
 TEST(PVariantTest, EqualityNeedsSameTypeAndValue) {
     EXPECT_NE(PVariant(1), PVariant(qint64(1)));
     EXPECT_NE(PVariant("a"), PVariant::byteArray("a"));
