@@ -12,28 +12,50 @@ TsfMatrixTableWriter::TsfMatrixTableWriter(TsfDatabase& db, const QString& table
 
 bool TsfMatrixTableWriter::recordDone(QString* error) {
     ++m_records;
-    return ++m_buffered < (1 << m_chunkBits) || writeChunks(error);
+    return ++m_buffered < (1 << m_chunkBits) || submitChunks(error);
 }
 
-bool TsfMatrixTableWriter::writeChunks(QString* error) {
-    for (TsfCompressionStats& stats : m_columnStats)
-        stats = TsfCompressionStats();
-    if (!m_pool.encode(m_columns, m_method, &m_blobs, &m_columnStats, error))
+bool TsfMatrixTableWriter::submitChunks(QString* error) {
+    if (!insertPending(error))
         return false;
-    for (int e = 0; e < columnCount(); ++e) {
-        if (!m_inserter.insertChunk(TsfLayout::chunkId(m_chunks, e), m_blobs[size_t(e)], error))
-            return false;
-        m_stats.uncompressedBytes += m_columnStats[size_t(e)].uncompressedBytes;
-        m_stats.compressedBytes += m_columnStats[size_t(e)].compressedBytes;
-        m_columns[size_t(e)].clear();
+    auto job = std::make_shared<TsfChunkEncoderPool::Job>();
+    job->method = m_method;
+    job->arrays.swap(m_columns);
+    m_columns.swap(m_spare);
+    if (m_columns.size() != job->arrays.size()) {
+        m_columns.clear();
+        for (const TsfValueArray& column : job->arrays)
+            m_columns.emplace_back(column.type());
     }
-    ++m_chunks;
+    for (TsfValueArray& column : m_columns)
+        column.clear();
+    m_pool.submit(job);
+    m_pending = std::move(job);
+    m_pendingChunk = m_chunks++;
     m_buffered = 0;
     return true;
 }
 
+bool TsfMatrixTableWriter::insertPending(QString* error) {
+    if (!m_pending)
+        return true;
+    const TsfChunkEncoderPool::JobPtr job = std::move(m_pending);
+    if (!m_pool.wait(*job, error))
+        return false;
+    for (size_t e = 0; e < job->blobs.size(); ++e) {
+        if (!m_inserter.insertChunk(TsfLayout::chunkId(m_pendingChunk, int(e)), job->blobs[e], error))
+            return false;
+        m_stats.uncompressedBytes += job->stats[e].uncompressedBytes;
+        m_stats.compressedBytes += job->stats[e].compressedBytes;
+    }
+    m_spare.swap(job->arrays);
+    return true;
+}
+
 bool TsfMatrixTableWriter::finish(QString* error) {
-    if (m_buffered > 0 && !writeChunks(error))
+    if (m_buffered > 0 && !submitChunks(error))
+        return false;
+    if (!insertPending(error))
         return false;
     TsfChunkTableMeta meta;
     meta.fieldCount = columnCount();

@@ -7,8 +7,9 @@
 
 // Fills the chunk table of one matrix field: one column per entity, one row per record. Every
 // record adds a value to every column, so the columns fill in step; each time they hold a full
-// chunk, all of them are encoded together on the encoder pool and inserted as chunk
-// (chunk number << 32) + entity.
+// chunk, all of them go to the encoder pool as one job and the writer fills a second set of
+// columns meanwhile. A job's chunks are inserted, as chunk (chunk number << 32) + entity, when
+// the next set is full or the table finishes.
 class TsfMatrixTableWriter {
 public:
     TsfMatrixTableWriter(TsfDatabase& db, const QString& tableName, qint64 tableId, ValueType type,
@@ -24,7 +25,9 @@ public:
     const TsfCompressionStats& stats() const { return m_stats; }
 
 private:
-    bool writeChunks(QString* error);
+    // Hands the full columns to the pool and inserts the chunks of the job before.
+    bool submitChunks(QString* error);
+    bool insertPending(QString* error);
 
     TsfDatabase& m_db;
     qint64 m_tableId;
@@ -32,8 +35,9 @@ private:
     TsfCompression m_method;
     TsfChunkEncoderPool& m_pool;
     std::vector<TsfValueArray> m_columns;
-    std::vector<QByteArray> m_blobs;
-    std::vector<TsfCompressionStats> m_columnStats;
+    TsfChunkEncoderPool::JobPtr m_pending; // being encoded: the chunks of m_pendingChunk
+    qint64 m_pendingChunk = 0;
+    std::vector<TsfValueArray> m_spare; // the columns of the last job inserted, to be refilled
     TsfCompressionStats m_stats;
     TsfRowInserter m_inserter;
     qint64 m_chunks = 0;

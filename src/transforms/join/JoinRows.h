@@ -17,5 +17,6 @@ public:
 private:
     QVector<JoinFieldGroupPtr> m_groups;
     int m_leftFieldCount;
+    int m_outputFieldCount;
     bool m_rowPerMatch = false;
 };
