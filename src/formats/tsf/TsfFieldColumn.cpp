@@ -3,6 +3,7 @@
 #include "formats/tsf/TsfMatrixTableWriter.h"
 
 #include <cmath>
+#include <type_traits>
 
 namespace {
 
@@ -357,11 +358,29 @@ void TsfFieldColumn::noteExtent(double value) {
         m_max = value;
 }
 
+// The extremes of the values first, then two updates: a record of many samples costs one pass.
 template <class T> void TsfFieldColumn::noteExtentsOf(const T* values, int count, T missing) {
+    bool any = false;
+    T low{};
+    T high{};
     for (int i = 0; i < count; ++i) {
         const T value = values[i];
-        if (value != missing && !std::isnan(double(value)))
-            noteExtent(double(value));
+        if (value == missing)
+            continue;
+        if constexpr (std::is_floating_point_v<T>) {
+            if (std::isnan(value))
+                continue;
+        }
+        if (!any) {
+            low = high = value;
+            any = true;
+        }
+        low = std::min(low, value);
+        high = std::max(high, value);
+    }
+    if (any) {
+        noteExtent(double(low));
+        noteExtent(double(high));
     }
 }
 
