@@ -1,5 +1,6 @@
 #pragma once
 
+#include "formats/tsf/TsfBuffer.h"
 #include "source/values/PVariant.h"
 
 #include <cstdint>
@@ -7,20 +8,8 @@
 #include <memory>
 #include <vector>
 
-// Allocator whose resize leaves new elements uninitialised: buffers that are about to be filled by
-// a decompressor or memcpy should not be zeroed first.
-template <class T> struct TsfUninitAllocator : std::allocator<T> {
-    template <class U> struct rebind { using other = TsfUninitAllocator<U>; };
-    TsfUninitAllocator() = default;
-    template <class U> TsfUninitAllocator(const TsfUninitAllocator<U>&) noexcept {}
-    template <class U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
-    template <class U, class... Args> void construct(U* p, Args&&... args) {
-        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
-    }
-};
-
-using TsfByteBuffer = std::vector<uint8_t, TsfUninitAllocator<uint8_t>>;
-using TsfOffsetBuffer = std::vector<uint32_t, TsfUninitAllocator<uint32_t>>;
+using TsfByteBuffer = TsfBuffer<uint8_t>;
+using TsfOffsetBuffer = TsfBuffer<uint32_t>;
 
 // One column of values of a single storage type, laid out the way chunks are encoded:
 // - fixed-width scalars (Bool, Int, Int64, Float, Float64, Categorical, Character) packed in one
