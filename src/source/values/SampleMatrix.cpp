@@ -40,12 +40,11 @@ PVariant concatenate(const PVariantVector& samples, const QVector<T>& (PVariant:
 
 SampleMatrix::SampleMatrix() : d(new Data) {}
 
-SampleMatrix::SampleMatrix(PVariant values, QVector<int32_t> offsets) : d(new Data) {
-    if (!isListType(values.type()) || !validOffsets(offsets, values.size()))
-        return;
-    d->values = std::move(values);
-    d->offsets = std::move(offsets);
-}
+// Built in one allocation: a reader makes one per list field per record.
+SampleMatrix::SampleMatrix(PVariant values, QVector<int32_t> offsets)
+    : d(isListType(values.type()) && validOffsets(offsets, values.size())
+            ? new Data(std::move(values), std::move(offsets))
+            : new Data) {}
 
 SampleMatrix SampleMatrix::fromSamples(const PVariantVector& samples) {
     const ValueType type = samples.isEmpty() ? ValueType::IntArray : samples.first().type();

@@ -34,8 +34,10 @@ public:
 
 private:
     struct Data : QSharedData {
+        Data() : offsets{0} {}
+        Data(PVariant values, QVector<int32_t> offsets) : values(std::move(values)), offsets(std::move(offsets)) {}
         PVariant values;
-        QVector<int32_t> offsets{0};
+        QVector<int32_t> offsets;
     };
     QSharedDataPointer<Data> d;
 };
