@@ -159,7 +159,8 @@ char* writeRatioRange(char* out, float value) {
 
 } // namespace
 
-char* writeFloat(char* out, float value) {
+namespace {
+char* formatFloat(char* out, float value) {
     if (value == 0.0f && !std::signbit(value)) {
         *out = '0';
         return out + 1;
@@ -167,6 +168,33 @@ char* writeFloat(char* out, float value) {
     if (char* end = writeRatioRange(out, value))
         return end;
     return writeReal(out, value, value == PVariant::MissingFloat);
+}
+
+// The texts of recently written floats by bit pattern. Per-sample fractions and qualities repeat a
+// few thousand values over and over; a hit is one multiply and a fixed-size copy (every caller
+// has room for RealDigits bytes).
+struct FloatTextCache {
+    static constexpr int Bits = 12;
+    struct Entry {
+        uint32_t bits = 0;
+        uint8_t size = 0; // 0: empty
+        char text[RealDigits];
+    };
+    Entry entries[1 << Bits];
+};
+} // namespace
+
+char* writeFloat(char* out, float value) {
+    thread_local FloatTextCache cache;
+    uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    FloatTextCache::Entry& entry = cache.entries[(bits * 2654435761u) >> (32 - FloatTextCache::Bits)];
+    if (entry.size == 0 || entry.bits != bits) {
+        entry.size = uint8_t(formatFloat(entry.text, value) - entry.text);
+        entry.bits = bits;
+    }
+    std::memcpy(out, entry.text, RealDigits);
+    return out + entry.size;
 }
 
 void append(QByteArray& line, const PVariant& value) {
