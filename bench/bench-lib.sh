@@ -21,6 +21,8 @@ bench_vcf() {
 # CPU (user + system seconds) and PEAK_MB. A failing command ends the script with its messages.
 measure() {
     local log
+    # What earlier jobs wrote is flushed first, so that no job pays for another's writeback.
+    sync
     log=$(mktemp "${TMPDIR:-/tmp}/bench-time.XXXXXX")
     if ! /usr/bin/time -f "%e %U %S %M" -o "$log" "$@" >"$log.out" 2>"$log.err"; then
         cat "$log.err" >&2
