@@ -75,6 +75,25 @@ bool stripPadding(std::vector<CigarOperation>* operations, int padding) {
     return first.length >= 0;
 }
 
+// The aligner puts a gap in a repeat at its leftmost place, which may be right after the anchor,
+// where the gap hangs on no base of the record. When the gapped bases repeat one base further on,
+// the gap moves one base right onto the record's first base, as VCF writes indels.
+void shiftGapOffAnchor(std::vector<CigarOperation>* operations, const QByteArray& anchoredRef,
+                       const QByteArray& anchoredAlt) {
+    if (operations->size() < 3 || operations->front().length != 1)
+        return;
+    const CigarOperation& gap = (*operations)[1];
+    CigarOperation& after = (*operations)[2];
+    if ((gap.kind != 'D' && gap.kind != 'I') || after.kind != 'M')
+        return;
+    const QByteArray& gapped = gap.kind == 'D' ? anchoredRef : anchoredAlt;
+    if (1 + gap.length >= gapped.size() || gapped[1] != gapped[1 + gap.length])
+        return;
+    operations->front().length += 1;
+    if (--after.length == 0)
+        operations->erase(operations->begin() + 2);
+}
+
 } // namespace
 
 AllelicPrimitivesDecomposer::AllelicPrimitivesDecomposer(bool useMnps)
@@ -85,12 +104,12 @@ AllelicPrimitivesDecomposer::AllelicPrimitivesDecomposer(bool useMnps)
 AllelicPrimitivesDecomposer::~AllelicPrimitivesDecomposer() = default;
 
 bool AllelicPrimitivesDecomposer::isValidSequence(const QByteArray& bases) {
-    return std::all_of(bases.begin(), bases.end(), [](char c) {
-        return c == 'A' || c == 'C' || c == 'G' || c == 'T' || c == 'N';
-    });
+    return std::all_of(bases.begin(), bases.end(),
+                       [](char c) { return c == 'A' || c == 'C' || c == 'G' || c == 'T' || c == 'N'; });
 }
 
-void AllelicPrimitivesDecomposer::decompose(int32_t position, const QByteArray& ref, const QVector<QByteArray>& alts,
+void AllelicPrimitivesDecomposer::decompose(int32_t position, const QByteArray& ref,
+                                            const QVector<QByteArray>& alts,
                                             AllelicPrimitiveSet* primitives) {
     if (ref.isEmpty() || !isValidSequence(ref))
         return;
@@ -113,8 +132,9 @@ void AllelicPrimitivesDecomposer::decompose(int32_t position, const QByteArray& 
 
 // Walks the alignment from the anchor base at anchorPosition: mismatches are substitutions,
 // gaps are indels anchored on the reference base before them.
-bool AllelicPrimitivesDecomposer::decomposeOne(int32_t anchorPosition, const QByteArray& ref, const QByteArray& alt,
-                                               const QByteArray& padding, std::vector<AllelicPrimitive>* out) {
+bool AllelicPrimitivesDecomposer::decomposeOne(int32_t anchorPosition, const QByteArray& ref,
+                                               const QByteArray& alt, const QByteArray& padding,
+                                               std::vector<AllelicPrimitive>* out) {
     const QByteArray anchoredRef = kAnchor + ref;
     const QByteArray anchoredAlt = kAnchor + alt;
     unsigned int referenceStart = 0;
@@ -123,6 +143,7 @@ bool AllelicPrimitivesDecomposer::decomposeOne(int32_t anchorPosition, const QBy
     std::vector<CigarOperation> operations;
     if (!parseCigar(cigar, &operations) || !stripPadding(&operations, padding.size()))
         return false;
+    shiftGapOffAnchor(&operations, anchoredRef, anchoredAlt);
     int r = 0;
     int a = 0;
     for (const CigarOperation& operation : operations) {
@@ -133,8 +154,8 @@ bool AllelicPrimitivesDecomposer::decomposeOne(int32_t anchorPosition, const QBy
                 return false;
             for (int i = 0; i < n; ++i)
                 if (anchoredRef[r + i] != anchoredAlt[a + i])
-                    out->push_back({AllelicPrimitive::Substitution, anchorPosition + r + i, anchoredRef.mid(r + i, 1),
-                                    anchoredAlt.mid(a + i, 1)});
+                    out->push_back({AllelicPrimitive::Substitution, anchorPosition + r + i,
+                                    anchoredRef.mid(r + i, 1), anchoredAlt.mid(a + i, 1)});
             r += n;
             a += n;
             break;

@@ -20,7 +20,8 @@ struct AllelicPrimitive {
     QByteArray alt;
 
     bool operator<(const AllelicPrimitive& other) const {
-        return std::tie(position, kind, ref, alt) < std::tie(other.position, other.kind, other.ref, other.alt);
+        return std::tie(position, kind, ref, alt) <
+               std::tie(other.position, other.kind, other.ref, other.alt);
     }
 };
 
@@ -47,8 +48,8 @@ public:
     static bool isValidSequence(const QByteArray& bases);
 
 private:
-    bool decomposeOne(int32_t anchorPosition, const QByteArray& ref, const QByteArray& alt, const QByteArray& padding,
-                      std::vector<AllelicPrimitive>* out);
+    bool decomposeOne(int32_t anchorPosition, const QByteArray& ref, const QByteArray& alt,
+                      const QByteArray& padding, std::vector<AllelicPrimitive>* out);
     void mergeSubstitutions(std::vector<AllelicPrimitive>* primitives) const;
 
     std::unique_ptr<CSmithWatermanGotoh> m_aligner;

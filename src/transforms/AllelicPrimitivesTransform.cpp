@@ -87,7 +87,8 @@ private:
                 continue;
             }
             called = true;
-            const bool carried = index > 0 && std::find(sources.begin(), sources.end(), index) != sources.end();
+            const bool carried =
+                index > 0 && std::find(sources.begin(), sources.end(), index) != sources.end();
             carries = carries || carried;
             text += carried ? '1' : '0';
         }
@@ -170,8 +171,8 @@ private:
         if (m_primitives.empty())
             return false;
         if (m_layout->remapGenotypes && hasCollision()) {
-            qWarning("%s at %s:%d: the record is kept unsplit", kCollision, feature.segment().chromosome().constData(),
-                     feature.segment().start() + 1);
+            qWarning("%s at %s:%d: the record is kept unsplit", kCollision,
+                     feature.segment().chromosome().constData(), feature.segment().start() + 1);
             return false;
         }
         return !(m_primitives.size() == 1 && m_alts.size() == 1 && m_ref.size() < 2);
@@ -252,7 +253,9 @@ private:
     }
 
     void hold(VkFeature record) {
-        const auto byStart = [](int32_t start, const VkFeature& held) { return start < held.segment().start(); };
+        const auto byStart = [](int32_t start, const VkFeature& held) {
+            return start < held.segment().start();
+        };
         const auto at =
             std::upper_bound(m_pending.begin() + m_ready, m_pending.end(), record.segment().start(), byStart);
         m_pending.insert(at, std::move(record));
@@ -328,7 +331,8 @@ bool AllelicPrimitivesTransform::open(QString* error) {
     return true;
 }
 
-FeatureCursorPtr AllelicPrimitivesTransform::createFeatureReader(const ReadRequest& request, QString* error) const {
+FeatureCursorPtr AllelicPrimitivesTransform::createFeatureReader(const ReadRequest& request,
+                                                                 QString* error) const {
     const AllelicPrimitivesLayout& layout = *m_layout;
     if (!layout.hasAlleles()) {
         *error = QStringLiteral("A valid ref and alt were not found or able to be computed");

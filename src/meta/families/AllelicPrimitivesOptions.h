@@ -9,7 +9,8 @@
     OPT(Bool, keepInfo, setKeepInfo, true, "Copy the record-level fields to every primitive record")         \
     OPT(Bool, keepGeno, setKeepGeno, true, "Copy the sample fields to every primitive record")               \
     OPT(Int, maxLength, setMaxLength, 200, "Records with a longer reference or alternate pass unchanged")    \
-    OPT(Bool, splitGenotypes, setSplitGenotypes, false, "Copy genotypes unchanged instead of remapping them") \
+    OPT(Bool, splitGenotypes, setSplitGenotypes, false,                                                      \
+        "Copy genotypes unchanged instead of remapping them")                                                \
     OPT(Bool, scrub, setScrub, false, "Scrub source paths when the transform is shared")
 
 VK_DECLARE_OPTIONS(AllelicPrimitivesOptions, VkOptionsValue, 1,
