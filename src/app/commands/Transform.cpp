@@ -3,9 +3,11 @@
 #include "app/Console.h"
 #include "app/GetOpt.h"
 #include "formats/vcf/VcfSourceTypeManager.h"
+#include "meta/families/AllelicPrimitivesOptions.h"
 #include "meta/families/AltRatioOptions.h"
 #include "source/registry/VkSourceTypeManager.h"
 #include "source/registry/VkSourceTypeRegistry.h"
+#include "transforms/AllelicPrimitivesTransform.h"
 #include "transforms/AltRatioTransform.h"
 #include "transforms/framework/TransformRegistry.h"
 
@@ -82,6 +84,15 @@ FnTransformPtr Transform::buildTransform(const QList<VkSourcePtr>& sources, QStr
         if (!m_fieldSymbol.isEmpty())
             options.setAltRatioFieldSymbol(m_fieldSymbol);
         transform = std::make_shared<AltRatioTransform>(options);
+    } else if (m_transform == QLatin1String("allelicprimitives")) {
+        AllelicPrimitivesOptions options;
+        options.setUseMNPs(m_useMnps);
+        options.setKeepInfo(m_keepInfo);
+        options.setKeepGeno(m_keepGeno);
+        // -1, the option's default on the command line, keeps the transform's own limit.
+        if (m_maxLength >= 0)
+            options.setMaxLength(m_maxLength);
+        transform = std::make_shared<AllelicPrimitivesTransform>(options);
     } else {
         transform = TransformRegistry::instance().createTransform(transformName(m_transform), "{}",
                                                                    QStringLiteral("json"), error);

@@ -21,7 +21,6 @@ const KnownTransform kKnownTransforms[] = {
     {"batchAnnotateVariant", 2},
     {"batchAnnotateID", 2},
     {"batchAnnotateOverlapCNV", 2},
-    {"alleleicPrimitives", 1},
     {"altRatio", 1},
     {"mergeVariants", 1},
     {"mergeRecords", 1},
