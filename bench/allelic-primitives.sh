@@ -15,8 +15,11 @@ runs=${4:-3}
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/bench-lib.sh"
 varkit="$build/varkit"
-if ! command -v vcfallelicprimitives >/dev/null; then
-    echo "vcfallelicprimitives is not installed (Debian package libvcflib-tools)" >&2
+# The copy scripts/fetch-corpus.sh unpacks (make test fetches it), else an installed one.
+peer_tool="$build/corpus/bin/vcfallelicprimitives"
+[ -x "$peer_tool" ] || peer_tool=$(command -v vcfallelicprimitives || true)
+if [ -z "$peer_tool" ]; then
+    echo "vcfallelicprimitives not found: run scripts/fetch-corpus.sh $build (Debian libvcflib-tools)" >&2
     exit 1
 fi
 
@@ -33,7 +36,7 @@ bgzip -dc "$vcf" >"$work/in.vcf"
 echo "$(basename "$vcf"): $(size "$vcf") bytes, $(nproc) processors, load $(cut -d' ' -f1 /proc/loadavg)"
 url=$("$varkit" transform allelicprimitives "$vcf" --keepInfo --keepGeno --url)
 best ours "$runs" "$varkit" writevcf "$url" "$work/ours.vcf"
-best peer "$runs" sh -c 'vcfallelicprimitives -k -g "$1" >"$2"' peer "$work/in.vcf" "$work/theirs.vcf"
+best peer "$runs" sh -c '"$1" -k -g "$2" >"$3"' peer "$peer_tool" "$work/in.vcf" "$work/theirs.vcf"
 
 r=$(ratio "$oursWall" "$peerWall")
 printf "allelicprimitives  varkit %6.2f s (cpu %6.2f s, %4s MB)   vcfallelicprimitives %6.2f s (cpu %6.2f s, %4s MB)\n" \

@@ -11,11 +11,15 @@ if [ $# -ne 1 ]; then
   exit 1
 fi
 
-corpus="$1/corpus"
+mkdir -p "$1/corpus"
+corpus=$(cd "$1/corpus" && pwd)
 cache="$corpus/.debs"
 
 required=(htslib-test python3-cyvcf2)
 optional=(python-pyvcf-examples python-pysam-tests vcfanno-examples golang-github-brentp-vcfgo-dev)
+# vcfallelicprimitives, a peer the tests compare with, with the libraries it needs: unpacked like the
+# data, since installing the package would pull in R.
+peer_tools=(libvcflib-tools libvcflib1 libtabixpp0 libfastahack0 libsmithwaterman0 libdisorder0)
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
@@ -67,6 +71,28 @@ done
 for pkg in "${optional[@]}"; do
   unpack "$pkg" || echo "fetch-corpus: skipping $pkg (not available)" >&2
 done
+
+# <corpus>/bin/vcfallelicprimitives runs the unpacked tool against its unpacked libraries.
+peer_tools_unpacked() {
+  local pkg
+  for pkg in "${peer_tools[@]}"; do
+    unpack "$pkg" || return 1
+  done
+}
+if peer_tools_unpacked; then
+  mkdir -p "$corpus/bin"
+  libs=""
+  for pkg in "${peer_tools[@]}"; do
+    libs="$libs:$corpus/$pkg/usr/lib/x86_64-linux-gnu"
+  done
+  cat >"$corpus/bin/vcfallelicprimitives" <<EOS
+#!/bin/sh
+LD_LIBRARY_PATH="${libs#:}\${LD_LIBRARY_PATH:+:\$LD_LIBRARY_PATH}" exec "$corpus/libvcflib-tools/usr/bin/vcfallelicprimitives" "\$@"
+EOS
+  chmod +x "$corpus/bin/vcfallelicprimitives"
+else
+  echo "fetch-corpus: skipping vcfallelicprimitives (not available)" >&2
+fi
 
 find "$corpus" -path "$cache" -prune -o -type f \( -name '*.vcf' -o -name '*.vcf.gz' \) -print | sort
 count=$(find "$corpus" -path "$cache" -prune -o -type f \( -name '*.vcf' -o -name '*.vcf.gz' \) -print | wc -l)
