@@ -25,7 +25,7 @@ bool MergeInputLayout::addInput(const VkFieldList& schema, QByteArray* conflicti
     Input input;
     input.fields.reserve(schema.size());
     for (const VkField& field : schema) {
-        const QByteArray key = keyOf(field);
+        const QByteArray key = matchKey(field);
         const auto found = m_byKey.constFind(key);
         if (found == m_byKey.constEnd()) {
             m_byKey.insert(key, m_schema.size());
@@ -35,7 +35,7 @@ bool MergeInputLayout::addInput(const VkFieldList& schema, QByteArray* conflicti
         }
         VkField& existing = m_schema[found.value()];
         if (existing.valueType != field.valueType || existing.fieldType != field.fieldType) {
-            *conflictingField = key;
+            *conflictingField = keyOf(field);
             return false;
         }
         addEnumNames(existing, field);
@@ -76,7 +76,7 @@ void MergeInputLayout::renumber() {
     m_samplesField = -1;
     for (int idx = 0; idx < m_schema.size(); ++idx) {
         m_schema[idx].idx = idx;
-        m_byKey.insert(keyOf(m_schema.at(idx)), idx);
+        m_byKey.insert(matchKey(m_schema.at(idx)), idx);
         if (isSamplesField(m_schema.at(idx)))
             m_samplesField = idx;
     }

@@ -50,6 +50,9 @@ public:
     }
 
 private:
+    // Fields meet by symbol; a sample field and a record field of one symbol (FORMAT and INFO DP)
+    // are two fields.
+    static QByteArray matchKey(const VkField& field) { return keyOf(field) + (field.isMatrix() ? "\1" : ""); }
     void renumber();
 
     VkFieldList m_schema;

@@ -352,12 +352,16 @@ QVector<int> MergeVariantsTransform::decideBehaviors(MergeInputLayout& layout) c
         return fixed >= 0 ? fixed : fallback;
     };
     QVector<int> omitted;
+    QVector<int> behaviors;
     for (int idx = 0; idx < layout.schema().size(); ++idx) {
         VkField& field = layout.field(idx);
         const int behavior = behaviorOf(field);
         if (behavior == MergeOmit) {
             omitted.append(idx);
-        } else if (behavior == MergeSample) {
+            continue;
+        }
+        behaviors.append(behavior);
+        if (behavior == MergeSample) {
             field.fieldType = VkField::Matrix;
         } else if (MergeFieldValues::alleleNumberOf(field) == AlleleNumber::None) {
             const ValueType type = MergeFieldValues::outputType(field.valueType, behavior);
@@ -367,9 +371,6 @@ QVector<int> MergeVariantsTransform::decideBehaviors(MergeInputLayout& layout) c
         }
     }
     layout.dropFields(omitted);
-    QVector<int> behaviors;
-    for (const VkField& field : layout.schema())
-        behaviors.append(behaviorOf(field));
     return behaviors;
 }
 
@@ -388,10 +389,6 @@ bool MergeVariantsTransform::open(QString* error) {
     const MergeSampleNames names = MergeSampleNames::decide(inputs(), typedOptions());
     for (int i = 0; i < inputs().size(); ++i)
         layout.addSamples(i, sampleNamesOf(inputs().at(i)->info()), names.perInput.at(i));
-    // Which input fields were record-level before a "Sample" behaviour turned them per sample.
-    QHash<QByteArray, bool> wasMatrix;
-    for (const VkField& field : layout.schema())
-        wasMatrix.insert(MergeInputLayout::keyOf(field), field.isMatrix());
     plan->behaviors = decideBehaviors(layout);
     if (layout.samplesField() >= 0) {
         VkField fileName(0, "Sample Source File Name", "FileName", ValueType::String,
@@ -405,7 +402,7 @@ bool MergeVariantsTransform::open(QString* error) {
     const VkFieldList& schema = layout.schema();
     for (const VkField& field : schema) {
         plan->alleleNumbers.append(MergeFieldValues::alleleNumberOf(field));
-        plan->toSample.append(field.isMatrix() && !wasMatrix.value(MergeInputLayout::keyOf(field), true));
+        plan->toSample.append(plan->behaviors.at(field.idx) == MergeSample);
         if (field.isMatrix() && field.symbol == "GT")
             plan->genotype = field.idx;
     }
