@@ -166,16 +166,29 @@ private:
         return m_plan->mergeDifferentTypes || a.isSnv() == b.isSnv();
     }
 
-    // Records merged together: at most one per input, each with the first one it may join.
+    // Records merged together: at most one per input. A record joins the group with the same
+    // alternates, else one sharing an alternate, else the first it may join.
     std::vector<std::vector<const Site*>> groups(const std::vector<Site>& sites) const {
         std::vector<std::vector<const Site*>> groups;
         for (const Site& site : sites) {
-            auto joins = [&](const std::vector<const Site*>& group) {
+            auto open = [&](const std::vector<const Site*>& group) {
                 return mergeable(*group.front(), site) &&
                        std::none_of(group.begin(), group.end(),
                                     [&](const Site* member) { return member->input == site.input; });
             };
-            const auto found = std::find_if(groups.begin(), groups.end(), joins);
+            auto sameAlts = [&](const std::vector<const Site*>& group) {
+                return open(group) && group.front()->alts == site.alts;
+            };
+            auto sharesAlt = [&](const std::vector<const Site*>& group) {
+                return open(group) &&
+                       std::any_of(site.alts.begin(), site.alts.end(),
+                                   [&](const QByteArray& alt) { return group.front()->alts.contains(alt); });
+            };
+            auto found = std::find_if(groups.begin(), groups.end(), sameAlts);
+            if (found == groups.end())
+                found = std::find_if(groups.begin(), groups.end(), sharesAlt);
+            if (found == groups.end())
+                found = std::find_if(groups.begin(), groups.end(), open);
             if (found == groups.end())
                 groups.push_back({&site});
             else
