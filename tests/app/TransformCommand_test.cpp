@@ -79,8 +79,6 @@ TEST(TransformCommand, UnusableSourcesPrintTheHelpAndWhy) {
 TEST(TransformCommand, TransformsStillToComeSayTheyAreNotAvailable) {
     const QList<QPair<QStringList, QByteArray>> cases = {
         {{"allelicprimitives", kExample, "--url"}, "alleleicPrimitives"},
-        {{"appendrecords", "--sources", kExample, kExample, "--url"}, "appendRecords"},
-        {{"mergevcfs", "--sources", kExample, kExample, "--url"}, "mergeVariants"},
     };
     for (const auto& c : cases) {
         const CliResult result = runVarkit(QStringList{"transform"} + c.first);
