@@ -23,7 +23,6 @@ const KnownTransform kKnownTransforms[] = {
     {"batchAnnotateOverlapCNV", 2},
     {"alleleicPrimitives", 1},
     {"altRatio", 1},
-    {"mergeRecords", 1},
     {"leftAlign", 1},
     {"rightAlign", 1},
     {"filterByExpr", 1},
