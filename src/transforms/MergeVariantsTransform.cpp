@@ -212,17 +212,17 @@ private:
                 }
                 map.append(idx + 1);
             }
-            bool same = true;
-            for (int k = 0; k < map.size() && same; ++k)
-                same = map.at(k) == k;
-            identity.push_back(same && map.size() == alts.size() + 1);
             alleleMaps.push_back(std::move(map));
             segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
         }
-        // A record whose alternates were a prefix of the merged list still needs its per-allele
-        // lists widened, so identity holds only when nothing was added after it.
-        for (size_t i = 0; i < group.size(); ++i)
-            identity[i] = identity[i] && alleleMaps[i].size() == alts.size() + 1;
+        // A record's values need no re-indexing when its alleles keep their numbers and nothing
+        // was added after them (per-allele lists would have to widen).
+        for (const QVector<int>& map : alleleMaps) {
+            bool same = map.size() == alts.size() + 1;
+            for (int k = 0; k < map.size() && same; ++k)
+                same = map.at(k) == k;
+            identity.push_back(same);
+        }
 
         const VkFieldList& schema = m_plan->layout.schema();
         PVariantVector values(schema.size());
