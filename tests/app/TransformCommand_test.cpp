@@ -75,16 +75,3 @@ TEST(TransformCommand, UnusableSourcesPrintTheHelpAndWhy) {
         EXPECT_EQ(result.out.startsWith("varkit transform"), c.help) << result.out.left(60).toStdString();
     }
 }
-
-TEST(TransformCommand, TransformsStillToComeSayTheyAreNotAvailable) {
-    const QList<QPair<QStringList, QByteArray>> cases = {
-        {{"appendrecords", "--sources", kExample, kExample, "--url"}, "appendRecords"},
-        {{"mergevcfs", "--sources", kExample, kExample, "--url"}, "mergeVariants"},
-    };
-    for (const auto& c : cases) {
-        const CliResult result = runVarkit(QStringList{"transform"} + c.first);
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_EQ(result.err, "The transform " + c.second + " is not available in this version of varkit\n");
-        EXPECT_TRUE(result.out.isEmpty());
-    }
-}

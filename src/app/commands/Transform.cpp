@@ -5,10 +5,13 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 #include "meta/families/AllelicPrimitivesOptions.h"
 #include "meta/families/AltRatioOptions.h"
+#include "meta/families/MergeOptions.h"
 #include "source/registry/VkSourceTypeManager.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "transforms/AllelicPrimitivesTransform.h"
 #include "transforms/AltRatioTransform.h"
+#include "transforms/AppendRecordsTransform.h"
+#include "transforms/MergeVariantsTransform.h"
 #include "transforms/framework/TransformRegistry.h"
 
 #include <QProcess>
@@ -31,6 +34,27 @@ QString transformName(const QString& word) {
     if (word == QLatin1String("mergevcfs"))
         return QStringLiteral("mergeVariants");
     return QStringLiteral("altRatio");
+}
+
+using BehaviorList = std::pair<const QStringList*, MergeBehavior>;
+
+// The merge options of mergevcfs: each symbol of a behaviour's option list gets that behaviour.
+MergeVariantsOptions mergeVcfsOptions(bool prependFileName, bool changeSampleNames,
+                                      std::initializer_list<BehaviorList> lists) {
+    MergeVariantsOptions options;
+    options.setSampleNamesPrependFileName(prependFileName);
+    options.setSampleNamesDisambiguate(changeSampleNames);
+    QVector<FieldMergeBehaviorOptions> behaviors;
+    for (const auto& [symbols, behavior] : lists) {
+        for (const QString& symbol : *symbols) {
+            FieldMergeBehaviorOptions entry;
+            entry.setFieldSymbol(symbol);
+            entry.setMergeBehavior(behavior);
+            behaviors.append(entry);
+        }
+    }
+    options.setFieldMergeBehaviors(behaviors);
+    return options;
 }
 
 bool needs(const VkSource& source, const char* usage) {
@@ -60,7 +84,8 @@ int Transform::openSources(QList<VkSourcePtr>* sources) {
         VkSourcePtr source = VkSourceTypeRegistry::instance().open(path);
         if (!source->isValid()) {
             printHelp();
-            return printError(QStringLiteral("\nsource %1 is not valid:\n%2\n").arg(path, source->errorText()));
+            return printError(
+                QStringLiteral("\nsource %1 is not valid:\n%2\n").arg(path, source->errorText()));
         }
         if (needs(*source, "GenomicIndex") ||
             (m_transform == QLatin1String("coveragestats") && needs(*source, "AlignmentCoverage"))) {
@@ -69,7 +94,8 @@ int Transform::openSources(QList<VkSourcePtr>* sources) {
         }
         if (m_transform == QLatin1String("mergevcfs") && source->typeId() != VcfSourceTypeManager::TypeId)
             return printError(
-                QStringLiteral("Merge vcfs requires all sources to be vcfs, this source is not: %1\n").arg(path));
+                QStringLiteral("Merge vcfs requires all sources to be vcfs, this source is not: %1\n")
+                    .arg(path));
         sources->append(source);
     }
     return 0;
@@ -93,9 +119,20 @@ FnTransformPtr Transform::buildTransform(const QList<VkSourcePtr>& sources, QStr
         if (m_maxLength >= 0)
             options.setMaxLength(m_maxLength);
         transform = std::make_shared<AllelicPrimitivesTransform>(options);
+    } else if (m_transform == QLatin1String("appendrecords")) {
+        transform = std::make_shared<AppendRecordsTransform>(AppendRecordsOptions());
+    } else if (m_transform == QLatin1String("mergevcfs")) {
+        transform = std::make_shared<MergeVariantsTransform>(
+            mergeVcfsOptions(m_samplePrependFileName, m_changeSampleNames,
+                             {{&m_mergeUnique, MergeUnique},
+                              {&m_mergeNumericMean, MergeNumericMean},
+                              {&m_mergeSample, MergeSample},
+                              {&m_mergeTakeAll, MergeTakeAll},
+                              {&m_mergeTakeFirst, MergeTakeFirst},
+                              {&m_mergeClear, MergeClear}}));
     } else {
         transform = TransformRegistry::instance().createTransform(transformName(m_transform), "{}",
-                                                                   QStringLiteral("json"), error);
+                                                                  QStringLiteral("json"), error);
     }
     if (!transform || !transform->setInputs(sources, error))
         return nullptr;

@@ -1,0 +1,294 @@
+#include "transforms/MergeFieldValues.h"
+
+#include "source/values/SampleMatrix.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+namespace MergeFieldValues {
+
+namespace {
+
+bool isNumeric(ValueType type) {
+    return type == ValueType::Int || type == ValueType::Float || type == ValueType::Float64 ||
+           type == ValueType::IntArray || type == ValueType::FloatArray || type == ValueType::Float64Array;
+}
+
+bool present(const PVariant& value) {
+    return value.isValid() && !value.isMissing();
+}
+
+PVariant takeFirst(const QVector<PVariant>& values) {
+    for (const PVariant& value : values)
+        if (present(value))
+            return value;
+    return PVariant();
+}
+
+PVariant clearUnlessEqual(const QVector<PVariant>& values) {
+    PVariant first;
+    for (const PVariant& value : values) {
+        if (!present(value))
+            continue;
+        if (!first.isValid())
+            first = value;
+        else if (value != first)
+            return PVariant();
+    }
+    return first;
+}
+
+// The elements of every value, one list; only distinct ones for unique.
+PVariant collect(const QVector<PVariant>& values, ValueType outputType, bool unique) {
+    if (outputType == ValueType::CategoricalArray) {
+        CategoricalVector out;
+        for (const PVariant& value : values)
+            if (value.type() == ValueType::CategoricalArray)
+                for (int i = 0; i < value.categoricalVector().size(); ++i)
+                    if (!unique || !out.names().contains(value.categoricalVector().name(i)))
+                        out.append(value.categoricalVector().code(i), value.categoricalVector().name(i));
+        return PVariant(out);
+    }
+    PVariantVector elements;
+    for (const PVariant& value : values) {
+        if (!present(value))
+            continue;
+        const int count = value.isVector() ? value.size() : 1;
+        for (int i = 0; i < count; ++i) {
+            PVariant element = value.isVector() ? value.at(i) : value;
+            if (!unique || !elements.contains(element))
+                elements.append(std::move(element));
+        }
+    }
+    switch (outputType) {
+    case ValueType::IntArray: {
+        QVector<int32_t> out;
+        for (const PVariant& element : elements)
+            out.append(element.toInt());
+        return PVariant(out);
+    }
+    case ValueType::FloatArray: {
+        QVector<float> out;
+        for (const PVariant& element : elements)
+            out.append(float(element.toDouble()));
+        return PVariant(out);
+    }
+    case ValueType::StringArray: {
+        QVector<QByteArray> out;
+        for (const PVariant& element : elements)
+            out.append(element.toText());
+        return PVariant(out);
+    }
+    default:
+        return takeFirst(values);
+    }
+}
+
+// Element by element over the records' numbers: mean, least or greatest of those present.
+PVariant numeric(int behavior, const QVector<PVariant>& values, ValueType outputType) {
+    QVector<double> sums;
+    QVector<int> counts;
+    for (const PVariant& value : values) {
+        if (!present(value))
+            continue;
+        const int count = value.isVector() ? value.size() : 1;
+        if (sums.size() < count) {
+            sums.resize(count);
+            counts.resize(count);
+        }
+        for (int i = 0; i < count; ++i) {
+            const PVariant element = value.isVector() ? value.at(i) : value;
+            if (!present(element))
+                continue;
+            const double number = element.toDouble();
+            if (counts[i] == 0)
+                sums[i] = number;
+            else if (behavior == MergeNumericMin)
+                sums[i] = std::min(sums[i], number);
+            else if (behavior == MergeNumericMax)
+                sums[i] = std::max(sums[i], number);
+            else
+                sums[i] += number;
+            ++counts[i];
+        }
+    }
+    if (sums.isEmpty())
+        return PVariant();
+    if (behavior == MergeNumericMean)
+        for (int i = 0; i < sums.size(); ++i)
+            sums[i] = counts[i] ? sums[i] / counts[i] : 0;
+    switch (outputType) {
+    case ValueType::Int:
+        return counts[0] ? PVariant(int(std::lround(sums[0]))) : PVariant();
+    case ValueType::Float:
+        return counts[0] ? PVariant(float(sums[0])) : PVariant();
+    case ValueType::Float64:
+        return counts[0] ? PVariant(sums[0]) : PVariant();
+    case ValueType::IntArray: {
+        QVector<int32_t> out(sums.size());
+        for (int i = 0; i < sums.size(); ++i)
+            out[i] = counts[i] ? int32_t(std::lround(sums[i])) : PVariant::MissingInt;
+        return PVariant(out);
+    }
+    default: {
+        QVector<float> out(sums.size());
+        for (int i = 0; i < sums.size(); ++i)
+            out[i] = counts[i] ? float(sums[i]) : PVariant::MissingFloat;
+        return PVariant(out);
+    }
+    }
+}
+
+template <class T>
+void layAlleles(const QVector<T>& in, int begin, int count, const QVector<int>& alleleMap, int offset, T* out,
+                int outCount, const T& missing) {
+    for (int k = 0; k < count; ++k) {
+        const int allele = k + offset;
+        if (allele >= alleleMap.size())
+            break;
+        const int target = alleleMap.at(allele) - offset;
+        if (target >= 0 && target < outCount && out[target] == missing)
+            out[target] = in.at(begin + k);
+    }
+}
+
+template <class T>
+PVariant reindexTyped(const QVector<T>& in, const QVector<int>& alleleMap, int offset, int outCount,
+                      const PVariant* existing, const QVector<T>& (PVariant::*vector)() const, T missing) {
+    QVector<T> out(outCount, missing);
+    if (existing && existing->isValid() && existing->type() != ValueType::Invalid) {
+        const QVector<T>& kept = (existing->*vector)();
+        std::copy(kept.begin(), kept.begin() + std::min(kept.size(), outCount), out.begin());
+    }
+    layAlleles(in, 0, in.size(), alleleMap, offset, out.data(), outCount, missing);
+    return PVariant(std::move(out));
+}
+
+template <class T>
+PVariant reindexMatrixTyped(const SampleMatrix& matrix, const QVector<int>& alleleMap, int offset,
+                            int outCount, const QVector<T>& (PVariant::*vector)() const, T missing) {
+    const int samples = matrix.sampleCount();
+    QVector<T> out;
+    QVector<int32_t> offsets(samples + 1, 0);
+    const QVector<T>& in = (matrix.values().*vector)();
+    for (int s = 0; s < samples; ++s) {
+        const int count = matrix.count(s);
+        const int width = count == 0 ? 0 : outCount;
+        const int at = out.size();
+        out.resize(at + width);
+        std::fill(out.begin() + at, out.end(), missing);
+        if (width)
+            layAlleles(in, matrix.offset(s), count, alleleMap, offset, out.data() + at, width, missing);
+        offsets[s + 1] = out.size();
+    }
+    return PVariant(SampleMatrix(PVariant(std::move(out)), std::move(offsets)));
+}
+
+} // namespace
+
+ValueType outputType(ValueType input, int behavior) {
+    if (behavior == MergeUnique || behavior == MergeTakeAll) {
+        const ValueType array = ValueTypes::arrayOf(input);
+        return array == ValueType::Invalid ? input : array;
+    }
+    if (behavior == MergeNumericMean) {
+        if (input == ValueType::Int)
+            return ValueType::Float;
+        if (input == ValueType::IntArray)
+            return ValueType::FloatArray;
+    }
+    return input;
+}
+
+PVariant merge(int behavior, const QVector<PVariant>& values, ValueType outputType) {
+    switch (behavior) {
+    case MergeClear:
+        return clearUnlessEqual(values);
+    case MergeUnique:
+    case MergeTakeAll:
+        return collect(values, outputType, behavior == MergeUnique);
+    case MergeNumericMean:
+    case MergeNumericMin:
+    case MergeNumericMax:
+        return isNumeric(outputType) ? numeric(behavior, values, outputType) : takeFirst(values);
+    default:
+        return takeFirst(values);
+    }
+}
+
+AlleleNumber alleleNumberOf(const VkField& field) {
+    const QByteArray number = field.props.value("Number").toText();
+    if (number == "A")
+        return AlleleNumber::PerAlternate;
+    if (number == "R")
+        return AlleleNumber::PerAllele;
+    return AlleleNumber::None;
+}
+
+void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNumber number,
+                 int outputAlleles, PVariant* out) {
+    const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
+    const int outCount = outputAlleles - offset;
+    const PVariant* existing = out->type() == values.type() ? out : nullptr;
+    switch (values.type()) {
+    case ValueType::IntArray:
+        *out = reindexTyped(values.intVector(), alleleMap, offset, outCount, existing, &PVariant::intVector,
+                            PVariant::MissingInt);
+        break;
+    case ValueType::FloatArray:
+        *out = reindexTyped(values.floatVector(), alleleMap, offset, outCount, existing,
+                            &PVariant::floatVector, PVariant::MissingFloat);
+        break;
+    case ValueType::StringArray:
+        *out = reindexTyped(values.stringVector(), alleleMap, offset, outCount, existing,
+                            &PVariant::stringVector, QByteArray("."));
+        break;
+    default:
+        if (!out->isValid())
+            *out = values;
+    }
+}
+
+PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
+                       int outputAlleles) {
+    if (!matrix.isSampleMatrix())
+        return matrix;
+    const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
+    const int outCount = outputAlleles - offset;
+    const SampleMatrix& lists = matrix.sampleMatrix();
+    switch (lists.elementType()) {
+    case ValueType::IntArray:
+        return reindexMatrixTyped(lists, alleleMap, offset, outCount, &PVariant::intVector,
+                                  PVariant::MissingInt);
+    case ValueType::FloatArray:
+        return reindexMatrixTyped(lists, alleleMap, offset, outCount, &PVariant::floatVector,
+                                  PVariant::MissingFloat);
+    default:
+        return matrix;
+    }
+}
+
+PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap) {
+    if (genotypes.type() != ValueType::StringArray)
+        return genotypes;
+    QVector<QByteArray> out = genotypes.stringVector();
+    for (QByteArray& text : out) {
+        QByteArray mapped;
+        mapped.reserve(text.size() + 2);
+        for (int i = 0; i < text.size();) {
+            if (!std::isdigit(static_cast<unsigned char>(text.at(i)))) {
+                mapped.append(text.at(i++));
+                continue;
+            }
+            int allele = 0;
+            while (i < text.size() && std::isdigit(static_cast<unsigned char>(text.at(i))))
+                allele = std::min(allele * 10 + (text.at(i++) - '0'), 1 << 24);
+            mapped.append(QByteArray::number(allele < alleleMap.size() ? alleleMap.at(allele) : allele));
+        }
+        text = mapped;
+    }
+    return PVariant(out);
+}
+
+} // namespace MergeFieldValues

@@ -1,0 +1,484 @@
+#include "transforms/MergeVariantsTransform.h"
+
+#include "transforms/AppendRecordsTransform.h"
+#include "transforms/MergeFieldValues.h"
+#include "transforms/MergeInputCursors.h"
+#include "transforms/MergeSampleColumn.h"
+#include "transforms/framework/TransformRegistry.h"
+
+#include <QHash>
+
+#include <deque>
+
+using MergeFieldValues::AlleleNumber;
+
+namespace {
+
+[[maybe_unused]] const TransformRegistration<MergeVariantsTransform> kRegistration;
+
+// A merged genotype no input called.
+const QByteArray kMissingGenotype("./.");
+
+int symbolIndex(const VkFieldList& schema, const QByteArray& key) {
+    for (const VkField& field : schema)
+        if (MergeInputLayout::keyOf(field) == key)
+            return field.idx;
+    return -1;
+}
+
+// What the output record's place and alleles depend on: these fields are computed, not merged.
+bool isAlleleOrSampleField(const QByteArray& key) {
+    return key == "REF" || key == "ALT" || key == "Ref/Alt" || key == "Samples" || key == "FileName";
+}
+
+// The behaviour of the fixed columns when no entry names them: they stay, whatever the default.
+int fixedColumnBehavior(const QByteArray& key) {
+    if (key == "ID" || key == "FILTER" || key == "Flags")
+        return MergeUnique;
+    if (key == "QUAL")
+        return MergeTakeFirst;
+    if (key == "END")
+        return MergeNumericMax;
+    return -1;
+}
+
+} // namespace
+
+// Everything a reader needs, fixed when the transform opens.
+struct MergeVariantsPlan {
+    struct InputFields {
+        int ref = -1;
+        int alt = -1;
+        int refAlt = -1;
+        // The input field of each output field; -1 where the input has none.
+        QVector<int> inputOf;
+    };
+
+    MergeInputLayout layout;
+    QVector<int> behaviors;
+    QVector<AlleleNumber> alleleNumbers;
+    // Record-level input fields that become sample fields.
+    QVector<bool> toSample;
+    QVector<InputFields> inputs;
+    int ref = -1;
+    int alt = -1;
+    int refAlt = -1;
+    int genotype = -1;
+    int fileName = -1;
+    PVariant sampleNames;
+    PVariant fileNames;
+    bool onlyMatchingRefAlts = false;
+    bool onlyMatchingAlternates = false;
+    bool mergeDifferentTypes = false;
+};
+
+namespace {
+
+// One input record at the merged place, with its alleles.
+struct Site {
+    int input = 0;
+    VkFeature feature;
+    QByteArray ref;
+    QVector<QByteArray> alts;
+
+    bool isSnv() const {
+        if (ref.size() != 1)
+            return false;
+        return std::all_of(alts.begin(), alts.end(), [](const QByteArray& alt) { return alt.size() == 1; });
+    }
+};
+
+class MergeVariantsReader : public FeatureCursor {
+public:
+    MergeVariantsReader(std::shared_ptr<const MergeVariantsPlan> plan, MergeInputCursors inputs)
+        : m_plan(std::move(plan)), m_inputs(std::move(inputs)) {}
+
+    bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
+        for (int filled = 0; filled < maxCount; ++filled) {
+            if (m_pending.empty() && !mergeNextPlace(error))
+                return error->isEmpty();
+            if (m_pending.empty())
+                return true;
+            batch.append(std::move(m_pending.front()));
+            m_pending.pop_front();
+        }
+        return true;
+    }
+    bool atEnd() const override { return m_pending.empty() && m_inputs.atEnd(); }
+    int percentDone() const override { return m_inputs.percentDone(); }
+    bool canReseek() const override { return m_inputs.canReseek(); }
+    bool reseek(const QList<VkSegment>& regions, QString* error) override {
+        m_pending.clear();
+        return m_inputs.reseek(regions, error);
+    }
+
+private:
+    // Gathers every input's records at the first place and queues the merged records; false at
+    // the end or on a read error (then with the reason).
+    bool mergeNextPlace(QString* error) {
+        QString problem;
+        const int first = m_inputs.nextInput(&problem);
+        if (first < 0) {
+            *error = problem;
+            return false;
+        }
+        const VkSegment place = m_inputs.head(first).segment();
+        std::vector<Site> sites;
+        for (int i = 0; i < m_inputs.count(); ++i) {
+            while (m_inputs.hasHead(i) && m_inputs.head(i).segment().chromosome() == place.chromosome() &&
+                   m_inputs.head(i).segment().start() == place.start()) {
+                sites.push_back(siteOf(i, m_inputs.takeHead(i)));
+                if (!m_inputs.refill(i, error))
+                    return false;
+            }
+        }
+        for (const std::vector<const Site*>& group : groups(sites))
+            m_pending.push_back(merged(group));
+        return true;
+    }
+
+    Site siteOf(int input, VkFeature feature) const {
+        const MergeVariantsPlan::InputFields& fields = m_plan->inputs.at(input);
+        Site site;
+        site.input = input;
+        if (fields.ref >= 0 && fields.alt >= 0) {
+            site.ref = feature.value(fields.ref).toText();
+            site.alts = feature.value(fields.alt).stringVector();
+        } else {
+            const QList<QByteArray> alleles = feature.value(fields.refAlt).toText().split('/');
+            site.ref = alleles.value(0);
+            for (int i = 1; i < alleles.size(); ++i)
+                site.alts.append(alleles.at(i));
+        }
+        site.feature = std::move(feature);
+        return site;
+    }
+
+    bool mergeable(const Site& a, const Site& b) const {
+        if (a.ref != b.ref)
+            return false;
+        if (m_plan->onlyMatchingRefAlts && a.alts != b.alts)
+            return false;
+        if (m_plan->onlyMatchingAlternates &&
+            std::none_of(b.alts.begin(), b.alts.end(),
+                         [&](const QByteArray& alt) { return a.alts.contains(alt); }))
+            return false;
+        return m_plan->mergeDifferentTypes || a.isSnv() == b.isSnv();
+    }
+
+    // Records merged together: at most one per input. A record joins the group with the same
+    // alternates, else one sharing an alternate, else the first it may join.
+    std::vector<std::vector<const Site*>> groups(const std::vector<Site>& sites) const {
+        std::vector<std::vector<const Site*>> groups;
+        for (const Site& site : sites) {
+            auto open = [&](const std::vector<const Site*>& group) {
+                return mergeable(*group.front(), site) &&
+                       std::none_of(group.begin(), group.end(),
+                                    [&](const Site* member) { return member->input == site.input; });
+            };
+            auto sameAlts = [&](const std::vector<const Site*>& group) {
+                return open(group) && group.front()->alts == site.alts;
+            };
+            auto sharesAlt = [&](const std::vector<const Site*>& group) {
+                return open(group) &&
+                       std::any_of(site.alts.begin(), site.alts.end(),
+                                   [&](const QByteArray& alt) { return group.front()->alts.contains(alt); });
+            };
+            auto found = std::find_if(groups.begin(), groups.end(), sameAlts);
+            if (found == groups.end())
+                found = std::find_if(groups.begin(), groups.end(), sharesAlt);
+            if (found == groups.end())
+                found = std::find_if(groups.begin(), groups.end(), open);
+            if (found == groups.end())
+                groups.push_back({&site});
+            else
+                found->push_back(&site);
+        }
+        return groups;
+    }
+
+    VkFeature merged(const std::vector<const Site*>& group) const {
+        QVector<QByteArray> alts;
+        std::vector<QVector<int>> alleleMaps;
+        std::vector<bool> identity;
+        VkSegment segment = group.front()->feature.segment();
+        for (const Site* site : group) {
+            QVector<int> map{0};
+            for (const QByteArray& alt : site->alts) {
+                int idx = alts.indexOf(alt);
+                if (idx < 0) {
+                    idx = alts.size();
+                    alts.append(alt);
+                }
+                map.append(idx + 1);
+            }
+            alleleMaps.push_back(std::move(map));
+            segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
+        }
+        // A record's values need no re-indexing when its alleles keep their numbers and nothing
+        // was added after them (per-allele lists would have to widen).
+        for (const QVector<int>& map : alleleMaps) {
+            bool same = map.size() == alts.size() + 1;
+            for (int k = 0; k < map.size() && same; ++k)
+                same = map.at(k) == k;
+            identity.push_back(same);
+        }
+
+        const VkFieldList& schema = m_plan->layout.schema();
+        PVariantVector values(schema.size());
+        for (int out = 0; out < schema.size(); ++out)
+            values[out] = mergedValue(out, group, alleleMaps, identity, alts);
+        if (m_plan->ref >= 0)
+            values[m_plan->ref] = PVariant(group.front()->ref);
+        if (m_plan->alt >= 0)
+            values[m_plan->alt] = PVariant(alts);
+        if (m_plan->refAlt >= 0) {
+            QByteArray text = group.front()->ref;
+            for (const QByteArray& alt : alts)
+                text += '/' + alt;
+            values[m_plan->refAlt] = PVariant(text);
+        }
+        if (m_plan->layout.samplesField() >= 0)
+            values[m_plan->layout.samplesField()] = m_plan->sampleNames;
+        if (m_plan->fileName >= 0)
+            values[m_plan->fileName] = m_plan->fileNames;
+        return VkFeature(segment, std::move(values));
+    }
+
+    PVariant mergedValue(int out, const std::vector<const Site*>& group,
+                         const std::vector<QVector<int>>& alleleMaps, const std::vector<bool>& identity,
+                         const QVector<QByteArray>& alts) const {
+        const VkField& field = m_plan->layout.schema().at(out);
+        if (field.fieldType == VkField::EntityAttribute)
+            return PVariant();
+        const AlleleNumber number = m_plan->alleleNumbers.at(out);
+        if (field.isMatrix())
+            return sampleColumn(out, group, alleleMaps, identity, alts.size() + 1);
+        QVector<PVariant> inputs;
+        inputs.reserve(int(group.size()));
+        for (const Site* site : group)
+            inputs.append(inputValue(*site, out));
+        if (number == AlleleNumber::None)
+            return MergeFieldValues::merge(m_plan->behaviors.at(out), inputs, field.valueType);
+        if (group.size() == 1 && identity.front())
+            return inputs.front();
+        PVariant merged;
+        for (size_t i = 0; i < group.size(); ++i)
+            MergeFieldValues::reindexList(inputs.at(int(i)), alleleMaps[i], number, alts.size() + 1, &merged);
+        return merged;
+    }
+
+    PVariant inputValue(const Site& site, int out) const {
+        return site.feature.value(m_plan->inputs.at(site.input).inputOf.value(out, -1));
+    }
+
+    PVariant sampleColumn(int out, const std::vector<const Site*>& group,
+                          const std::vector<QVector<int>>& alleleMaps, const std::vector<bool>& identity,
+                          int alleles) const {
+        const bool genotype = out == m_plan->genotype;
+        const AlleleNumber number = m_plan->alleleNumbers.at(out);
+        MergeSampleColumn column(m_plan->layout.sampleCount(), genotype ? kMissingGenotype : QByteArray());
+        std::vector<PVariant> placed;
+        placed.reserve(group.size());
+        for (size_t i = 0; i < group.size(); ++i) {
+            const Site& site = *group[i];
+            PVariant value = inputValue(site, out);
+            const int samples = m_plan->layout.input(site.input).samples.size();
+            if (m_plan->toSample.at(out))
+                value = perSample(value, samples);
+            else if (genotype && !identity[i])
+                value = MergeFieldValues::reindexGenotypes(value, alleleMaps[i]);
+            else if (number != AlleleNumber::None && !identity[i])
+                value = MergeFieldValues::reindexMatrix(value, alleleMaps[i], number, alleles);
+            placed.push_back(std::move(value));
+            column.place(placed.back(), m_plan->layout.input(site.input).samples);
+        }
+        return column.take();
+    }
+
+    // A record-level value repeated for each of an input's samples.
+    static PVariant perSample(const PVariant& value, int samples) {
+        switch (value.type()) {
+        case ValueType::Int:
+            return PVariant(QVector<int32_t>(samples, value.intValue()));
+        case ValueType::Float:
+            return PVariant(QVector<float>(samples, value.floatValue()));
+        case ValueType::String:
+            return PVariant(QVector<QByteArray>(samples, value.bytes()));
+        default:
+            return value.isValid() ? PVariant(PVariantVector(samples, value)) : PVariant();
+        }
+    }
+
+    std::shared_ptr<const MergeVariantsPlan> m_plan;
+    MergeInputCursors m_inputs;
+    std::deque<VkFeature> m_pending;
+};
+
+} // namespace
+
+MergeVariantsTransform::MergeVariantsTransform(MergeVariantsOptions options)
+    : MergeTransform(std::move(options)) {}
+
+MergeVariantsTransform::~MergeVariantsTransform() = default;
+
+bool MergeVariantsTransform::checkInput(const VkSource& input, QString* error) const {
+    const VkSourceInfo& info = input.info();
+    if (info.coordInfo.featureType != QLatin1String(FeatureTypeName::Variant)) {
+        *error = QStringLiteral("Unsupported feature type in merge transform.");
+        return false;
+    }
+    if (symbolIndex(info.schema, "REF") >= 0 && symbolIndex(info.schema, "ALT") >= 0)
+        return true;
+    const int refAlt = symbolIndex(info.schema, "Ref/Alt");
+    if (refAlt < 0) {
+        *error = QStringLiteral(
+                     " Neither Reference and Alternate fields, nor a Ref/Alt field could be found in ") +
+                 input.path();
+        return false;
+    }
+    if (info.schema.at(refAlt).valueType != ValueType::String) {
+        *error =
+            QStringLiteral(
+                "Reference and Alternate fields were not found and could not be computed from the Ref/Alt "
+                "field for: ") +
+            input.path();
+        return false;
+    }
+    return true;
+}
+
+QVector<int> MergeVariantsTransform::decideBehaviors(MergeInputLayout& layout) const {
+    const MergeVariantsOptions options = typedOptions();
+    const int fallback = options.mergeBehavior() == MergeDefault ? MergeTakeFirst : options.mergeBehavior();
+    QHash<QByteArray, int> given;
+    for (const FieldMergeBehaviorOptions& entry : options.fieldMergeBehaviors())
+        given.insert(entry.fieldSymbol().toUtf8(), entry.mergeBehavior());
+    auto behaviorOf = [&](const VkField& field) {
+        const QByteArray key = MergeInputLayout::keyOf(field);
+        if (field.fieldType != VkField::LocusAttribute || isAlleleOrSampleField(key))
+            return int(MergeTakeFirst);
+        const int own = given.value(key, MergeDefault);
+        if (own != MergeDefault)
+            return own;
+        const int fixed = fixedColumnBehavior(key);
+        return fixed >= 0 ? fixed : fallback;
+    };
+    QVector<int> omitted;
+    QVector<int> behaviors;
+    for (int idx = 0; idx < layout.schema().size(); ++idx) {
+        VkField& field = layout.field(idx);
+        const int behavior = behaviorOf(field);
+        if (behavior == MergeOmit) {
+            omitted.append(idx);
+            continue;
+        }
+        behaviors.append(behavior);
+        if (behavior == MergeSample) {
+            field.fieldType = VkField::Matrix;
+        } else if (MergeFieldValues::alleleNumberOf(field) == AlleleNumber::None) {
+            const ValueType type = MergeFieldValues::outputType(field.valueType, behavior);
+            if (type != field.valueType && ValueTypes::isVector(type))
+                field.props.insert("Number", PVariant("."));
+            field.valueType = type;
+        }
+    }
+    layout.dropFields(omitted);
+    return behaviors;
+}
+
+bool MergeVariantsTransform::open(QString* error) {
+    auto plan = std::make_shared<MergeVariantsPlan>();
+    MergeInputLayout& layout = plan->layout;
+    for (const VkSourcePtr& input : inputs()) {
+        if (!checkInput(*input, error))
+            return false;
+        QByteArray conflict;
+        if (!layout.addInput(input->schema(), &conflict)) {
+            *error = QStringLiteral("Unable to map field with symbol: %1. ").arg(QString::fromUtf8(conflict));
+            return false;
+        }
+    }
+    const MergeSampleNames names = MergeSampleNames::decide(inputs(), typedOptions());
+    for (int i = 0; i < inputs().size(); ++i)
+        layout.addSamples(i, sampleNamesOf(inputs().at(i)->info()), names.perInput.at(i));
+    plan->behaviors = decideBehaviors(layout);
+    if (layout.samplesField() >= 0) {
+        VkField fileName(0, "Sample Source File Name", "FileName", ValueType::String,
+                         VkField::EntityAttribute);
+        fileName.doc = QStringLiteral("The base name of the file each sample came from");
+        layout.insertField(layout.samplesField(), fileName);
+        plan->behaviors.insert(layout.samplesField() - 1, MergeTakeFirst);
+    }
+    layout.finish();
+
+    const VkFieldList& schema = layout.schema();
+    for (const VkField& field : schema) {
+        plan->alleleNumbers.append(MergeFieldValues::alleleNumberOf(field));
+        plan->toSample.append(plan->behaviors.at(field.idx) == MergeSample);
+        if (field.isMatrix() && field.symbol == "GT")
+            plan->genotype = field.idx;
+    }
+    plan->ref = symbolIndex(schema, "REF");
+    plan->alt = symbolIndex(schema, "ALT");
+    plan->refAlt = symbolIndex(schema, "Ref/Alt");
+    plan->fileName = symbolIndex(schema, "FileName");
+    for (int i = 0; i < inputs().size(); ++i) {
+        MergeVariantsPlan::InputFields fields;
+        const VkFieldList& own = inputs().at(i)->schema();
+        fields.ref = symbolIndex(own, "REF");
+        fields.alt = symbolIndex(own, "ALT");
+        fields.refAlt = symbolIndex(own, "Ref/Alt");
+        fields.inputOf.fill(-1, schema.size());
+        const QVector<int>& targets = layout.input(i).fields;
+        for (int field = 0; field < targets.size(); ++field)
+            if (targets.at(field) >= 0)
+                fields.inputOf[targets.at(field)] = field;
+        plan->inputs.append(fields);
+    }
+    plan->sampleNames = PVariant(layout.sampleNames());
+    plan->fileNames = PVariant(names.fileNames);
+    const MergeVariantsOptions options = typedOptions();
+    plan->onlyMatchingRefAlts = options.onlyMergeMatchingRefAlts();
+    plan->onlyMatchingAlternates = options.onlyMergeMatchingAlternates();
+    plan->mergeDifferentTypes = options.mergeDifferentRecordTypes();
+
+    QList<ChromosomeOrder> orders;
+    for (const VkSourcePtr& input : inputs())
+        orders << input->info().chromosomeOrder;
+    info().schema = schema;
+    info().entityCount = layout.sampleCount();
+    info().properties.insert("SampleNames", plan->sampleNames);
+    info().chromosomeOrder = ChromosomeOrder::merged(orders);
+    nameMerged();
+    m_plan = std::move(plan);
+    return true;
+}
+
+FeatureCursorPtr MergeVariantsTransform::createFeatureReader(const ReadRequest& request,
+                                                             QString* error) const {
+    MergeInputCursors cursors(outputInfo().chromosomeOrder);
+    for (int i = 0; i < inputs().size(); ++i) {
+        const VkSourcePtr& input = inputs().at(i);
+        const bool hasMatrix = std::any_of(input->schema().begin(), input->schema().end(),
+                                           [](const VkField& field) { return field.isMatrix(); });
+        if (hasMatrix && m_plan->layout.input(i).samples.isEmpty()) {
+            *error = QStringLiteral("Samples not set for source reader");
+            return nullptr;
+        }
+        ReadRequest inputRequest = request;
+        inputRequest.fieldList.clear();
+        for (int field = 0; field < input->schema().size(); ++field)
+            inputRequest.fieldList << field;
+        QString problem;
+        FeatureCursorPtr cursor = openInput(input, inputRequest, &problem);
+        if (!cursor) {
+            *error = QStringLiteral("Could not create file readers");
+            if (!problem.isEmpty())
+                *error += QStringLiteral(": ") + problem;
+            return nullptr;
+        }
+        cursors.add(std::move(cursor));
+    }
+    return std::make_unique<MergeVariantsReader>(m_plan, std::move(cursors));
+}
