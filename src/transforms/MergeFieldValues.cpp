@@ -165,24 +165,62 @@ PVariant reindexTyped(const QVector<T>& in, const QVector<int>& alleleMap, int o
     return PVariant(std::move(out));
 }
 
-template <class T>
-PVariant reindexMatrixTyped(const SampleMatrix& matrix, const QVector<int>& alleleMap, int offset,
-                            int outCount, const QVector<T>& (PVariant::*vector)() const, T missing) {
+// Where the values of one sample's list go: element k of the input to map[k] - offset of the output,
+// which has width elements; no map leaves the sample without values.
+struct ListLayout {
+    const QVector<int>* map = nullptr;
+    int offset = 0;
+    int width = 0;
+};
+
+int genotypeCount(int alleles) {
+    return alleles * (alleles + 1) / 2;
+}
+
+// The output place of each diploid genotype of the input, in VCF order (a <= b at b(b+1)/2 + a).
+QVector<int> genotypeMap(const QVector<int>& alleleMap) {
+    const int alleles = alleleMap.size();
+    QVector<int> map(genotypeCount(alleles));
+    for (int b = 0; b < alleles; ++b) {
+        for (int a = 0; a <= b; ++a) {
+            const int low = std::min(alleleMap.at(a), alleleMap.at(b));
+            const int high = std::max(alleleMap.at(a), alleleMap.at(b));
+            map[genotypeCount(b) + a] = genotypeCount(high) + low;
+        }
+    }
+    return map;
+}
+
+template <class T, class Layout>
+PVariant reindexMatrixTyped(const SampleMatrix& matrix, Layout layoutOf, const QVector<T>& (PVariant::*vector)() const,
+                            T missing) {
     const int samples = matrix.sampleCount();
     QVector<T> out;
     QVector<int32_t> offsets(samples + 1, 0);
     const QVector<T>& in = (matrix.values().*vector)();
     for (int s = 0; s < samples; ++s) {
         const int count = matrix.count(s);
-        const int width = count == 0 ? 0 : outCount;
+        const ListLayout layout = count == 0 ? ListLayout() : layoutOf(count);
         const int at = out.size();
-        out.resize(at + width);
+        out.resize(at + layout.width);
         std::fill(out.begin() + at, out.end(), missing);
-        if (width)
-            layAlleles(in, matrix.offset(s), count, alleleMap, offset, out.data() + at, width, missing);
+        if (layout.map)
+            layAlleles(in, matrix.offset(s), count, *layout.map, layout.offset, out.data() + at, layout.width,
+                       missing);
         offsets[s + 1] = out.size();
     }
     return PVariant(SampleMatrix(PVariant(std::move(out)), std::move(offsets)));
+}
+
+template <class Layout> PVariant reindexLists(const SampleMatrix& lists, Layout layoutOf) {
+    switch (lists.elementType()) {
+    case ValueType::IntArray:
+        return reindexMatrixTyped(lists, layoutOf, &PVariant::intVector, PVariant::MissingInt);
+    case ValueType::FloatArray:
+        return reindexMatrixTyped(lists, layoutOf, &PVariant::floatVector, PVariant::MissingFloat);
+    default:
+        return PVariant(lists);
+    }
 }
 
 } // namespace
@@ -223,13 +261,13 @@ AlleleNumber alleleNumberOf(const VkField& field) {
         return AlleleNumber::PerAlternate;
     if (number == "R")
         return AlleleNumber::PerAllele;
+    if (number == "G")
+        return AlleleNumber::PerGenotype;
     return AlleleNumber::None;
 }
 
-void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNumber number,
-                 int outputAlleles, PVariant* out) {
-    const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
-    const int outCount = outputAlleles - offset;
+namespace {
+void reindexListWith(const PVariant& values, const QVector<int>& alleleMap, int offset, int outCount, PVariant* out) {
     const PVariant* existing = out->type() == values.type() ? out : nullptr;
     switch (values.type()) {
     case ValueType::IntArray:
@@ -250,23 +288,41 @@ void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNu
     }
 }
 
+} // namespace
+
+void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNumber number,
+                 int outputAlleles, PVariant* out) {
+    if (number != AlleleNumber::PerGenotype) {
+        const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
+        reindexListWith(values, alleleMap, offset, outputAlleles - offset, out);
+        return;
+    }
+    const QVector<int> genotypes = genotypeMap(alleleMap);
+    if (values.size() == genotypes.size())
+        reindexListWith(values, genotypes, 0, genotypeCount(outputAlleles), out);
+    else if (!out->isValid())
+        *out = values;
+}
+
 PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
                        int outputAlleles) {
     if (!matrix.isSampleMatrix())
         return matrix;
-    const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
-    const int outCount = outputAlleles - offset;
     const SampleMatrix& lists = matrix.sampleMatrix();
-    switch (lists.elementType()) {
-    case ValueType::IntArray:
-        return reindexMatrixTyped(lists, alleleMap, offset, outCount, &PVariant::intVector,
-                                  PVariant::MissingInt);
-    case ValueType::FloatArray:
-        return reindexMatrixTyped(lists, alleleMap, offset, outCount, &PVariant::floatVector,
-                                  PVariant::MissingFloat);
-    default:
-        return matrix;
+    if (number != AlleleNumber::PerGenotype) {
+        const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
+        const ListLayout layout{&alleleMap, offset, outputAlleles - offset};
+        return reindexLists(lists, [&layout](int) { return layout; });
     }
+    // Diploid samples have a value per genotype, haploid ones a value per allele.
+    const QVector<int> genotypes = genotypeMap(alleleMap);
+    return reindexLists(lists, [&](int count) {
+        if (count == genotypes.size())
+            return ListLayout{&genotypes, 0, genotypeCount(outputAlleles)};
+        if (count == alleleMap.size())
+            return ListLayout{&alleleMap, 0, outputAlleles};
+        return ListLayout();
+    });
 }
 
 PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap) {

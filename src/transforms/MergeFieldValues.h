@@ -15,8 +15,9 @@ ValueType outputType(ValueType input, int behavior);
 // where a record has no value).
 PVariant merge(int behavior, const QVector<PVariant>& values, ValueType outputType);
 
-// How many values a field holds per allele ("A": one per alternate, "R": one per allele, else 0).
-enum class AlleleNumber { None, PerAlternate, PerAllele };
+// How many values a field holds per allele ("A": one per alternate, "R": one per allele, "G": one per
+// genotype, else none tied to alleles).
+enum class AlleleNumber { None, PerAlternate, PerAllele, PerGenotype };
 AlleleNumber alleleNumberOf(const VkField& field);
 
 // A record's per-allele list laid onto the merged alleles: allele k of the record is allele
@@ -24,7 +25,8 @@ AlleleNumber alleleNumberOf(const VkField& field);
 // in out are kept (the first record's value wins).
 void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNumber number,
                  int outputAlleles, PVariant* out);
-// A per-sample list of per-allele values (a matrix of lists) laid onto the merged alleles.
+// A per-sample list of per-allele or per-genotype values (a matrix of lists) laid onto the merged
+// alleles; genotypes the sample's record did not have are missing.
 PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
                        int outputAlleles);
 // Genotype texts with their allele numbers laid onto the merged alleles.
