@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Merge and append benchmark: mergevcfs of four copies of the generated VCF (records x samples each;
-# the generator's other seeds give other reference bases at the same sites, which bcftools refuses)
-# next to `bcftools merge --force-samples`, and appendrecords of the bench file dealt record by record
+# Merge and append benchmark: mergevcfs of four VCFs of records x samples (bench/make-merge-inputs.py:
+# each keeps three records in four of the generated VCF, so sites overlap, one SNV in ten with another
+# alternate, samples distinct) next to `bcftools merge`, and appendrecords of the bench file dealt record by record
 # into four sorted, indexed files next to `bcftools concat -a`. Both written to VCF.
 #
 #   bench/merge.sh [build-dir] [records] [samples] [runs]
@@ -22,15 +22,10 @@ varkit="$build/varkit"
 echo "$records records x $samples samples, $(nproc) processors, load $(cut -d' ' -f1 /proc/loadavg)"
 
 vcf=$(bench_vcf "$build" "$records" "$samples")
-inputs=()
-for copy in 1 2 3 4; do
-    cp "$vcf" "$work/in$copy.vcf.gz"
-    cp "$vcf.tbi" "$work/in$copy.vcf.gz.tbi"
-    inputs+=("$work/in$copy.vcf.gz")
-done
+mapfile -t inputs < <(python3 "$here/make-merge-inputs.py" --vcf "$vcf" --out-prefix "$work/in")
 merge=$("$varkit" transform mergevcfs --url --sources "${inputs[@]}")
 best ours "$runs" "$varkit" writevcf "$merge" "$work/merged.vcf"
-best peer "$runs" bcftools merge --force-samples -o "$work/bcftools-merged.vcf" "${inputs[@]}"
+best peer "$runs" bcftools merge -o "$work/bcftools-merged.vcf" "${inputs[@]}"
 printf "merge   varkit %6.2f s (cpu %6.2f s, %4s MB)   bcftools merge %6.2f s (cpu %6.2f s, %4s MB)   ratio %s\n" \
     "$oursWall" "$oursCpu" "$oursPeak" "$peerWall" "$peerCpu" "$peerPeak" "$(ratio "$oursWall" "$peerWall")"
 

@@ -64,13 +64,9 @@ PVariant MergeSampleColumn::takeScalars(const QVector<T>& (PVariant::*vector)() 
 
 // Lists per sample: the output sample takes the elements of the last input sample mapped onto it.
 template <class T>
-PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) const {
+PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) {
     const ValueType elementType = m_placed.front().value->sampleMatrix().elementType();
-    struct Source {
-        const SampleMatrix* matrix = nullptr;
-        int sample = 0;
-    };
-    QVector<Source> sources(m_outputSamples);
+    m_sources.assign(size_t(m_outputSamples), Source());
     for (const Placed& placed : m_placed) {
         if (!placed.value->isSampleMatrix() || placed.value->sampleMatrix().elementType() != elementType)
             continue;
@@ -79,21 +75,22 @@ PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() co
         for (int i = 0; i < count; ++i) {
             const int target = placed.sampleToOutput->at(i);
             if (target >= 0 && target < m_outputSamples)
-                sources[target] = {&matrix, i};
+                m_sources[size_t(target)] = {&matrix, i};
         }
     }
-    QVector<int32_t> offsets(m_outputSamples + 1, 0);
-    for (int s = 0; s < m_outputSamples; ++s)
-        offsets[s + 1] = offsets[s] + (sources[s].matrix ? sources[s].matrix->count(sources[s].sample) : 0);
-    QVector<T> values;
-    values.reserve(offsets.last());
-    for (const Source& source : sources) {
+    QVector<int32_t> offsets(m_outputSamples + 1);
+    offsets[0] = 0;
+    for (int s = 0; s < m_outputSamples; ++s) {
+        const Source& source = m_sources[size_t(s)];
+        offsets[s + 1] = offsets[s] + (source.matrix ? source.matrix->count(source.sample) : 0);
+    }
+    QVector<T> values(offsets.last());
+    T* out = values.data();
+    for (const Source& source : m_sources) {
         if (!source.matrix)
             continue;
-        const QVector<T>& in = (source.matrix->values().*vector)();
-        const int begin = source.matrix->offset(source.sample);
-        for (int k = begin; k < begin + source.matrix->count(source.sample); ++k)
-            values.append(in.at(k));
+        const T* in = (source.matrix->values().*vector)().constData() + source.matrix->offset(source.sample);
+        out = std::copy(in, in + source.matrix->count(source.sample), out);
     }
     return PVariant(SampleMatrix(PVariant(std::move(values)), std::move(offsets)));
 }

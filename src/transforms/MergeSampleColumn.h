@@ -2,6 +2,8 @@
 
 #include "source/values/PVariant.h"
 
+class SampleMatrix;
+
 #include <QVector>
 
 #include <vector>
@@ -12,8 +14,14 @@
 class MergeSampleColumn {
 public:
     // missingText stands for a sample without a value in a column of one text per sample.
-    explicit MergeSampleColumn(int outputSamples, QByteArray missingText = QByteArray())
+    explicit MergeSampleColumn(int outputSamples = 0, QByteArray missingText = QByteArray())
         : m_outputSamples(outputSamples), m_missingText(std::move(missingText)) {}
+    // Starts another column, keeping the space of the last.
+    void reset(int outputSamples, const QByteArray& missingText) {
+        m_outputSamples = outputSamples;
+        m_missingText = missingText;
+        m_placed.clear();
+    }
 
     // Adds an input's value; sampleToOutput gives the output sample of each input sample. Both
     // must outlive take().
@@ -22,15 +30,20 @@ public:
     PVariant take();
 
 private:
+    struct Source {
+        const SampleMatrix* matrix = nullptr;
+        int sample = 0;
+    };
     struct Placed {
         const PVariant* value;
         const QVector<int>* sampleToOutput;
     };
     template <class T> PVariant takeScalars(const QVector<T>& (PVariant::*vector)() const, T missing) const;
-    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const) const;
+    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const);
     PVariant takeAny() const;
 
     int m_outputSamples;
     QByteArray m_missingText;
     std::vector<Placed> m_placed;
+    std::vector<Source> m_sources; // per output sample, while lists are taken
 };
