@@ -54,6 +54,8 @@ const char* methodName(TsfCompression method) {
         return "zlib";
     case TsfCompression::Blosc:
         return "blosc";
+    case TsfCompression::BloscZstd:
+        return "blosc-zstd";
     case TsfCompression::Lz4:
         return "lz4";
     }

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sqlite3.h>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -65,7 +66,59 @@ TEST_F(WriteTsfCommand, QueryWritesTheRecordsOfTheRegions) {
         EXPECT_EQ(written.at(i).segment(), expected.at(i).segment());
 }
 
+// The method bits of the first chunk of every matrix table.
+QList<int> matrixChunkMethods(const QString& tsf) {
+    QList<int> methods;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(tsf.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
+        return methods;
+    sqlite3_stmt* tables = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE name LIKE '%matrix_chunks'", -1, &tables, nullptr);
+    while (sqlite3_step(tables) == SQLITE_ROW) {
+        const QByteArray query = "SELECT chunk FROM " +
+                                 QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(tables, 0))) +
+                                 " LIMIT 1";
+        sqlite3_stmt* chunk = nullptr;
+        sqlite3_prepare_v2(db, query.constData(), -1, &chunk, nullptr);
+        if (sqlite3_step(chunk) == SQLITE_ROW && sqlite3_column_bytes(chunk, 0) > 2)
+            methods << (static_cast<const unsigned char*>(sqlite3_column_blob(chunk, 0))[2] & 3);
+        sqlite3_finalize(chunk);
+    }
+    sqlite3_finalize(tables);
+    sqlite3_close(db);
+    return methods;
+}
+
+TEST_F(WriteTsfCommand, CompactFilesReadAsTheDefaultOnes) {
+    const QString compact = m_dir.filePath("compact.tsf");
+    const QString standard = m_dir.filePath("default.tsf");
+    ASSERT_EQ(runVarkit({"writetsf", m_vcf, compact, "--compression=compact"}).exitCode, 0);
+    ASSERT_EQ(runVarkit({"writetsf", m_vcf, standard}).exitCode, 0);
+    const QList<int> compactMethods = matrixChunkMethods(compact);
+    const QList<int> standardMethods = matrixChunkMethods(standard);
+    ASSERT_FALSE(compactMethods.isEmpty());
+    EXPECT_EQ(compactMethods.count(2), compactMethods.size()) << "per-sample chunks are Blosc";
+    EXPECT_EQ(standardMethods.count(2), 0) << "per-sample chunks are LZ4, or zlib for texts";
+
+    const VkFeatureList all = FormatTest::readAll(open(standard));
+    EXPECT_EQ(FormatTest::readAll(open(compact)), all);
+    const QList<VkSegment> regions{VkSegment("20", 0, 30000000)};
+    EXPECT_EQ(FormatTest::readRegions(open(compact), regions), FormatTest::readRegions(open(standard), regions));
+    const QString fromCompact = m_dir.filePath("compact.vcf");
+    const QString fromDefault = m_dir.filePath("default.vcf");
+    ASSERT_EQ(runVarkit({"writevcf", compact, fromCompact}).exitCode, 0);
+    ASSERT_EQ(runVarkit({"writevcf", standard, fromDefault}).exitCode, 0);
+    QFile a(fromCompact);
+    QFile b(fromDefault);
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+}
+
 TEST_F(WriteTsfCommand, BadQueriesAndDestinationsFail) {
+    const CliResult compression = runVarkit({"writetsf", m_vcf, m_dir.filePath("x.tsf"), "--compression=brotli"});
+    EXPECT_EQ(compression.exitCode, 1);
+    EXPECT_TRUE(compression.err.startsWith("Unknown compression: brotli")) << compression.err.toStdString();
+
     const QString out = m_dir.filePath("never.tsf");
     const CliResult query = runVarkit({"writetsf", m_vcf, out, "--query=20:abc-def"});
     EXPECT_EQ(query.exitCode, 1);

@@ -25,7 +25,23 @@ bool WriteTsf::parseArgs() {
     GetOpt opts(3);
     opts.addOptionalArgument(QStringLiteral("Dest"), &m_destinationPath);
     opts.addOption(QStringLiteral("query"), &m_query, QString());
-    return opts.parse();
+    opts.addOption(QStringLiteral("compression"), &m_compressionName, QStringLiteral("default"));
+    if (!opts.parse())
+        return false;
+    m_compression = compressionCode(m_compressionName);
+    if (m_compression < 0) {
+        Console::err(QStringLiteral("Unknown compression: %1 (default, zlib, zstd, lz4 or compact)\n")
+                         .arg(m_compressionName));
+        return false;
+    }
+    return true;
+}
+
+// The attrFieldCompression code of a --compression word, -1 for none.
+int WriteTsf::compressionCode(const QString& name) {
+    const QStringList names = {QStringLiteral("default"), QStringLiteral("zlib"), QStringLiteral("zstd"),
+                               QStringLiteral("lz4"), QStringLiteral("compact")};
+    return int(names.indexOf(name.toLower()));
 }
 
 int WriteTsf::run() {
@@ -35,7 +51,7 @@ int WriteTsf::run() {
         return status;
     // Without a destination the query is ignored and the whole source written.
     if (m_query.isEmpty() || m_destinationPath.isEmpty())
-        return runTaskList(TsfWriterTaskList::build(source->path(), m_destinationPath), source);
+        return runTaskList(TsfWriterTaskList::build(source->path(), m_destinationPath, m_compression), source);
     QString error;
     const QList<VkSegment> segments = SegmentQuery::parse(m_query.toUtf8(), &error);
     if (segments.isEmpty()) {
@@ -43,7 +59,8 @@ int WriteTsf::run() {
         return 1;
     }
     return runTaskList(
-        TsfWriterTaskList::build(source->path(), m_destinationPath, subsetMeta(source->info().docInfo)),
+        TsfWriterTaskList::build(source->path(), m_destinationPath, subsetMeta(source->info().docInfo),
+                                 m_compression),
         RegionSubsetSource::create(source, segments));
 }
 

@@ -16,8 +16,11 @@ public:
 
 private:
     static int runTaskList(const TaskOptionsList& list, const VkSourcePtr& source);
+    static int compressionCode(const QString& name);
 
     QString m_sourcePath;
     QString m_destinationPath;
     QString m_query;
+    QString m_compressionName;
+    int m_compression = 0;
 };

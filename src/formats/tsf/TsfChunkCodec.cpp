@@ -13,6 +13,9 @@ namespace {
 constexpr int SizePrefix = 4; // big-endian uncompressed size in front of non-Blosc streams
 constexpr int ZstdLevel = 1;
 constexpr int BloscLevel = 9;
+// Compact chunks: Blosc level 3 runs Zstandard at level 5 behind byte shuffling (measured on the
+// per-sample columns of a 100-sample VCF: about half the size of LZ4 HC, and faster to write).
+constexpr int BloscZstdLevel = 3;
 constexpr int Lz4Level = 4;
 // A body-less header may not make the decoder allocate without bound. Writers only leave out
 // the body of an empty array; a truncated blob gets the default values of a chunk of at most
@@ -254,6 +257,7 @@ bool uncompress(TsfCompression method, const char* blob, int size, uint8_t* out,
     case TsfCompression::Lz4:
         return TsfChunkCodec::lz4Uncompress(blob + 20, size_t(size - 20), out, outSize, error);
     case TsfCompression::Blosc:
+    case TsfCompression::BloscZstd:
         break;
     }
     return TsfChunkCodec::bloscUncompress(blob + 16, size_t(size - 16), out, outSize, error);
@@ -270,6 +274,7 @@ size_t maxExpansion(TsfCompression method) {
         return 256;
     case TsfCompression::Zstd:
     case TsfCompression::Blosc:
+    case TsfCompression::BloscZstd:
         break;
     }
     return ZSTD_BLOCKSIZE_MAX / 4;
@@ -540,6 +545,9 @@ QByteArray TsfChunkCodec::encodeAndCompress(const TsfValueArray& values, int cou
                      .arg(int(values.type()));
         return QByteArray();
     }
+    const bool bloscZstd = method == TsfCompression::BloscZstd;
+    if (bloscZstd)
+        method = TsfCompression::Blosc;
     Body body;
     if (!buildBody(values, start, count, &method, &body, error))
         return QByteArray();
@@ -550,7 +558,7 @@ QByteArray TsfChunkCodec::encodeAndCompress(const TsfValueArray& values, int cou
     QByteArray blob;
     bool ok = true;
     if (method == TsfCompression::Blosc) {
-        ok = bloscCompress(body.data, body.size, body.typeSize, blob, TsfChunkHeader::Size, error);
+        ok = bloscCompress(body.data, body.size, body.typeSize, blob, TsfChunkHeader::Size, error, bloscZstd);
     } else {
         blob.resize(TsfChunkHeader::Size + SizePrefix);
         putBe32(blob.data() + TsfChunkHeader::Size, uint32_t(body.size));
@@ -704,12 +712,13 @@ bool TsfChunkCodec::lz4Compress(const char* data, size_t size, QByteArray& out, 
 }
 
 bool TsfChunkCodec::bloscCompress(const char* data, size_t size, int typeSize, QByteArray& out, int at,
-                                  QString* error) {
+                                  QString* error, bool zstd) {
     const size_t capacity = size + BLOSC_MAX_OVERHEAD;
     out.resize(at + int(capacity));
-    const int written =
-        blosc_compress_ctx(BloscLevel, typeSize >= 2 ? BLOSC_SHUFFLE : BLOSC_NOSHUFFLE, size_t(typeSize),
-                           size, data, out.data() + at, capacity, BLOSC_BLOSCLZ_COMPNAME, 0, 1);
+    const int written = blosc_compress_ctx(zstd ? BloscZstdLevel : BloscLevel,
+                                           typeSize >= 2 ? BLOSC_SHUFFLE : BLOSC_NOSHUFFLE, size_t(typeSize), size,
+                                           data, out.data() + at, capacity,
+                                           zstd ? BLOSC_ZSTD_COMPNAME : BLOSC_BLOSCLZ_COMPNAME, 0, 1);
     if (written <= 0) {
         out.clear();
         *error = QStringLiteral("bloscCompress: BLOSC compression failed");

@@ -6,8 +6,10 @@
 #include <QByteArray>
 #include <QString>
 
-// Compression method of a chunk, the low two bits of header byte 2.
-enum class TsfCompression : uint8_t { Zstd = 0, Zlib = 1, Blosc = 2, Lz4 = 3 };
+// Compression method of a chunk, the low two bits of header byte 2. BloscZstd is a way of writing
+// Blosc (its low bits are Blosc's): Zstandard inside the Blosc buffer at a moderate level, for
+// compact files; readers see an ordinary Blosc chunk.
+enum class TsfCompression : uint8_t { Zstd = 0, Zlib = 1, Blosc = 2, Lz4 = 3, BloscZstd = 6 };
 
 // The 16 bytes in front of every chunk: magic 0xFA 0x01, method, format string of the element
 // type (up to three characters), element width (16-bit LE), element count (32-bit LE), zeros.
@@ -73,8 +75,9 @@ public:
     static bool zstdCompress(const char* data, size_t size, QByteArray& out, int at, QString* error);
     static bool zlibCompress(const char* data, size_t size, QByteArray& out, int at, QString* error);
     static bool lz4Compress(const char* data, size_t size, QByteArray& out, int at, QString* error);
+    // Blosc with its own fast codec at the highest level, or (zstd) Zstandard at a moderate level.
     static bool bloscCompress(const char* data, size_t size, int typeSize, QByteArray& out, int at,
-                              QString* error);
+                              QString* error, bool zstd = false);
     // Decompressors fill exactly `size` bytes of out, or fail with their message.
     static bool zstdUncompress(const char* data, size_t dataSize, uint8_t* out, size_t size, QString* error);
     static bool zlibUncompress(const char* data, size_t dataSize, uint8_t* out, size_t size, QString* error);

@@ -64,7 +64,14 @@ TsfCompression TsfWriteSettings::locusCompression() const {
 }
 
 TsfCompression TsfWriteSettings::matrixCompression() const {
-    return attrFieldCompression == CompressionZlib ? TsfCompression::Zlib : TsfCompression::Lz4;
+    switch (attrFieldCompression) {
+    case CompressionZlib:
+        return TsfCompression::Zlib;
+    case CompressionCompact:
+        return TsfCompression::BloscZstd;
+    default:
+        return TsfCompression::Lz4;
+    }
 }
 
 int TsfWriteSettings::expectedValueCount() const {

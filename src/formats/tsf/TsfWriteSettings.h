@@ -12,7 +12,13 @@ class TsfWriterTask;
 // drop or rename, the chunk size, the genomic index and the compression.
 struct TsfWriteSettings {
     // attrFieldCompression codes of TsfWriterTask.
-    enum Compression { CompressionDefault = 0, CompressionZlib = 1, CompressionZstd = 2, CompressionLZ4 = 3 };
+    enum Compression {
+        CompressionDefault = 0,
+        CompressionZlib = 1,
+        CompressionZstd = 2,
+        CompressionLZ4 = 3,
+        CompressionCompact = 4
+    };
 
     QString filePath;
     bool newFile = true;

@@ -13,10 +13,11 @@ namespace TsfWriterTaskList {
 
 namespace {
 
-TsfWriterTask writerTask(const QString& sourcePath, const QString& destination) {
+TsfWriterTask writerTask(const QString& sourcePath, const QString& destination, int compression) {
     TsfWriterTask task;
     task.setIdentifier(QStringLiteral("tsfWriter"));
     task.setFilePath(destination.isEmpty() ? defaultDestination(sourcePath) : destination);
+    task.setAttrFieldCompression(compression);
     return task;
 }
 
@@ -44,13 +45,13 @@ QString defaultDestination(const QString& sourcePath) {
     return source.dir().filePath(name + (isTsf ? QStringLiteral("-copy.tsf") : QStringLiteral(".tsf")));
 }
 
-TaskOptionsList build(const QString& sourcePath, const QString& destination) {
-    return listOf(writerTask(sourcePath, destination));
+TaskOptionsList build(const QString& sourcePath, const QString& destination, int compression) {
+    return listOf(writerTask(sourcePath, destination, compression));
 }
 
 TaskOptionsList build(const QString& sourcePath, const QString& destination,
-                      const SourceMetaOptions& sourceMeta) {
-    TsfWriterTask task = writerTask(sourcePath, destination);
+                      const SourceMetaOptions& sourceMeta, int compression) {
+    TsfWriterTask task = writerTask(sourcePath, destination, compression);
     task.setSourceMeta(sourceMeta);
     return listOf(task);
 }

@@ -10,10 +10,11 @@ namespace TsfWriterTaskList {
 // "trio.tsf". A TSF source gives "<name>-copy.tsf", so the copy never lands on the original.
 QString defaultDestination(const QString& sourcePath);
 
-// One TsfWriterTask writing the list's input to the destination (the default one when empty).
-TaskOptionsList build(const QString& sourcePath, const QString& destination);
+// One TsfWriterTask writing the list's input to the destination (the default one when empty), its
+// chunks compressed as attrFieldCompression says (TsfWriteSettings::Compression).
+TaskOptionsList build(const QString& sourcePath, const QString& destination, int compression = 0);
 // The same, storing the given meta data as the written source's.
 TaskOptionsList build(const QString& sourcePath, const QString& destination,
-                      const SourceMetaOptions& sourceMeta);
+                      const SourceMetaOptions& sourceMeta, int compression = 0);
 
 } // namespace TsfWriterTaskList
