@@ -27,7 +27,10 @@ echo "$records records x $samples samples"
 measure "$varkit" writetsf "$vcf" "$work/bench.tsf"
 tsfTime=$WALL tsfPeak=$PEAK_MB
 measure bcftools view -Ob -o "$work/bench.bcf" "$vcf"
-report "VCF.gz -> TSF  vs  -> BCF" "$tsfTime" "$tsfPeak" "$WALL" "$PEAK_MB"
+bcfTime=$WALL bcfPeak=$PEAK_MB
+report "VCF.gz -> TSF  vs  -> BCF" "$tsfTime" "$tsfPeak" "$bcfTime" "$bcfPeak"
+measure "$varkit" writetsf "$vcf" "$work/compact.tsf" --compression=compact
+report "VCF.gz -> compact TSF  vs  -> BCF" "$WALL" "$PEAK_MB" "$bcfTime" "$bcfPeak"
 
 measure "$varkit" writevcf "$work/bench.tsf" "$work/from-tsf.vcf"
 vcfTime=$WALL vcfPeak=$PEAK_MB
@@ -42,5 +45,7 @@ subsetTime=$WALL subsetPeak=$PEAK_MB
 measure bcftools view -r "$region" -Ob -o "$work/region.bcf" "$vcf"
 report "1 Mb region subset ($region)" "$subsetTime" "$subsetPeak" "$WALL" "$PEAK_MB"
 
-printf "sizes: VCF.gz %d, BCF %d, TSF %d bytes; TSF/BCF %.2f\n" "$(size "$vcf")" "$(size "$work/bench.bcf")" \
-    "$(size "$work/bench.tsf")" "$(awk -v a="$(size "$work/bench.tsf")" -v b="$(size "$work/bench.bcf")" 'BEGIN {print a / b}')"
+printf "sizes: VCF.gz %d, BCF %d, TSF %d, compact TSF %d bytes; TSF/BCF %s, compact/BCF %s\n" "$(size "$vcf")" \
+    "$(size "$work/bench.bcf")" "$(size "$work/bench.tsf")" "$(size "$work/compact.tsf")" \
+    "$(ratio "$(size "$work/bench.tsf")" "$(size "$work/bench.bcf")")" \
+    "$(ratio "$(size "$work/compact.tsf")" "$(size "$work/bench.bcf")")"
