@@ -10,6 +10,8 @@
 #include "source/model/VkSourceInfo.h"
 
 #include <QDate>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <algorithm>
 #include <cstring>
@@ -193,6 +195,26 @@ bool VCFWriterWorker::findSampleNames(const VkFeature& first, QString* error) {
     return true;
 }
 
+// "##contig" lines for the source's chromosomes that its header lines do not declare (a VCF.gz
+// whose chromosomes come from its index): readers such as bcftools warn about undeclared ones.
+QByteArray VCFWriterWorker::undeclaredContigs() const {
+    QSet<QByteArray> declared;
+    const QLatin1String prefix("##contig=<ID=");
+    for (const QString& line : m_source->info().docInfo.headerLines()) {
+        if (!line.startsWith(prefix))
+            continue;
+        const QString id = line.mid(prefix.size());
+        const int end = id.indexOf(QRegularExpression(QStringLiteral("[,>]")));
+        declared.insert(id.left(end).toUtf8());
+    }
+    QByteArray text;
+    for (const QByteArray& name : m_source->info().chromosomeOrder.names()) {
+        if (!declared.contains(name))
+            text += "##contig=<ID=" + name + ">\n";
+    }
+    return text;
+}
+
 QByteArray VCFWriterWorker::header() const {
     const VkFieldList& schema = m_source->schema();
     QByteArray text = "##fileformat=VCFv4.1\n";
@@ -203,6 +225,7 @@ QByteArray VCFWriterWorker::header() const {
         text += "##reference=" + reference + '\n';
     for (const QString& line : m_source->info().docInfo.headerLines())
         text += line.toUtf8() + '\n';
+    text += undeclaredContigs();
     for (int idx : m_columns.info) {
         const VkField& field = schema.at(idx);
         text += "##INFO=<ID=" + field.symbol + ",Number=" + VcfColumns::number(field) +

@@ -35,6 +35,7 @@ private:
     bool writeAll(VcfTextOutput& output, QString* error);
     bool findSampleNames(const VkFeature& first, QString* error);
     QByteArray header() const;
+    QByteArray undeclaredContigs() const;
     void appendRecord(QByteArray& line, const VkFeature& feature);
     void appendSamples(QByteArray& line);
     bool samplesRepeatLast() const;

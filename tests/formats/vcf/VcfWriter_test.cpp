@@ -89,6 +89,29 @@ TEST(VcfWriterCli, RoundTripKeepsEveryValueBcftoolsReads) {
         "\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tNA12878\tNA12891\tNA12892\n"));
 }
 
+// A VCF.gz whose chromosomes only its index names is written with a contig line for each, so that
+// bcftools reads the copy without a warning; a declared contig is not repeated.
+TEST(VcfWriterCli, ChromosomesTheHeaderDoesNotDeclareGetContigLines) {
+    VcfFiles files;
+    const QString input = files.writeIndexed(
+        QStringLiteral("in.vcf.gz"),
+        "##fileformat=VCFv4.2\n##contig=<ID=chr1,length=1000>\n"
+        "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
+        "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT\tS\n"
+        "chr1\t5\t.\tA\tC\t.\t.\t.\tGT\t0/1\nchr9\t7\t.\tG\tT\t.\t.\t.\tGT\t1/1\n");
+    const QString output = files.path(QStringLiteral("out.vcf"));
+    const CliResult write = runVarkit({"writevcf", input, output});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    QFile file(output);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    EXPECT_EQ(text.count("##contig=<ID=chr1"), 1);
+    EXPECT_EQ(text.count("##contig=<ID=chr9>"), 1);
+    const ProgramRun view = runProgram(QStringLiteral("bcftools"), {QStringLiteral("view"), output});
+    EXPECT_EQ(view.exitCode, 0);
+    EXPECT_EQ(view.err, QByteArray());
+}
+
 TEST(VcfWriterCli, DefaultDestinationKeepsAllButTheLastSuffix) {
     QTemporaryDir dir;
     const CliResult result =
