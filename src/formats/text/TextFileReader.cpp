@@ -70,6 +70,20 @@ bool Reader::openTabix(const QString& path, const QString& indexPath) {
     return true;
 }
 
+qint64 Reader::indexedRecordCount() const {
+    if (!m_index)
+        return -1;
+    qint64 total = 0;
+    for (int i = 0; i < m_sequenceNames.size(); ++i) {
+        uint64_t mapped = 0;
+        uint64_t unmapped = 0;
+        if (hts_idx_get_stat(m_index->idx, i, &mapped, &unmapped) < 0)
+            return -1;
+        total += qint64(mapped);
+    }
+    return total;
+}
+
 bool Reader::openBgzf(const QString& path) {
     begin(Mode::Bgzf, path);
     if (missingLocalFile(path) || !(m_bgzf = bgzf_open(path.toLocal8Bit().constData(), "r")))

@@ -44,6 +44,8 @@ public:
     const QString& indexPath() const { return m_indexPath; }
     // The chromosome names listed in the tabix index, in index order.
     const QList<QByteArray>& sequenceNames() const { return m_sequenceNames; }
+    // The records a tabix index counts over all its sequences; -1 without an index or its counts.
+    qint64 indexedRecordCount() const;
 
     // Threads that decompress BGZF blocks ahead of the reader (0: none); used by the BGZF and tabix
     // opens that follow.

@@ -146,6 +146,10 @@ bool VcfSourceTypeManager::describe(VkSource& source, QString* error) const {
     const QSharedPointer<VcfSchema> schema = QSharedPointer<VcfSchema>::create(header);
     describeSource(path, header, *schema, source.info());
     source.info().chromosomeOrder = chromosomeOrder(header, reader);
+    // Known from the index, so that writers can show their progress.
+    const qint64 indexed = reader.indexedRecordCount();
+    if (indexed >= 0 && indexed <= INT32_MAX)
+        source.info().locusCount = int32_t(indexed);
     source.setResource(schema);
     return true;
 }
