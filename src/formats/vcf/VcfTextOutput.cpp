@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <htslib/bgzf.h>
+#include <htslib/tbx.h>
+
+#include <cstdio>
 
 VcfTextOutput::VcfTextOutput(QString path) : m_output(std::move(path)) {}
 
@@ -16,7 +19,7 @@ VcfTextOutput::~VcfTextOutput() {
 bool VcfTextOutput::open(const QStringList& inputs, QString* error) {
     if (!m_output.open(inputs, error))
         return false;
-    const bool compressed = m_output.destination().endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
+    const bool compressed = isCompressed();
     // The library closes what it is given; the output keeps its own descriptor.
     const int fd = fcntl(m_output.descriptor(), F_DUPFD_CLOEXEC, 0);
     m_file = fd < 0 ? nullptr : bgzf_dopen(fd, compressed ? "w" : "wu");
@@ -47,5 +50,32 @@ bool VcfTextOutput::commit(QString* error) {
         *error = m_output.writeError(errno);
         return false;
     }
-    return m_output.commit(error);
+    const bool indexed = isCompressed() && !m_output.isStream();
+    OutputFile index(m_output.targetPath() + QStringLiteral(".tbi"), OutputFile::Access::ByPath);
+    const bool indexBuilt = indexed && buildIndex(index);
+    return m_output.commit(error) && (!indexBuilt || index.commit(error));
+}
+
+bool VcfTextOutput::isCompressed() const {
+    return m_output.destination().endsWith(QLatin1String(".gz"), Qt::CaseInsensitive);
+}
+
+// The tabix index of the written file, built before the file is in place so that both arrive
+// together. A file the index cannot be built for (records out of order) stays unindexed, with a
+// warning: the VCF itself is complete.
+bool VcfTextOutput::buildIndex(OutputFile& index) {
+    QString error;
+    if (!index.open({}, &error)) {
+        std::fprintf(stderr, "Warning: no index written for %s: %s\n", qUtf8Printable(m_output.destination()),
+                     qUtf8Printable(error));
+        return false;
+    }
+    if (tbx_index_build2(m_output.writePath().toLocal8Bit().constData(),
+                         index.writePath().toLocal8Bit().constData(), 0, &tbx_conf_vcf) != 0) {
+        std::fprintf(stderr, "Warning: no index written for %s: its records are not in genomic order\n",
+                     qUtf8Printable(m_output.destination()));
+        index.discard();
+        return false;
+    }
+    return true;
 }

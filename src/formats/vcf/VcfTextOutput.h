@@ -7,9 +7,9 @@
 
 struct BGZF;
 
-// The file a VCF writer writes: plain text, or BGZF when the name ends with ".gz". It goes through
-// an OutputFile: written beside the destination and put in place by commit(), or streamed into a
-// device or FIFO; an uncommitted output leaves nothing behind.
+// The file a VCF writer writes: plain text, or BGZF with its tabix index beside it when the name ends
+// with ".gz". It goes through an OutputFile: written beside the destination and put in place by
+// commit(), or streamed into a device or FIFO; an uncommitted output leaves nothing behind.
 class VcfTextOutput {
 public:
     explicit VcfTextOutput(QString path);
@@ -26,6 +26,9 @@ public:
     bool commit(QString* error);
 
 private:
+    bool isCompressed() const;
+    bool buildIndex(OutputFile& index);
+
     OutputFile m_output;
     BGZF* m_file = nullptr;
 };

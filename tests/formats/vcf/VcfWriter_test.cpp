@@ -112,6 +112,24 @@ TEST(VcfWriterCli, ChromosomesTheHeaderDoesNotDeclareGetContigLines) {
     EXPECT_EQ(view.err, QByteArray());
 }
 
+TEST(VcfWriterCli, GzDestinationIsBgzfWithItsTabixIndex) {
+    QTemporaryDir dir;
+    const QString output = dir.filePath(QStringLiteral("out.vcf.gz"));
+    const CliResult write = runVarkit({"writevcf", QStringLiteral(VARKIT_EXAMPLES "/example.vcf.gz"), output});
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    ASSERT_TRUE(QFile::exists(output + ".tbi"));
+    const ProgramRun region = runProgram(QStringLiteral("bcftools"),
+                                         {QStringLiteral("view"), QStringLiteral("-H"), QStringLiteral("-r"),
+                                          QStringLiteral("21"), output});
+    EXPECT_EQ(region.exitCode, 0) << region.err.toStdString();
+    EXPECT_EQ(region.err, QByteArray());
+    const ProgramRun all = runProgram(QStringLiteral("bcftools"),
+                                      {QStringLiteral("view"), QStringLiteral("-H"), QStringLiteral("-t"),
+                                       QStringLiteral("21"), output});
+    EXPECT_EQ(region.out.count('\n'), all.out.count('\n'));
+    EXPECT_GT(region.out.count('\n'), 0);
+}
+
 TEST(VcfWriterCli, DefaultDestinationKeepsAllButTheLastSuffix) {
     QTemporaryDir dir;
     const CliResult result =
