@@ -84,6 +84,31 @@ TEST(DamagedVcf, QuietHtslibAlterationsAreReadAlikeWithAWarning) {
 }
 
 // htslib cannot write such a record either: bcftools view fails on it.
+// A header that declares GC as Integer over a file of fractions warns on every line: ten lines of
+// that kind, then one with the count of the rest; other kinds still show.
+TEST(DamagedVcf, WarningsOfOneKindStopAfterTenWithACount) {
+    QTemporaryDir dir;
+    QByteArray text = "##fileformat=VCFv4.2\n##contig=<ID=1,length=100000>\n"
+                      "##INFO=<ID=GC,Number=1,Type=Integer,Description=\"GC\">\n"
+                      "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n";
+    for (int i = 1; i <= 25; ++i)
+        text += "1\t" + QByteArray::number(i * 10) + "\t.\tA\tC\t.\t.\tGC=" + QByteArray::number(i) + ".5\n";
+    text += "1\t900\t.\tA\tC\tabc\t.\t.\n";
+    const QString input = dir.filePath(QStringLiteral("gc.vcf"));
+    QFile file(input);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+    file.close();
+    const CliResult result = runVarkit({"writetxt", input, dir.filePath(QStringLiteral("out.txt"))});
+    EXPECT_EQ(result.exitCode, 0) << result.err.constData();
+    EXPECT_EQ(result.err.count("is not an integer"), 11) << result.err.constData(); // ten, and the summary
+    EXPECT_TRUE(result.err.contains(
+        QStringLiteral("%1: 15 more warnings like \"INFO GC value '1.5' is not an integer; read as missing\"\n")
+            .arg(input)
+            .toUtf8()))
+        << result.err.constData();
+    EXPECT_TRUE(result.err.contains("QUAL 'abc' is not a number")) << result.err.constData();
+}
+
 TEST(DamagedVcf, NulByteThatCutsOffColumnsEndsTheRead) {
     const Table nul = writeTable("vcf/nul-before-samples.vcf");
     EXPECT_EQ(nul.result.exitCode, 1);

@@ -4,14 +4,23 @@
 #include "source/readers/ReadMode.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <algorithm>
 
 namespace {
 
-// Enough to show what is wrong with a file without flooding the log on every record.
-constexpr int kMaxWarnings = 20;
+// Enough of one kind of warning to show what is wrong with a file without a line per record; the
+// rest are counted in one line at the end.
+constexpr int kMaxWarningsOfAKind = 10;
+
+// A warning with the values it quotes left out: "INFO GC value '57.43' is not an integer" and the
+// same for '12.5' are of one kind.
+QString warningKind(const QString& warning) {
+    static const QRegularExpression quoted(QStringLiteral("'[^']*'"));
+    return QString(warning).replace(quoted, QStringLiteral("''"));
+}
 constexpr int kMaxDecompressionThreads = 4;
 
 // Groups regions by chromosome (in the order chromosomes first appear) and merges the
@@ -157,9 +166,22 @@ QString VcfFeatureCursor::located(const QString& message) const {
 
 void VcfFeatureCursor::warn(const QStringList& warnings) {
     for (const QString& warning : warnings) {
-        if (++m_warningCount <= kMaxWarnings)
+        const QString kind = warningKind(warning);
+        auto found = std::find_if(m_warningKinds.begin(), m_warningKinds.end(),
+                                  [&kind](const WarningKind& known) { return known.kind == kind; });
+        if (found == m_warningKinds.end())
+            found = m_warningKinds.insert(m_warningKinds.end(), {kind, warning, 0});
+        if (++found->count <= kMaxWarningsOfAKind)
             qWarning("%s", qUtf8Printable(located(warning)));
-        else if (m_warningCount == kMaxWarnings + 1)
-            qWarning("%s", qUtf8Printable(QStringLiteral("%1: further warnings are not shown").arg(m_path)));
+    }
+}
+
+VcfFeatureCursor::~VcfFeatureCursor() {
+    for (const WarningKind& kind : m_warningKinds) {
+        if (kind.count > kMaxWarningsOfAKind)
+            qWarning("%s", qUtf8Printable(QStringLiteral("%1: %2 more warnings like \"%3\"")
+                                              .arg(m_path)
+                                              .arg(kind.count - kMaxWarningsOfAKind)
+                                              .arg(kind.first)));
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "formats/text/TextFileReader.h"
 #include "formats/vcf/VcfLineParser.h"
 #include "source/readers/FeatureCursor.h"
@@ -16,6 +18,8 @@ class VcfFeatureCursor : public FeatureCursor {
 public:
     VcfFeatureCursor(const VcfSchema& schema, const QString& path, const QList<int>& fields,
                      bool trimAlleles);
+    // Says how many warnings of each kind were not shown.
+    ~VcfFeatureCursor() override;
 
     bool openSequential(qint64 offset, QString* error);
     bool openRegions(const QString& indexPath, const QList<VkSegment>& regions, QString* error);
@@ -52,5 +56,10 @@ private:
     int m_region = -1;
     bool m_regionRead = false;
     qint64 m_lastReturned = -1;
-    int m_warningCount = 0;
+    struct WarningKind {
+        QString kind;
+        QString first;
+        int count = 0;
+    };
+    std::vector<WarningKind> m_warningKinds;
 };
