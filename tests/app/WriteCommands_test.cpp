@@ -66,6 +66,36 @@ TEST_F(WriteCommandsOnVcf, WriteTxtWritesEveryLocusAndSampleFieldBesideTheSource
     EXPECT_TRUE(lines.at(1).startsWith("20\t61097\t61098\t")) << lines.at(1).toStdString();
 }
 
+// --query writes the records of its regions only, as bcftools view -r selects them.
+TEST_F(WriteCommandsOnVcf, QueryWritesTheRecordsOfItsRegions) {
+    const char* region = "20:1-20000000,21:10000000-20000000";
+    const CliResult vcf = runVarkit({"writevcf", exampleVcf(), path("q.vcf"), QStringLiteral("--query=") + region});
+    ASSERT_EQ(vcf.exitCode, 0) << vcf.err.toStdString();
+    QProcess bcftools;
+    bcftools.start(QStringLiteral("bcftools"), {"view", "-H", "-r", region, exampleVcf()});
+    ASSERT_TRUE(bcftools.waitForFinished());
+    const QByteArray expected = bcftools.readAllStandardOutput();
+    ASSERT_GT(expected.count('\n'), 0);
+    QByteArray records;
+    for (const QByteArray& line : fileText(path("q.vcf")).split('\n'))
+        if (!line.isEmpty() && !line.startsWith('#'))
+            records += line.split('\t').mid(0, 5).join('\t') + '\n';
+    QByteArray expectedRecords;
+    for (const QByteArray& line : expected.split('\n'))
+        if (!line.isEmpty())
+            expectedRecords += line.split('\t').mid(0, 5).join('\t') + '\n';
+    EXPECT_EQ(records, expectedRecords);
+
+    const CliResult txt = runVarkit({"writetxt", exampleVcf(), path("q.txt"), QStringLiteral("--query=") + region});
+    ASSERT_EQ(txt.exitCode, 0) << txt.err.toStdString();
+    EXPECT_EQ(fileText(path("q.txt")).count('\n'), expected.count('\n') + 1); // and the header line
+
+    const CliResult bad = runVarkit({"writevcf", exampleVcf(), path("bad.vcf"), "--query=20:abc"});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.startsWith("Failed to parse query: ")) << bad.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path("bad.vcf")));
+}
+
 TEST_F(WriteCommandsOnVcf, WriteTxtOfTheTsfCopyGivesTheSameTableAsTheVcf) {
     // Categories (FILTER, the INFO flags) are stored as codes: the text must show their names.
     ASSERT_EQ(runVarkit({"writetsf", exampleVcf(), path("example.tsf")}).exitCode, 0);

@@ -2,9 +2,8 @@
 
 #include "app/Console.h"
 #include "app/GetOpt.h"
+#include "app/commands/WriterCommand.h"
 #include "formats/tsf/TsfWriterTaskList.h"
-#include "source/readers/RegionSubsetSource.h"
-#include "source/readers/SegmentQuery.h"
 #include "tasks/TaskListRunnerLogger.h"
 #include "tasks/VkSourceTaskListRunner.h"
 
@@ -52,16 +51,13 @@ int WriteTsf::run() {
     // Without a destination the query is ignored and the whole source written.
     if (m_query.isEmpty() || m_destinationPath.isEmpty())
         return runTaskList(TsfWriterTaskList::build(source->path(), m_destinationPath, m_compression), source);
-    QString error;
-    const QList<VkSegment> segments = SegmentQuery::parse(m_query.toUtf8(), &error);
-    if (segments.isEmpty()) {
-        Console::err(QStringLiteral("Failed to parse query: %1\n").arg(error));
+    const VkSourcePtr subset = WriterCommand::queried(source, m_query);
+    if (!subset)
         return 1;
-    }
     return runTaskList(
         TsfWriterTaskList::build(source->path(), m_destinationPath, subsetMeta(source->info().docInfo),
                                  m_compression),
-        RegionSubsetSource::create(source, segments));
+        subset);
 }
 
 int WriteTsf::runTaskList(const TaskOptionsList& list, const VkSourcePtr& source) {

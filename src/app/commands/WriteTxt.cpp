@@ -17,6 +17,7 @@ bool WriteTxt::parseArgs() {
     GetOpt opts(3);
     opts.addArgument(QStringLiteral("path"), &m_destinationPath);
     opts.addOption(QStringLiteral("fields"), &fields, QString());
+    opts.addOption(QStringLiteral("query"), &m_query, QString());
     opts.parse();
     if (!parseFieldIndexList(fields, m_fieldIndexes)) {
         Console::out(QByteArray("field idx must be integer values"));
@@ -26,16 +27,19 @@ bool WriteTxt::parseArgs() {
 }
 
 int WriteTxt::run() {
-    const VkSourcePtr source = openInput(m_sourcePath);
-    if (const int status = checkInput(source, m_sourcePath))
+    const VkSourcePtr opened = openInput(m_sourcePath);
+    if (const int status = checkInput(opened, m_sourcePath))
         return status;
+    const VkSourcePtr source = WriterCommand::queried(opened, m_query);
+    if (!source)
+        return 1;
     QVector<int> fields = m_fieldIndexes;
     if (const int status = WriterCommand::selectTabularFields(source->schema(), fields))
         return status;
 
     const QString destination =
         m_destinationPath.isEmpty()
-            ? WriterCommand::outputBesideSource(*source, QStringLiteral(".txt"))
+            ? WriterCommand::outputBesideSource(*opened, QStringLiteral(".txt"))
             : m_destinationPath;
     TabularWriterFieldGroup group;
     group.setGroupFields(fields);

@@ -14,5 +14,6 @@ public:
 private:
     QString m_sourcePath;
     QString m_destinationPath;
+    QString m_query;
     QVector<int> m_fieldIndexes;
 };

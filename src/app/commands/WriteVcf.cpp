@@ -26,6 +26,7 @@ bool WriteVcf::parseArgs() {
     QString fields;
     GetOpt opts(4);
     opts.addOption(QStringLiteral("fields"), &fields, QString());
+    opts.addOption(QStringLiteral("query"), &m_query, QString());
     opts.parse();
     if (!parseFieldIndexList(fields, m_fieldIndexes)) {
         Console::out(QByteArray("fields must only contain integer values"));
@@ -35,9 +36,12 @@ bool WriteVcf::parseArgs() {
 }
 
 int WriteVcf::run() {
-    const VkSourcePtr source = openInput(m_sourcePath);
-    if (const int status = checkInput(source, m_sourcePath))
+    const VkSourcePtr opened = openInput(m_sourcePath);
+    if (const int status = checkInput(opened, m_sourcePath))
         return status;
+    const VkSourcePtr source = WriterCommand::queried(opened, m_query);
+    if (!source)
+        return 1;
     const QString featureType = source->featureType();
     if (featureType != QLatin1String(FeatureTypeName::Variant) &&
         featureType != QLatin1String(FeatureTypeName::VariantMap))
@@ -46,7 +50,7 @@ int WriteVcf::run() {
                            "be written to VCF. \nThis source is type: %2")
                 .arg(m_sourcePath, featureType));
     if (!m_destinationGiven)
-        m_destinationPath = WriterCommand::baseName(*source) + QStringLiteral(".vcf");
+        m_destinationPath = WriterCommand::baseName(*opened) + QStringLiteral(".vcf");
 
     VCFWriterTask task;
     task.setOutputFilePath(m_destinationPath);

@@ -17,6 +17,7 @@ private:
 
     QString m_sourcePath;
     QString m_destinationPath;
+    QString m_query;
     QVector<int> m_fieldIndexes;
     bool m_destinationGiven = false;
 };

@@ -21,6 +21,7 @@ bool WriteXlsx::parseArgs() {
     opts.addOptionalArgument(QStringLiteral("path"), &m_destinationPath);
     opts.addRepeatableOption(QStringLiteral("group"), &groups);
     opts.addOption(QStringLiteral("matrixFields"), &matrixFields, QString());
+    opts.addOption(QStringLiteral("query"), &m_query, QString());
     if (!opts.parse()) {
         Console::out(QStringLiteral("invalid arguments!\n") + args.join(QLatin1Char(' ')) +
                      QLatin1Char('\n'));
@@ -45,9 +46,12 @@ TabularWriterFieldGroup fieldGroup(const FieldGroupSelection& selection) {
 } // namespace
 
 int WriteXlsx::run() {
-    const VkSourcePtr source = openInput(m_sourcePath);
-    if (const int status = checkInput(source, m_sourcePath))
+    const VkSourcePtr opened = openInput(m_sourcePath);
+    if (const int status = checkInput(opened, m_sourcePath))
         return status;
+    const VkSourcePtr source = WriterCommand::queried(opened, m_query);
+    if (!source)
+        return 1;
 
     XlsxWriterSourceOptions sheet;
     QVector<TabularWriterFieldGroup> groups;
@@ -67,7 +71,7 @@ int WriteXlsx::run() {
 
     const QString destination =
         m_destinationPath.isEmpty()
-            ? WriterCommand::outputBesideSource(*source, QStringLiteral(".xlsx"))
+            ? WriterCommand::outputBesideSource(*opened, QStringLiteral(".xlsx"))
             : m_destinationPath;
     const QString folder = QFileInfo(destination).absolutePath();
     if (!QFileInfo(folder).isDir())

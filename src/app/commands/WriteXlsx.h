@@ -13,6 +13,7 @@ public:
 private:
     QString m_sourcePath;
     QString m_destinationPath;
+    QString m_query;
     QVector<FieldGroupSelection> m_matrixFieldGroup;
     QVector<FieldGroupSelection> m_fieldGroups;
 };

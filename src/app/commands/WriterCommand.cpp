@@ -3,6 +3,8 @@
 #include "app/Console.h"
 #include "app/Task.h"
 #include "output/OutputDestination.h"
+#include "source/readers/RegionSubsetSource.h"
+#include "source/readers/SegmentQuery.h"
 #include "tasks/CmdWorkerRunnerLogger.h"
 #include "tasks/workers/VkEventedThread.h"
 #include "writers/WriterRunner.h"
@@ -67,6 +69,18 @@ void WriterCommand::announceDestination(const QString& destination) {
         Console::err(line);
     else
         Console::out(line);
+}
+
+VkSourcePtr WriterCommand::queried(const VkSourcePtr& source, const QString& query) {
+    if (query.isEmpty())
+        return source;
+    QString error;
+    const QList<VkSegment> segments = SegmentQuery::parse(query.toUtf8(), &error);
+    if (segments.isEmpty()) {
+        Console::err(QStringLiteral("Failed to parse query: %1\n").arg(error));
+        return nullptr;
+    }
+    return RegionSubsetSource::create(source, segments);
 }
 
 QString WriterCommand::baseName(const VkSource& source) {

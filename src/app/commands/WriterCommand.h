@@ -28,6 +28,11 @@ int selectTabularFields(const VkFieldList& schema, QVector<int>& fields);
 // itself goes to standard output.
 void announceDestination(const QString& destination);
 
+// The source itself without a query, else only its records in the query's regions
+// ("chr1:100-200,chr2"); null, after printing "Failed to parse query: <reason>", when the query
+// does not parse.
+VkSourcePtr queried(const VkSourcePtr& source, const QString& query);
+
 // The name an output takes after its source: a file's complete base name ("calls.vcf" for
 // "calls.vcf.gz"), or the name of a source made from others ("calls.vcf.altRatio").
 QString baseName(const VkSource& source);
