@@ -90,84 +90,14 @@ char* writeReal(char* out, double value, bool missing) {
 }
 
 namespace {
-
-// Six significant digits of a float from 1e-4 up to 1e6, as printf's "%g" writes them (checked
-// against it for every such float); null for other values. The float is mantissa / 2^shift, so
-// scaling by a power of ten and rounding half to even is exact in 64 bits.
-char* writeRatioRange(char* out, float value) {
-    uint32_t bits = 0;
-    std::memcpy(&bits, &value, sizeof bits);
-    const float magnitude = std::fabs(value);
-    if (!(magnitude >= 1e-4f && magnitude < 1e6f))
-        return nullptr;
-    static constexpr uint64_t kPowers[] = {1,       10,       100,       1000,       10000,         100000,
-                                           1000000, 10000000, 100000000, 1000000000, 10000000000ull};
-    const int biased = int((bits >> 23) & 0xff);
-    const uint64_t mantissa = (bits & 0x7fffff) | 0x800000;
-    const int shift = 150 - biased;
-    // The decimal exponent from the binary one, off by one at most; the loop settles it.
-    int exponent = ((biased - 127) * 1233) >> 12;
-    uint64_t digits = 0;
-    for (int attempt = 0; attempt < 3 && digits == 0; ++attempt) {
-        const int scale = 5 - exponent;
-        if (scale < 0 || scale > 10)
-            return nullptr;
-        const uint64_t scaled = mantissa * kPowers[scale];
-        uint64_t whole = scaled >> shift;
-        if (whole >= 1000000 || whole < 100000) {
-            exponent += whole >= 1000000 ? 1 : -1;
-            continue;
-        }
-        const uint64_t rest = scaled & ((uint64_t(1) << shift) - 1);
-        const uint64_t half = uint64_t(1) << (shift - 1);
-        if (rest > half || (rest == half && (whole & 1)))
-            ++whole;
-        if (whole == 1000000) {
-            whole = 100000;
-            ++exponent;
-        }
-        digits = whole;
-    }
-    if (digits == 0 || exponent > 5)
-        return nullptr;
-    char text[6];
-    for (int i = 5; i >= 0; --i, digits /= 10)
-        text[i] = char('0' + digits % 10);
-    int last = 5;
-    while (last > 0 && text[last] == '0')
-        --last;
-    if (bits >> 31)
-        *out++ = '-';
-    if (exponent >= 0) {
-        for (int i = 0; i <= exponent; ++i)
-            *out++ = text[i];
-        if (last > exponent) {
-            *out++ = '.';
-            for (int i = exponent + 1; i <= last; ++i)
-                *out++ = text[i];
-        }
-        return out;
-    }
-    *out++ = '0';
-    *out++ = '.';
-    for (int i = 0; i < -exponent - 1; ++i)
-        *out++ = '0';
-    for (int i = 0; i <= last; ++i)
-        *out++ = text[i];
-    return out;
-}
-
-} // namespace
-
-namespace {
+// The shortest text that reads back as the same float: "60811.37" stays 60811.37 where six
+// significant digits would make it 60811.4.
 char* formatFloat(char* out, float value) {
-    if (value == 0.0f && !std::signbit(value)) {
-        *out = '0';
+    if (value == PVariant::MissingFloat || std::isnan(value)) {
+        *out = '.';
         return out + 1;
     }
-    if (char* end = writeRatioRange(out, value))
-        return end;
-    return writeReal(out, value, value == PVariant::MissingFloat);
+    return std::to_chars(out, out + RealDigits, value).ptr;
 }
 
 // The texts of recently written floats by bit pattern. Per-sample fractions and qualities repeat a

@@ -20,13 +20,14 @@ inline char* writeInt(char* out, int32_t value) {
     // to_chars writes forward: no digit buffer to copy out, which costs a memcpy call per number.
     return std::to_chars(out, out + IntDigits, value).ptr;
 }
-// Longest text of a number in six significant digits: "-1.17549e-308".
-constexpr int RealDigits = 14;
+// Longest text of a number: six significant digits of a double ("-1.17549e-308"), the shortest
+// round-trip text of a float ("-1.17549435e-38").
+constexpr int RealDigits = 16;
 // Writes a number in six significant digits, as printf's "%g" (or "." for a missing one or NaN) at
 // out; returns the end of what was written.
 char* writeReal(char* out, double value, bool missing);
-// The same for a Float: values from 0.0001 to 1e6 (ratios, qualities, frequencies) are written with
-// integer arithmetic, exactly as printf would, three times faster.
+// A Float in the shortest text that reads back as the same float ("." for a missing one or NaN), so
+// that values read from a file are written as they were.
 char* writeFloat(char* out, float value);
 // Appends a locus value (an INFO value, QUAL ...).
 void append(QByteArray& line, const PVariant& value);
