@@ -74,6 +74,13 @@ void ChunkTableCacheResource::insert(int tableKey, int column, qint64 chunkNumbe
     m_cache.insert(keyOf(tableKey, column, chunkNumber), new Entry{std::move(chunk)}, cost);
 }
 
+void ChunkTableCacheResource::remove(int tableKey, int column, qint64 chunkNumber) {
+    if (tableKey == NoKey)
+        return;
+    QMutexLocker locker(&m_mutex);
+    m_cache.remove(keyOf(tableKey, column, chunkNumber));
+}
+
 int ChunkTableCacheResource::totalCost() const {
     QMutexLocker locker(&m_mutex);
     return m_cache.totalCost();

@@ -30,6 +30,8 @@ public:
 
     TsfValueArrayPtr find(int tableKey, int column, qint64 chunkNumber);
     void insert(int tableKey, int column, qint64 chunkNumber, TsfValueArrayPtr chunk);
+    // Drops a chunk a reader is done with; those still holding it keep it.
+    void remove(int tableKey, int column, qint64 chunkNumber);
 
     static int costOf(const TsfValueArray& chunk);
     int totalCost() const;

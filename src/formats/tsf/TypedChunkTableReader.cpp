@@ -110,8 +110,7 @@ const TsfValueArray* TypedChunkTableReader::remember(qint64 chunkNumber, int col
         TsfValueArrayPtr fetched = fetch(chunkNumber, column, error);
         if (!fetched)
             return nullptr;
-        remembered.chunk = std::move(fetched);
-        remembered.chunkNumber = chunkNumber;
+        rememberNext(column, std::move(fetched), chunkNumber);
     }
     return remembered.chunk.get();
 }
@@ -211,14 +210,22 @@ void TypedChunkTableReader::decodePrefetched(Prefetch& job, int tableKey, qint64
     }
 }
 
+// A read that moves on to the next chunk of a column will not come back to the one before: the
+// cache is a ceiling for reads that jump, not a store of everything a front-to-back read passed.
+void TypedChunkTableReader::rememberNext(int column, TsfValueArrayPtr chunk, qint64 chunkNumber) {
+    Remembered& remembered = m_remembered[size_t(column)];
+    if (remembered.chunkNumber >= 0 && chunkNumber == remembered.chunkNumber + 1)
+        ChunkTableCacheResource::instance().remove(m_tableKey, column, remembered.chunkNumber);
+    remembered.chunk = std::move(chunk);
+    remembered.chunkNumber = chunkNumber;
+}
+
 void TypedChunkTableReader::takePrefetched() {
     m_prefetchDone.wait();
     for (size_t i = 0; i < m_prefetch->columns.size(); ++i) {
         if (!m_prefetch->decoded[i])
             continue;
-        Remembered& remembered = m_remembered[size_t(m_prefetch->columns[i])];
-        remembered.chunk = std::move(m_prefetch->decoded[i]);
-        remembered.chunkNumber = m_prefetch->chunkNumber;
+        rememberNext(m_prefetch->columns[i], std::move(m_prefetch->decoded[i]), m_prefetch->chunkNumber);
     }
     m_prefetch.reset();
     m_prefetchDone = std::future<void>();

@@ -56,6 +56,7 @@ private:
         std::vector<QByteArray> blobs;
         std::vector<TsfValueArrayPtr> decoded; // null where the blob did not decode
     };
+    void rememberNext(int column, TsfValueArrayPtr chunk, qint64 chunkNumber);
     void takePrefetched();
     static void decodePrefetched(Prefetch& job, int tableKey, qint64 expectedCount);
 

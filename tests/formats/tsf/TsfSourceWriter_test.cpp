@@ -1,6 +1,9 @@
+#include "formats/tsf/ChunkTableCacheResource.h"
 #include "formats/tsf/TsfSharedCache.h"
 #include "formats/tsf/TsfSourceWriter.h"
 #include "formats/tsf/TsfWriterTestSupport.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+#include "support/FormatTestSupport.h"
 #include "support/TemporaryFiles.h"
 
 #include <QDir>
@@ -304,6 +307,13 @@ TEST_F(TsfSourceWriterTest, MatrixChunksAreCutForEveryEntityAtOnce) {
     const QString html = file.docs().value("descriptionHtml").toQString();
     EXPECT_TRUE(html.contains("<tr><th>Depth</th><td>")) << html.toStdString();
     EXPECT_TRUE(html.contains("/320</td></tr>")) << html.toStdString();
+
+    // A front-to-back read lets go of each chunk when it moves on: of the three chunks of every
+    // entity (each costs at least 1), only the last stays cached.
+    ChunkTableCacheResource& cache = ChunkTableCacheResource::instance();
+    cache.clear();
+    ASSERT_EQ(FormatTest::readAll(VkSourceTypeRegistry::instance().open(path())).size(), 20);
+    EXPECT_LT(cache.totalCost(), 12) << "cost " << cache.totalCost();
 }
 
 TEST_F(TsfSourceWriterTest, MatrixValuesMustBeVectorsOfOneValuePerEntity) {
