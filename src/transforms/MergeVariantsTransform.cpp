@@ -461,6 +461,22 @@ bool MergeVariantsTransform::open(QString* error) {
     return true;
 }
 
+namespace {
+// The input fields a merge reads: those with a place in the output, and the alleles. Fields the
+// merge omits are not parsed at all.
+QList<int> readFields(const MergeVariantsPlan::InputFields& fields) {
+    QList<int> read;
+    for (int field : fields.inputOf)
+        if (field >= 0 && !read.contains(field))
+            read << field;
+    for (int allele : {fields.ref, fields.alt, fields.refAlt})
+        if (allele >= 0 && !read.contains(allele))
+            read << allele;
+    std::sort(read.begin(), read.end());
+    return read;
+}
+} // namespace
+
 FeatureCursorPtr MergeVariantsTransform::createFeatureReader(const ReadRequest& request,
                                                              QString* error) const {
     MergeInputCursors cursors(outputInfo().chromosomeOrder);
@@ -473,9 +489,7 @@ FeatureCursorPtr MergeVariantsTransform::createFeatureReader(const ReadRequest& 
             return nullptr;
         }
         ReadRequest inputRequest = request;
-        inputRequest.fieldList.clear();
-        for (int field = 0; field < input->schema().size(); ++field)
-            inputRequest.fieldList << field;
+        inputRequest.fieldList = readFields(m_plan->inputs.at(i));
         QString problem;
         FeatureCursorPtr cursor = openInput(input, inputRequest, &problem);
         if (!cursor) {
