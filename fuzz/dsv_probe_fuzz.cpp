@@ -30,9 +30,7 @@ ProbeEnd probeLines(const uint8_t* data, size_t size, Reader& reader) {
             return ProbeEnd::Failed;
         }
     }
-    const DelimitedTextReaderOptions& options = reader.options();
-    const bool searchedHeader = options.headerLine() >= 0 || options.headerLinePatternType() != -1;
-    return searchedHeader && reader.headerPending() ? ProbeEnd::HeaderNotFound : ProbeEnd::Done;
+    return reader.headerNotFound() ? ProbeEnd::HeaderNotFound : ProbeEnd::Done;
 }
 
 // The probe with the sampling limits the query reader sets, retried without a header when none

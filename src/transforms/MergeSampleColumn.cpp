@@ -64,9 +64,9 @@ PVariant MergeSampleColumn::takeScalars(const QVector<T>& (PVariant::*vector)() 
 
 // Lists per sample: the output sample takes the elements of the last input sample mapped onto it.
 template <class T>
-PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) {
+PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) const {
     const ValueType elementType = m_placed.front().value->sampleMatrix().elementType();
-    m_sources.assign(size_t(m_outputSamples), Source());
+    std::vector<Source> sources(static_cast<size_t>(m_outputSamples));
     for (const Placed& placed : m_placed) {
         if (!placed.value->isSampleMatrix() || placed.value->sampleMatrix().elementType() != elementType)
             continue;
@@ -75,18 +75,18 @@ PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() co
         for (int i = 0; i < count; ++i) {
             const int target = placed.sampleToOutput->at(i);
             if (target >= 0 && target < m_outputSamples)
-                m_sources[size_t(target)] = {&matrix, i};
+                sources[size_t(target)] = {&matrix, i};
         }
     }
     QVector<int32_t> offsets(m_outputSamples + 1);
     offsets[0] = 0;
     for (int s = 0; s < m_outputSamples; ++s) {
-        const Source& source = m_sources[size_t(s)];
+        const Source& source = sources[size_t(s)];
         offsets[s + 1] = offsets[s] + (source.matrix ? source.matrix->count(source.sample) : 0);
     }
     QVector<T> values(offsets.last());
     T* out = values.data();
-    for (const Source& source : m_sources) {
+    for (const Source& source : sources) {
         if (!source.matrix)
             continue;
         const T* in = (source.matrix->values().*vector)().constData() + source.matrix->offset(source.sample);

@@ -14,14 +14,8 @@ class SampleMatrix;
 class MergeSampleColumn {
 public:
     // missingText stands for a sample without a value in a column of one text per sample.
-    explicit MergeSampleColumn(int outputSamples = 0, QByteArray missingText = QByteArray())
+    explicit MergeSampleColumn(int outputSamples, QByteArray missingText = QByteArray())
         : m_outputSamples(outputSamples), m_missingText(std::move(missingText)) {}
-    // Starts another column, keeping the space of the last.
-    void reset(int outputSamples, const QByteArray& missingText) {
-        m_outputSamples = outputSamples;
-        m_missingText = missingText;
-        m_placed.clear();
-    }
 
     // Adds an input's value; sampleToOutput gives the output sample of each input sample. Both
     // must outlive take().
@@ -39,11 +33,10 @@ private:
         const QVector<int>* sampleToOutput;
     };
     template <class T> PVariant takeScalars(const QVector<T>& (PVariant::*vector)() const, T missing) const;
-    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const);
+    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const) const;
     PVariant takeAny() const;
 
     int m_outputSamples;
     QByteArray m_missingText;
     std::vector<Placed> m_placed;
-    std::vector<Source> m_sources; // per output sample, while lists are taken
 };

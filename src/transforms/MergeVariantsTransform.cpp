@@ -277,10 +277,8 @@ private:
                           int alleles) const {
         const bool genotype = out == m_plan->genotype;
         const AlleleNumber number = m_plan->alleleNumbers.at(out);
-        MergeSampleColumn& column = m_column;
-        column.reset(m_plan->layout.sampleCount(), genotype ? kMissingGenotype : QByteArray());
-        std::vector<PVariant>& placed = m_placed;
-        placed.clear();
+        MergeSampleColumn column(m_plan->layout.sampleCount(), genotype ? kMissingGenotype : QByteArray());
+        std::vector<PVariant> placed;
         // Placed values are pointed to: no reallocation once placing starts.
         placed.reserve(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
@@ -316,9 +314,6 @@ private:
     std::shared_ptr<const MergeVariantsPlan> m_plan;
     MergeInputCursors m_inputs;
     std::deque<VkFeature> m_pending;
-    // Scratch space of sampleColumn(), kept between fields and records.
-    mutable MergeSampleColumn m_column;
-    mutable std::vector<PVariant> m_placed;
 };
 
 } // namespace

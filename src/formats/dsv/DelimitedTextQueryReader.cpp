@@ -108,9 +108,7 @@ QueryReader::ProbeEnd QueryReader::probeLines() {
         fail(m_text.errorText());
         return ProbeEnd::Failed;
     }
-    const DelimitedTextReaderOptions& options = m_reader->options();
-    const bool searchedHeader = options.headerLine() >= 0 || options.headerLinePatternType() != -1;
-    return searchedHeader && m_reader->headerPending() ? ProbeEnd::HeaderNotFound : ProbeEnd::Done;
+    return m_reader->headerNotFound() ? ProbeEnd::HeaderNotFound : ProbeEnd::Done;
 }
 
 bool QueryReader::startRead() {

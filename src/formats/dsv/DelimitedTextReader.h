@@ -38,7 +38,10 @@ public:
     // sets the types and genomic columns, and stores the layout in the options. Fails when no
     // data line was seen.
     bool finishProbe();
-    bool headerPending() const { return m_headerPending; }
+    // Whether the lines ran out while a header was being searched for and none was found.
+    bool headerNotFound() const {
+        return m_headerPending && (m_options.headerLine() >= 0 || m_options.headerLinePatternType() != -1);
+    }
 
     // Readies reading with the layout in the options (probed or given), once. False when the
     // layout cannot be used.
