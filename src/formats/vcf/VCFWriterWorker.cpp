@@ -1,5 +1,6 @@
 #include "formats/vcf/VCFWriterWorker.h"
 
+#include "formats/vcf/VcfHeaderRecord.h"
 #include "formats/vcf/VcfSampleText.h"
 #include "formats/vcf/VcfTextOutput.h"
 #include "formats/vcf/VcfValueText.h"
@@ -10,7 +11,6 @@
 #include "source/model/VkSourceInfo.h"
 
 #include <QDate>
-#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -199,13 +199,10 @@ bool VCFWriterWorker::findSampleNames(const VkFeature& first, QString* error) {
 // whose chromosomes come from its index): readers such as bcftools warn about undeclared ones.
 QByteArray VCFWriterWorker::undeclaredContigs() const {
     QSet<QByteArray> declared;
-    const QLatin1String prefix("##contig=<ID=");
     for (const QString& line : m_source->info().docInfo.headerLines()) {
-        if (!line.startsWith(prefix))
-            continue;
-        const QString id = line.mid(prefix.size());
-        const int end = id.indexOf(QRegularExpression(QStringLiteral("[,>]")));
-        declared.insert(id.left(end).toUtf8());
+        VcfHeaderRecord record;
+        if (VcfHeaderRecord::parse(line.toUtf8(), &record) && record.isStructured() && record.key() == "contig")
+            declared.insert(record.entry("ID"));
     }
     QByteArray text;
     for (const QByteArray& name : m_source->info().chromosomeOrder.names()) {
