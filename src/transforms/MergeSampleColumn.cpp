@@ -7,7 +7,7 @@ void MergeSampleColumn::place(const PVariant& value, const QVector<int>& sampleT
         m_placed.push_back({&value, &sampleToOutput});
 }
 
-PVariant MergeSampleColumn::take() {
+PVariant MergeSampleColumn::take(const QByteArray& missingText) {
     if (m_placed.empty())
         return PVariant();
     const PVariant& first = *m_placed.front().value;
@@ -35,7 +35,7 @@ PVariant MergeSampleColumn::take() {
             result = takeScalars(&PVariant::floatVector, PVariant::MissingFloat);
             break;
         case ValueType::StringArray:
-            result = takeScalars(&PVariant::stringVector, m_missingText);
+            result = takeScalars(&PVariant::stringVector, missingText);
             break;
         default:
             result = takeAny();
@@ -63,10 +63,10 @@ PVariant MergeSampleColumn::takeScalars(const QVector<T>& (PVariant::*vector)() 
 }
 
 // Lists per sample: the output sample takes the elements of the last input sample mapped onto it.
-template <class T>
-PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) const {
+template <class T> PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) {
     const ValueType elementType = m_placed.front().value->sampleMatrix().elementType();
-    std::vector<Source> sources(static_cast<size_t>(m_outputSamples));
+    std::vector<Source>& sources = m_sources;
+    sources.assign(static_cast<size_t>(m_outputSamples), Source());
     for (const Placed& placed : m_placed) {
         if (!placed.value->isSampleMatrix() || placed.value->sampleMatrix().elementType() != elementType)
             continue;

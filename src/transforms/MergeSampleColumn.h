@@ -10,18 +10,19 @@ class SampleMatrix;
 
 // The value of one matrix field over the output samples, gathered from the values of that field
 // in one or more input records, each laid onto the output by its samples' output positions.
-// Output samples no input fills are missing (no elements for a list per sample).
+// Output samples no input fills are missing (no elements for a list per sample). One column object
+// serves column after column, keeping its scratch space.
 class MergeSampleColumn {
 public:
-    // missingText stands for a sample without a value in a column of one text per sample.
-    explicit MergeSampleColumn(int outputSamples, QByteArray missingText = QByteArray())
-        : m_outputSamples(outputSamples), m_missingText(std::move(missingText)) {}
+    explicit MergeSampleColumn(int outputSamples) : m_outputSamples(outputSamples) {}
 
     // Adds an input's value; sampleToOutput gives the output sample of each input sample. Both
     // must outlive take().
     void place(const PVariant& value, const QVector<int>& sampleToOutput);
-    // The output value, of the shape of the placed values; invalid when none was placed.
-    PVariant take();
+    // The output value, of the shape of the placed values; invalid when none was placed. Starts
+    // the next column. missingText stands for a sample without a value in a column of one text
+    // per sample.
+    PVariant take(const QByteArray& missingText = QByteArray());
 
 private:
     struct Source {
@@ -33,10 +34,10 @@ private:
         const QVector<int>* sampleToOutput;
     };
     template <class T> PVariant takeScalars(const QVector<T>& (PVariant::*vector)() const, T missing) const;
-    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const) const;
+    template <class T> PVariant takeLists(const QVector<T>& (PVariant::*vector)() const);
     PVariant takeAny() const;
 
     int m_outputSamples;
-    QByteArray m_missingText;
     std::vector<Placed> m_placed;
+    std::vector<Source> m_sources;
 };

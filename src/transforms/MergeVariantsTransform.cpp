@@ -91,7 +91,7 @@ struct Site {
 class MergeVariantsReader : public FeatureCursor {
 public:
     MergeVariantsReader(std::shared_ptr<const MergeVariantsPlan> plan, MergeInputCursors inputs)
-        : m_plan(std::move(plan)), m_inputs(std::move(inputs)) {}
+        : m_plan(std::move(plan)), m_inputs(std::move(inputs)), m_column(m_plan->layout.sampleCount()) {}
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
         for (int filled = 0; filled < maxCount; ++filled) {
@@ -113,6 +113,8 @@ public:
     }
 
 private:
+    using Group = std::vector<const Site*>;
+
     // Gathers every input's records at the first place and queues the merged records; false at
     // the end or on a read error (then with the reason).
     bool mergeNextPlace(QString* error) {
@@ -123,17 +125,18 @@ private:
             return false;
         }
         const VkSegment place = m_inputs.head(first).segment();
-        std::vector<Site> sites;
+        m_sites.clear();
         for (int i = 0; i < m_inputs.count(); ++i) {
             while (m_inputs.hasHead(i) && m_inputs.head(i).segment().chromosome() == place.chromosome() &&
                    m_inputs.head(i).segment().start() == place.start()) {
-                sites.push_back(siteOf(i, m_inputs.takeHead(i)));
+                m_sites.push_back(siteOf(i, m_inputs.takeHead(i)));
                 if (!m_inputs.refill(i, error))
                     return false;
             }
         }
-        for (const std::vector<const Site*>& group : groups(sites))
-            m_pending.push_back(merged(group));
+        groupSites();
+        for (size_t g = 0; g < m_groupCount; ++g)
+            m_pending.push_back(merged(m_groups[g]));
         return true;
     }
 
@@ -167,44 +170,52 @@ private:
     }
 
     // Records merged together: at most one per input. A record joins the group with the same
-    // alternates, else one sharing an alternate, else the first it may join.
-    std::vector<std::vector<const Site*>> groups(const std::vector<Site>& sites) const {
-        std::vector<std::vector<const Site*>> groups;
-        for (const Site& site : sites) {
-            auto open = [&](const std::vector<const Site*>& group) {
+    // alternates, else one sharing an alternate, else the first it may join. The groups' lists
+    // are kept from place to place: only the first m_groupCount are in use.
+    void groupSites() {
+        m_groupCount = 0;
+        for (const Site& site : m_sites) {
+            auto open = [&](const Group& group) {
                 return mergeable(*group.front(), site) &&
                        std::none_of(group.begin(), group.end(),
                                     [&](const Site* member) { return member->input == site.input; });
             };
-            auto sameAlts = [&](const std::vector<const Site*>& group) {
+            auto sameAlts = [&](const Group& group) {
                 return open(group) && group.front()->alts == site.alts;
             };
-            auto sharesAlt = [&](const std::vector<const Site*>& group) {
+            auto sharesAlt = [&](const Group& group) {
                 return open(group) &&
                        std::any_of(site.alts.begin(), site.alts.end(),
                                    [&](const QByteArray& alt) { return group.front()->alts.contains(alt); });
             };
-            auto found = std::find_if(groups.begin(), groups.end(), sameAlts);
-            if (found == groups.end())
-                found = std::find_if(groups.begin(), groups.end(), sharesAlt);
-            if (found == groups.end())
-                found = std::find_if(groups.begin(), groups.end(), open);
-            if (found == groups.end())
-                groups.push_back({&site});
-            else
+            const auto begin = m_groups.begin();
+            const auto end = begin + std::ptrdiff_t(m_groupCount);
+            auto found = std::find_if(begin, end, sameAlts);
+            if (found == end)
+                found = std::find_if(begin, end, sharesAlt);
+            if (found == end)
+                found = std::find_if(begin, end, open);
+            if (found != end) {
                 found->push_back(&site);
+                continue;
+            }
+            if (m_groupCount == m_groups.size())
+                m_groups.emplace_back();
+            m_groups[m_groupCount++].assign(1, &site);
         }
-        return groups;
     }
 
-    VkFeature merged(const std::vector<const Site*>& group) const {
+    // Numbers every record's alleles in the merged alternate list (m_alleleMaps) and notes which
+    // records keep their numbering (m_identity).
+    QVector<QByteArray> mapAlleles(const Group& group) {
         QVector<QByteArray> alts;
-        std::vector<QVector<int>> alleleMaps;
-        std::vector<bool> identity;
-        VkSegment segment = group.front()->feature.segment();
-        for (const Site* site : group) {
-            QVector<int> map{0};
-            for (const QByteArray& alt : site->alts) {
+        if (m_alleleMaps.size() < group.size())
+            m_alleleMaps.resize(group.size());
+        for (size_t i = 0; i < group.size(); ++i) {
+            QVector<int>& map = m_alleleMaps[i];
+            map.resize(1);
+            map[0] = 0;
+            for (const QByteArray& alt : group[i]->alts) {
                 int idx = alts.indexOf(alt);
                 if (idx < 0) {
                     idx = alts.size();
@@ -212,22 +223,30 @@ private:
                 }
                 map.append(idx + 1);
             }
-            alleleMaps.push_back(std::move(map));
-            segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
         }
         // A record's values need no re-indexing when its alleles keep their numbers and nothing
         // was added after them (per-allele lists would have to widen).
-        for (const QVector<int>& map : alleleMaps) {
+        m_identity.clear();
+        for (size_t i = 0; i < group.size(); ++i) {
+            const QVector<int>& map = m_alleleMaps[i];
             bool same = map.size() == alts.size() + 1;
             for (int k = 0; k < map.size() && same; ++k)
                 same = map.at(k) == k;
-            identity.push_back(same);
+            m_identity.push_back(same);
         }
+        return alts;
+    }
+
+    VkFeature merged(const Group& group) {
+        const QVector<QByteArray> alts = mapAlleles(group);
+        VkSegment segment = group.front()->feature.segment();
+        for (const Site* site : group)
+            segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
 
         const VkFieldList& schema = m_plan->layout.schema();
         PVariantVector values(schema.size());
         for (int out = 0; out < schema.size(); ++out)
-            values[out] = mergedValue(out, group, alleleMaps, identity, alts);
+            values[out] = mergedValue(out, group, alts.size() + 1);
         if (m_plan->ref >= 0)
             values[m_plan->ref] = PVariant(group.front()->ref);
         if (m_plan->alt >= 0)
@@ -245,26 +264,24 @@ private:
         return VkFeature(segment, std::move(values));
     }
 
-    PVariant mergedValue(int out, const std::vector<const Site*>& group,
-                         const std::vector<QVector<int>>& alleleMaps, const std::vector<bool>& identity,
-                         const QVector<QByteArray>& alts) const {
+    PVariant mergedValue(int out, const Group& group, int alleles) {
         const VkField& field = m_plan->layout.schema().at(out);
         if (field.fieldType == VkField::EntityAttribute)
             return PVariant();
         const AlleleNumber number = m_plan->alleleNumbers.at(out);
         if (field.isMatrix())
-            return sampleColumn(out, group, alleleMaps, identity, alts.size() + 1);
-        QVector<PVariant> inputs;
-        inputs.reserve(int(group.size()));
+            return sampleColumn(out, group, alleles);
+        if (group.size() == 1 && number != AlleleNumber::None && m_identity.front())
+            return inputValue(*group.front(), out);
+        m_inputValues.resize(0);
         for (const Site* site : group)
-            inputs.append(inputValue(*site, out));
+            m_inputValues.append(inputValue(*site, out));
         if (number == AlleleNumber::None)
-            return MergeFieldValues::merge(m_plan->behaviors.at(out), inputs, field.valueType);
-        if (group.size() == 1 && identity.front())
-            return inputs.front();
+            return MergeFieldValues::merge(m_plan->behaviors.at(out), m_inputValues, field.valueType);
         PVariant merged;
         for (size_t i = 0; i < group.size(); ++i)
-            MergeFieldValues::reindexList(inputs.at(int(i)), alleleMaps[i], number, alts.size() + 1, &merged);
+            MergeFieldValues::reindexList(m_inputValues.at(int(i)), m_alleleMaps[i], number, alleles,
+                                          &merged);
         return merged;
     }
 
@@ -272,29 +289,26 @@ private:
         return site.feature.value(m_plan->inputs.at(site.input).inputOf.value(out, -1));
     }
 
-    PVariant sampleColumn(int out, const std::vector<const Site*>& group,
-                          const std::vector<QVector<int>>& alleleMaps, const std::vector<bool>& identity,
-                          int alleles) const {
+    PVariant sampleColumn(int out, const Group& group, int alleles) {
         const bool genotype = out == m_plan->genotype;
         const AlleleNumber number = m_plan->alleleNumbers.at(out);
-        MergeSampleColumn column(m_plan->layout.sampleCount(), genotype ? kMissingGenotype : QByteArray());
-        std::vector<PVariant> placed;
         // Placed values are pointed to: no reallocation once placing starts.
-        placed.reserve(group.size());
+        m_placed.clear();
+        m_placed.reserve(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const Site& site = *group[i];
             PVariant value = inputValue(site, out);
             const int samples = m_plan->layout.input(site.input).samples.size();
             if (m_plan->toSample.at(out))
                 value = perSample(value, samples);
-            else if (genotype && !identity[i])
-                value = MergeFieldValues::reindexGenotypes(value, alleleMaps[i]);
-            else if (number != AlleleNumber::None && !identity[i])
-                value = MergeFieldValues::reindexMatrix(value, alleleMaps[i], number, alleles);
-            placed.push_back(std::move(value));
-            column.place(placed.back(), m_plan->layout.input(site.input).samples);
+            else if (genotype && !m_identity[i])
+                value = MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i]);
+            else if (number != AlleleNumber::None && !m_identity[i])
+                value = MergeFieldValues::reindexMatrix(value, m_alleleMaps[i], number, alleles);
+            m_placed.push_back(std::move(value));
+            m_column.place(m_placed.back(), m_plan->layout.input(site.input).samples);
         }
-        return column.take();
+        return m_column.take(genotype ? kMissingGenotype : QByteArray());
     }
 
     // A record-level value repeated for each of an input's samples.
@@ -314,6 +328,15 @@ private:
     std::shared_ptr<const MergeVariantsPlan> m_plan;
     MergeInputCursors m_inputs;
     std::deque<VkFeature> m_pending;
+    // Scratch space of one place, kept so that merging allocates little beyond its output.
+    std::vector<Site> m_sites;
+    std::vector<Group> m_groups;
+    size_t m_groupCount = 0;
+    std::vector<QVector<int>> m_alleleMaps;
+    std::vector<bool> m_identity;
+    QVector<PVariant> m_inputValues;
+    std::vector<PVariant> m_placed;
+    MergeSampleColumn m_column;
 };
 
 } // namespace
