@@ -19,8 +19,10 @@ namespace {
 }();
 
 // Keys that a file uses without declaring them are looked for in its first records only: enough
-// for the usual undeclared GT or INFO key, cheap on any file.
+// for the usual undeclared GT or INFO key, cheap on any file: a file with thousands of samples
+// stops at the byte bound long before the line bound.
 constexpr int kLinesScannedForKeys = 1000;
+constexpr qint64 kBytesScannedForKeys = 1 << 20;
 
 QString caller(const QByteArray& source) {
     if (source.contains("GATK"))
@@ -39,12 +41,14 @@ QString coordSysId(const QByteArray& reference) {
 
 void declareUsedKeys(TextFile::Reader& reader, VcfHeader& header) {
     int length = 0;
-    for (int scanned = 0; scanned < kLinesScannedForKeys; ++scanned) {
+    qint64 bytes = 0;
+    for (int scanned = 0; scanned < kLinesScannedForKeys && bytes < kBytesScannedForKeys; ++scanned) {
         const char* line = reader.nextLine(&length);
         if (!line)
             return;
         if (length > 0 && line[0] != '#')
             header.declareKeysOf(line, length);
+        bytes += length;
     }
 }
 
