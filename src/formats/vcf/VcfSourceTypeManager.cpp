@@ -1,5 +1,6 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 
+#include "formats/text/TabixIndexBuilder.h"
 #include "formats/text/TextFileReader.h"
 #include "formats/vcf/VcfFeatureCursor.h"
 #include "formats/vcf/VcfFieldReader.h"
@@ -170,6 +171,19 @@ bool VcfSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     else
         return false;
     return true;
+}
+
+PrecomputeJob VcfSourceTypeManager::precomputeJob(const VkSourcePtr& source, const QString& usage) const {
+    if (usage != QLatin1String("GenomicIndex"))
+        return {};
+    const QString path = source->path();
+    const QString bgzip = source->info().properties.value("BgzipFile").toQString();
+    const QString text = bgzip.isEmpty() ? path : bgzip;
+    const QString target =
+        !bgzip.isEmpty() || VcfFile::isCompressed(path) ? text : path + QStringLiteral(".gz");
+    return [text, target](const PrecomputeProgress& progress, QString* error) {
+        return TabixIndexBuilder(text, target, tbx_conf_vcf).run(progress, error);
+    };
 }
 
 bool VcfSourceTypeManager::limitPrefixTrimming(const VkSource& source) {

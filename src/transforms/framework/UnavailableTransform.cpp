@@ -82,7 +82,6 @@ const KnownTransform kKnownTransforms[] = {
     {"normalizeAlleles", 1},
     {"picklePromise", 0},
     {"populationGenotypeMultiAllelicSplit", 1},
-    {"prefixSearch", 1},
     {"refAlt", 1},
     {"replaceEntityFields", 1},
     {"reservedentitysamplenamefield", 1},
