@@ -4,6 +4,8 @@
 #include "source/reference/ReferenceSequence.h"
 #include "transforms/framework/TransformRegistry.h"
 
+#include <QFileInfo>
+
 namespace {
 
 [[maybe_unused]] const TransformRegistration<LeftAlignTransform> kLeftRegistration;
@@ -35,8 +37,12 @@ template <class Options, class Reader> bool AlignTransform<Options, Reader>::ope
         return false;
     }
     if (!m_settings.reference) {
-        m_settings.reference = options.refCoordSysId().isEmpty() ? ReferenceLookup::findFor(input->info())
-                                                                 : ReferenceLookup::find(options.refCoordSysId());
+        // A reference beside the input file is found first, as one beside a file the program opens.
+        const QFileInfo file(input->inputPaths().value(0, input->path()));
+        const QString folder = file.exists() ? file.absolutePath() : QString();
+        m_settings.reference = options.refCoordSysId().isEmpty()
+                                   ? ReferenceLookup::findFor(input->info(), folder)
+                                   : ReferenceLookup::find(options.refCoordSysId(), folder);
     }
     if (!m_settings.reference || !ReferenceSequence::of(*m_settings.reference)) {
         *error = QStringLiteral("No reference sequence was found to align %1 against").arg(input->path());
