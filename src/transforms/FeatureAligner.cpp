@@ -187,26 +187,30 @@ bool FeatureAligner::readAlleles(const VariantAlleles& variant) {
     return true;
 }
 
-// The part of the reference an alternate replaces. An alternate as long as the reference allele
-// replaces the bases from its first to its last difference; any other is aligned, and replaces the
-// whole reference allele when the alignment gives nothing usable. False when it equals the
-// reference allele.
+// The part of the reference an alternate replaces. An alternate that differs from the reference
+// allele by substitutions in place, or by one inserted or deleted stretch, needs no alignment: its
+// change lies between the bases the two share at their start and at their end. Any other is
+// aligned, and replaces the whole reference allele when the alignment gives nothing usable. False
+// when it equals the reference allele.
 bool FeatureAligner::changeOf(const std::string& alt, qint64 start, const char* window, int leftFlank, int rightFlank,
                               Change* change) {
     change->start = change->stop = -1;
     const std::string& ref = m_alleles[0];
-    if (alt.size() == ref.size()) {
-        size_t first = 0;
-        while (first < ref.size() && ref[first] == alt[first])
-            ++first;
-        if (first == ref.size())
-            return false;
-        size_t last = ref.size() - 1;
-        while (ref[last] == alt[last])
-            --last;
+    const size_t shorter = std::min(ref.size(), alt.size());
+    size_t first = 0;
+    while (first < shorter && ref[first] == alt[first])
+        ++first;
+    if (first == ref.size() && first == alt.size())
+        return false;
+    size_t last = 0;
+    while (last < shorter - first && ref[ref.size() - 1 - last] == alt[alt.size() - 1 - last])
+        ++last;
+    const size_t refChanged = ref.size() - first - last;
+    const size_t altChanged = alt.size() - first - last;
+    if (refChanged == altChanged || refChanged == 0 || altChanged == 0) {
         change->start = start + qint64(first);
-        change->stop = start + qint64(last) + 1;
-        change->bases.assign(alt, first, last - first + 1);
+        change->stop = change->start + qint64(refChanged);
+        change->bases.assign(alt, first, altChanged);
         return true;
     }
     if (alignedChange(alt, start, window, leftFlank, rightFlank, change))

@@ -102,6 +102,13 @@ TEST_F(AlignTest, ComplexAndMultiAllelicRecordsBecomeOneParsimoniousRecord) {
     EXPECT_EQ(aligned(records), (std::vector<std::string>{"6 T A", "29 TT T,TTT,TG", "41 ACAG A,ACAT"}));
 }
 
+TEST_F(AlignTest, AlternatesThatBothSubstituteAndInsertOrDeleteAreAlignedAndTrimmed) {
+    // As bcftools norm and vt normalize give them.
+    const QByteArray records = record(32, "TTTTTTTG", "TTTTTAG") + record(44, "GCAGC", "TAGC") +
+                               record(60, "TATAT", "GAT") + record(66, "TATG", "TAATCG");
+    EXPECT_EQ(aligned(records), (std::vector<std::string>{"37 TT A", "44 GC T", "60 TAT G", "68 T ATC"}));
+}
+
 TEST_F(AlignTest, AlignedOutputAlignsToItselfAndOtherFieldsPassUnchanged) {
     const QByteArray records = record(20, "T", "TT", "DP=7;GENE=abc") + record(37, "TT", "T", "DB") +
                                record(50, "GCAG", "G,GCAGCAG", "AF=0.5,0.25");
