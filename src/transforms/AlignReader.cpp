@@ -53,7 +53,8 @@ bool AlignReader::readNext(QString* error) {
         }
         return m_input->fill(m_inputBatch, kInputBatch, error);
     }
-    VkFeature feature = m_inputBatch[m_inputNext++];
+    // Taken, not copied: rewriting the alleles then changes the only copy of the record.
+    VkFeature feature = std::move(m_inputBatch[m_inputNext++]);
     m_lastRead = feature.segment();
     if (m_settings.duplicateRecords)
         enqueue(feature);

@@ -20,7 +20,7 @@ public:
 
     explicit AlignReferenceCache(const ReferenceSequence* reference) : m_reference(reference) {}
 
-    // The bases [start, start + length) of a chromosome, cut at its end. False, with the reason,
+    // The bases [start, start + length) of a chromosome, cut at its ends. False, with the reason,
     // for a chromosome the reference lacks or a reference that cannot be read.
     bool lookup(const QByteArray& chromosome, qint64 start, qint64 length, View* view, QString* error);
     // The length of the chromosome of the last lookup.
@@ -30,12 +30,16 @@ private:
     bool restart(const QByteArray& chromosome, qint64 start, QString* error);
     bool prepend(qint64 start, QString* error);
     bool append(qint64 stop, QString* error);
-    qint64 end() const { return m_start + m_bases.size(); }
+    void drop(qint64 count);
+    void compact();
+    qint64 end() const { return m_start + m_bases.size() - m_dropped; }
 
     const ReferenceSequence* m_reference;
     QByteArray m_chromosome;
     qint64 m_chromosomeLength = 0;
     qint64 m_start = 0;
+    // The bases from m_start on, after m_dropped bases no longer held.
     QByteArray m_bases;
+    qint64 m_dropped = 0;
     QByteArray m_read;
 };
