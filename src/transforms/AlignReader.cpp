@@ -10,7 +10,8 @@ constexpr size_t kQueuedRecords = 35;
 constexpr qint64 kHeldBases = FeatureAligner::MaxShift + 20;
 } // namespace
 
-AlignReader::AlignReader(FeatureCursorPtr input, AlignSettings settings, std::unique_ptr<FeatureAligner> aligner)
+AlignReader::AlignReader(FeatureCursorPtr input, AlignSettings settings,
+                         std::unique_ptr<FeatureAligner> aligner)
     : m_input(std::move(input)), m_settings(std::move(settings)), m_aligner(std::move(aligner)),
       m_cache(ReferenceSequence::of(*m_settings.reference)) {}
 
@@ -73,7 +74,8 @@ FeatureAligner::Result AlignReader::alignFeature(VkFeature& feature, QString* er
     const VariantAlleles before = m_alleles;
     const FeatureAligner::Result result =
         m_aligner->align(feature.segment().chromosome(), m_settings.windowSize, &m_cache, &m_alleles, error);
-    const bool moved = m_alleles.start != before.start || m_alleles.ref != before.ref || m_alleles.alts != before.alts;
+    const bool moved =
+        m_alleles.start != before.start || m_alleles.ref != before.ref || m_alleles.alts != before.alts;
     if (result == FeatureAligner::Result::Aligned && moved)
         writeAlleles(feature);
     return result;
@@ -125,7 +127,8 @@ void AlignReader::enqueue(VkFeature feature) {
     auto at = m_queue.end();
     while (at != m_queue.begin()) {
         const VkSegment& before = std::prev(at)->segment();
-        if (before.chromosome() != feature.segment().chromosome() || before.start() <= feature.segment().start())
+        if (before.chromosome() != feature.segment().chromosome() ||
+            before.start() <= feature.segment().start())
             break;
         --at;
     }

@@ -63,7 +63,8 @@ bool AlignReferenceCache::restart(const QByteArray& chromosome, qint64 start, QS
     m_dropped = 0;
     m_chromosomeLength = m_reference->length(chromosome);
     if (m_chromosomeLength < 0) {
-        *error = QStringLiteral("The reference sequence has no chromosome %1").arg(QString::fromUtf8(chromosome));
+        *error =
+            QStringLiteral("The reference sequence has no chromosome %1").arg(QString::fromUtf8(chromosome));
         return false;
     }
     m_chromosome = chromosome;

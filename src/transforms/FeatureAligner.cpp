@@ -63,8 +63,8 @@ struct ChangedSpan {
 
 // Walks a CIGAR over both haplotypes. False unless it covers both from end to end with matches,
 // insertions and deletions only.
-bool changedSpan(const std::string& cigar, int offset, const std::string& reference, const std::string& alternate,
-                 ChangedSpan* span) {
+bool changedSpan(const std::string& cigar, int offset, const std::string& reference,
+                 const std::string& alternate, ChangedSpan* span) {
     int r = offset;
     int a = 0;
     size_t at = 0;
@@ -133,12 +133,14 @@ FeatureAligner::FeatureAligner()
 
 FeatureAligner::~FeatureAligner() = default;
 
-FeatureAligner::Result FeatureAligner::align(const QByteArray& chromosome, int flank, AlignReferenceCache* cache,
-                                             VariantAlleles* variant, QString* error) {
+FeatureAligner::Result FeatureAligner::align(const QByteArray& chromosome, int flank,
+                                             AlignReferenceCache* cache, VariantAlleles* variant,
+                                             QString* error) {
     if (!readAlleles(*variant))
         return Result::Unaligned;
-    if (shortest() == 1 && std::all_of(m_alleles.begin(), m_alleles.end(),
-                                       [](const std::string& allele) { return allele.size() == 1; }))
+    // SNPs need no alignment.
+    if (std::all_of(m_alleles.begin(), m_alleles.end(),
+                    [](const std::string& allele) { return allele.size() == 1; }))
         return Result::Aligned;
     const qint64 start = variant->start;
     const qint64 refSize = qint64(m_alleles[0].size());
@@ -147,14 +149,16 @@ FeatureAligner::Result FeatureAligner::align(const QByteArray& chromosome, int f
     if (!cache->lookup(chromosome, start - leftFlank, leftFlank + refSize + flank, &window, error))
         return Result::Failed;
     const qint64 rightFlank = window.size - leftFlank - refSize;
-    if (start < 0 || rightFlank < 0 || std::memcmp(m_alleles[0].data(), window.data + leftFlank, size_t(refSize)))
+    if (start < 0 || rightFlank < 0 ||
+        std::memcmp(m_alleles[0].data(), window.data + leftFlank, size_t(refSize)))
         return Result::Unaligned;
 
     m_flank = flank;
     m_changes.resize(m_alleles.size() - 1);
     bool changes = false;
     for (size_t i = 1; i < m_alleles.size(); ++i)
-        changes = changeOf(m_alleles[i], start, window.data, leftFlank, int(rightFlank), &m_changes[i - 1]) || changes;
+        if (changeOf(m_alleles[i], start, window.data, leftFlank, int(rightFlank), &m_changes[i - 1]))
+            changes = true;
     if (!changes)
         return Result::Unaligned;
     unite(start - leftFlank, window.data);
@@ -192,8 +196,8 @@ bool FeatureAligner::readAlleles(const VariantAlleles& variant) {
 // change lies between the bases the two share at their start and at their end. Any other is
 // aligned, and replaces the whole reference allele when the alignment gives nothing usable. False
 // when it equals the reference allele.
-bool FeatureAligner::changeOf(const std::string& alt, qint64 start, const char* window, int leftFlank, int rightFlank,
-                              Change* change) {
+bool FeatureAligner::changeOf(const std::string& alt, qint64 start, const char* window, int leftFlank,
+                              int rightFlank, Change* change) {
     change->start = change->stop = -1;
     const std::string& ref = m_alleles[0];
     const size_t shorter = std::min(ref.size(), alt.size());
@@ -255,7 +259,8 @@ bool FeatureAligner::alignedChange(const std::string& alt, qint64 start, const c
     change->bases.assign(m_alternateHaplotype, size_t(span.altFrom), size_t(span.altTo - span.altFrom));
     if (rightward()) {
         std::reverse(change->bases.begin(), change->bases.end());
-        span = {refLength - span.refTo, refLength - span.refFrom, altLength - span.altTo, altLength - span.altFrom};
+        span = {refLength - span.refTo, refLength - span.refFrom, altLength - span.altTo,
+                altLength - span.altFrom};
     }
     const qint64 windowStart = start - leftFlank;
     change->start = windowStart + span.refFrom - filler;
@@ -373,7 +378,8 @@ void FeatureAligner::writeAlleles(VariantAlleles* variant) const {
 }
 
 bool FeatureAligner::anyEmpty() const {
-    return std::any_of(m_alleles.begin(), m_alleles.end(), [](const std::string& allele) { return allele.empty(); });
+    return std::any_of(m_alleles.begin(), m_alleles.end(),
+                       [](const std::string& allele) { return allele.empty(); });
 }
 
 bool FeatureAligner::sameFirst() const {

@@ -23,16 +23,18 @@ struct VariantAlleles {
 // Moves the insertions and deletions of a variant along the reference to the furthest position
 // (left or right, by subclass) that gives the same haplotypes.
 //
-// Each alternate is aligned on its own: the alternate haplotype (the flanks of the reference
-// around the record with the alternate in place of the reference allele) against the reference
-// haplotype, both framed in a filler no base matches, with Smith-Waterman-Gotoh, and the gaps of
-// the alignment are shifted until they stop. The changes the alignment shows give the part of the
-// reference the alternate replaces. The record then covers the union of its alternates' parts and
-// is trimmed of the bases all its alleles share; while an allele is left empty the shift goes on
-// base by base along the reference, so a repeat longer than the flank is crossed too. The result
-// is the one parsimonious, furthest-shifted form of the record (for the left aligner the form
-// bcftools norm and vt normalize give), so aligning it again changes nothing. Indels keep the VCF
-// anchor base before them (after them only at a chromosome's first base).
+// Each alternate is placed on its own. One that differs from the reference allele by substitutions
+// in place, or by one inserted or deleted stretch, replaces the bases between what the two share at
+// their ends. Any other is aligned: the alternate haplotype (the flanks of the reference around the
+// record with the alternate in place of the reference allele) against the reference haplotype,
+// both framed in a filler no base matches, with Smith-Waterman-Gotoh, the gaps shifted until they
+// stop; the changes the alignment shows give the part of the reference it replaces. The record then
+// covers the union of its alternates' parts and is trimmed of the bases all its alleles share; while
+// an allele is left empty the shift goes on base by base along the reference, so a repeat longer
+// than the flank is crossed too. The result is the one parsimonious, furthest-shifted form of the
+// record (for the left aligner the form bcftools norm and vt normalize give), so aligning it again
+// changes nothing. Indels keep the VCF anchor base before them (after them only at a chromosome's
+// first base).
 //
 // Keeps its aligner's matrices and its scratch alleles from record to record; one per thread.
 class FeatureAligner {
@@ -71,8 +73,8 @@ private:
     bool readAlleles(const VariantAlleles& variant);
     bool changeOf(const std::string& alt, qint64 start, const char* window, int leftFlank, int rightFlank,
                   Change* change);
-    bool alignedChange(const std::string& alt, qint64 start, const char* window, int leftFlank, int rightFlank,
-                       Change* change);
+    bool alignedChange(const std::string& alt, qint64 start, const char* window, int leftFlank,
+                       int rightFlank, Change* change);
     void unite(qint64 windowStart, const char* window);
     bool shiftLeft(ReferenceWalker& reference, qint64 origin);
     bool shiftRight(ReferenceWalker& reference, qint64 origin);

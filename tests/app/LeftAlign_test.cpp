@@ -69,7 +69,8 @@ TEST_F(LeftAlignCommand, WritesTheAlignedRecordsBesideTheSourceUnlessADestinatio
         << vcf.toStdString();
 
     const QString destination = m_dir.filePath("both.vcf");
-    const CliResult duplicated = runVarkit({"leftalign", m_input, "--refFolder=" + m_refs.path(), destination, "--dup"});
+    const CliResult duplicated =
+        runVarkit({"leftalign", m_input, "--refFolder=" + m_refs.path(), destination, "--dup"});
     ASSERT_EQ(duplicated.exitCode, 0) << duplicated.err.toStdString();
     EXPECT_EQ(alleleLines(readFile(destination)),
               (QList<QByteArray>{"25 TT T", "30 G GAC", "35 A ACA", "41 G A", "41 G A", "9 CT C"}));
@@ -83,19 +84,22 @@ TEST_F(LeftAlignCommand, RefusesMissingArgumentsUnusableSourcesAndFoldersWithout
     const QString missing = m_dir.filePath("missing.vcf");
     const CliResult invalid = runVarkit({"leftalign", missing, "--refFolder=" + m_refs.path()});
     EXPECT_EQ(invalid.exitCode, 1);
-    EXPECT_TRUE(invalid.err.startsWith("\nsource " + missing.toUtf8() + " is not valid:\n")) << invalid.err.toStdString();
+    EXPECT_TRUE(invalid.err.startsWith("\nsource " + missing.toUtf8() + " is not valid:\n"))
+        << invalid.err.toStdString();
 
     const QString bed = m_dir.filePath("regions.bed");
     FormatTest::writeFile(bed, "1\t10\t20\n");
     const CliResult regions = runVarkit({"leftalign", bed, "--refFolder=" + m_refs.path()});
     EXPECT_EQ(regions.exitCode, 1);
-    EXPECT_TRUE(regions.err.contains("is not valid for .vcf output\nOnly Variant and Variant Maps can be left aligned"))
+    EXPECT_TRUE(regions.err.contains(
+        "is not valid for .vcf output\nOnly Variant and Variant Maps can be left aligned"))
         << regions.err.toStdString();
 
     const QString output = m_dir.filePath("out.vcf");
     const CliResult noReference = runVarkit({"leftalign", m_input, "--refFolder=" + m_dir.path(), output});
     EXPECT_EQ(noReference.exitCode, 1);
-    EXPECT_TRUE(noReference.err.contains("No reference sequence (FASTA or 2bit)")) << noReference.err.toStdString();
+    EXPECT_TRUE(noReference.err.contains("No reference sequence (FASTA or 2bit)"))
+        << noReference.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(output));
 }
 
@@ -126,8 +130,9 @@ QByteArray repeatIndels(const QByteArray& chromosome, const QByteArray& bases) {
     }
     std::stable_sort(records.begin(), records.end(),
                      [](const auto& a, const auto& b) { return std::get<0>(a) < std::get<0>(b); });
-    QByteArray vcf = "##fileformat=VCFv4.2\n##contig=<ID=" + chromosome + ",length=" +
-                     QByteArray::number(bases.size()) + ">\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n";
+    QByteArray vcf = "##fileformat=VCFv4.2\n##contig=<ID=" + chromosome +
+                     ",length=" + QByteArray::number(bases.size()) +
+                     ">\n#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n";
     for (const auto& [position, ref, alt] : records)
         vcf += chromosome + '\t' + QByteArray::number(position) + "\t.\t" + ref + '\t' + alt + "\t.\t.\t.\n";
     return vcf;

@@ -11,7 +11,8 @@ namespace {
 class CountingReference : public ReferenceSequence {
 public:
     CountingReference(QByteArray first, QByteArray second)
-        : ReferenceSequence({{"1", first.size()}, {"2", second.size()}}), m_bases{std::move(first), std::move(second)} {}
+        : ReferenceSequence({{"1", first.size()}, {"2", second.size()}}), m_bases{std::move(first),
+                                                                                  std::move(second)} {}
 
     mutable int reads = 0;
 

@@ -16,8 +16,8 @@ using FormatTest::fastaRecord;
 namespace {
 
 // Chromosome "20": a run of A at its start, a run of 30 T, CAG and AT repeats, and a run of C.
-const QByteArray kReference = "AAAAGTCC" + QByteArray(30, 'T') + "GCA" + "CAGCAGCAGCAG" + "TTACG" + "ATATATATAT" +
-                              "GGCCTTAAGGCCATGCATGC" + QByteArray(12, 'C') + "TGA";
+const QByteArray kReference = "AAAAGTCC" + QByteArray(30, 'T') + "GCA" + "CAGCAGCAGCAG" + "TTACG" +
+                              "ATATATATAT" + "GGCCTTAAGGCCATGCATGC" + QByteArray(12, 'C') + "TGA";
 
 QByteArray record(int pos, const QByteArray& ref, const QByteArray& alts, const QByteArray& rest = ".") {
     return "20\t" + QByteArray::number(pos) + "\t.\t" + ref + '\t' + alts + "\t.\t.\t" + rest + '\n';
@@ -38,8 +38,10 @@ std::vector<std::string> alleleLines(const VkSourcePtr& source) {
         const QByteArray refBases = feature.value(ref).bytes();
         const QByteArray alts = feature.value(alt).stringVector().toList().join(',');
         EXPECT_EQ(feature.segment().length(), refBases.size());
-        EXPECT_EQ(feature.value(refAlt).bytes(), refBases + '/' + feature.value(alt).stringVector().toList().join('/'));
-        lines.push_back((QByteArray::number(feature.segment().start() + 1) + ' ' + refBases + ' ' + alts).toStdString());
+        EXPECT_EQ(feature.value(refAlt).bytes(),
+                  refBases + '/' + feature.value(alt).stringVector().toList().join('/'));
+        lines.push_back(
+            (QByteArray::number(feature.segment().start() + 1) + ' ' + refBases + ' ' + alts).toStdString());
     }
     return lines;
 }
@@ -50,7 +52,8 @@ protected:
     void SetUp() override { writeFile(m_dir.filePath("ref.fa"), fastaRecord("20", kReference, 60)); }
 
     VkSourcePtr transform(const QByteArray& records, const char* name = "leftAlign",
-                          const QByteArray& extraFields = QByteArray(), const QByteArray& header = QByteArray()) {
+                          const QByteArray& extraFields = QByteArray(),
+                          const QByteArray& header = QByteArray()) {
         const QString input = m_dir.filePath(QStringLiteral("in%1.vcf").arg(++m_count));
         writeFile(input, (header.isEmpty() ? vcfHeader(QByteArray(), QByteArray()) : header) + records);
         return openSource(alignUrl(name, input, extraFields));
@@ -77,8 +80,8 @@ const QByteArray kShiftCases = record(3, "AA", "A") + record(6, "T", "G") + reco
 TEST_F(AlignTest, LeftAlignmentMovesIndelsToTheStartOfTheirRepeatAndLeavesSnpsInPlace) {
     // As bcftools norm -f gives them; the deletion in the run that starts the chromosome keeps the
     // base after it, and the 30-base run is crossed although the flank is 8 bases.
-    EXPECT_EQ(aligned(kShiftCases), (std::vector<std::string>{"1 AA A", "6 T G", "8 C CT", "8 CT C", "41 ACAG A",
-                                                               "58 G GAT", "87 GC G,GCC"}));
+    EXPECT_EQ(aligned(kShiftCases), (std::vector<std::string>{"1 AA A", "6 T G", "8 C CT", "8 CT C",
+                                                              "41 ACAG A", "58 G GAT", "87 GC G,GCC"}));
 }
 
 TEST_F(AlignTest, RightAlignmentMovesIndelsToTheEndOfTheirRepeatAnchoredOnTheBaseBefore) {
@@ -90,8 +93,7 @@ TEST_F(AlignTest, RightAlignmentMovesIndelsToTheEndOfTheirRepeatAnchoredOnTheBas
 TEST_F(AlignTest, RecordsThatMovePastOthersAreEmittedInPositionOrder) {
     const QByteArray records = record(12, "T", "G") + record(20, "T", "C") + record(30, "TT", "T") +
                                record(38, "T", "TT") + record(39, "G", "A");
-    EXPECT_EQ(aligned(records),
-              (std::vector<std::string>{"8 CT C", "8 C CT", "12 T G", "20 T C", "39 G A"}));
+    EXPECT_EQ(aligned(records), (std::vector<std::string>{"8 CT C", "8 C CT", "12 T G", "20 T C", "39 G A"}));
 }
 
 TEST_F(AlignTest, ComplexAndMultiAllelicRecordsBecomeOneParsimoniousRecord) {
@@ -125,8 +127,8 @@ TEST_F(AlignTest, AlignedOutputAlignsToItselfAndOtherFieldsPassUnchanged) {
 }
 
 TEST_F(AlignTest, DuplicateRecordsEmitsEachRecordAsReadAndAlignedOnceWhenItCannotBeAligned) {
-    const QByteArray records = record(20, "T", "TT") + record(25, "T", "<DEL>") + record(37, "TT", "T") +
-                               record(40, "CA", "C");
+    const QByteArray records =
+        record(20, "T", "TT") + record(25, "T", "<DEL>") + record(37, "TT", "T") + record(40, "CA", "C");
     EXPECT_EQ(aligned(records, "leftAlign", R"(,"duplicateRecords":true)"),
               (std::vector<std::string>{"8 C CT", "8 CT C", "20 T TT", "25 T <DEL>", "37 TT T", "40 CA C",
                                         "40 CA C"}));
@@ -191,7 +193,8 @@ std::string trimmed(Variant variant) {
 std::vector<Variant> variantsOf(const VkSourcePtr& source) {
     std::vector<Variant> variants;
     for (const VkFeature& feature : readFeatures(source))
-        variants.push_back({feature.segment().start(), feature.value(source->info().fieldIndex("REF")).bytes(),
+        variants.push_back({feature.segment().start(),
+                            feature.value(source->info().fieldIndex("REF")).bytes(),
                             feature.value(source->info().fieldIndex("ALT")).stringVector().value(0)});
     return variants;
 }
@@ -220,7 +223,8 @@ TEST(AlignSymmetry, RightAlignmentMirrorsLeftAlignmentOnTheReverseStrand) {
         if (random.bounded(2))
             forward.push_back({start, bases.mid(start, length + 1), bases.mid(start, 1)});
         else
-            forward.push_back({start, bases.mid(start, 1), bases.mid(start, 1) + bases.mid(start + 1, length)});
+            forward.push_back(
+                {start, bases.mid(start, 1), bases.mid(start, 1) + bases.mid(start + 1, length)});
     }
     std::vector<Variant> reverse;
     for (const Variant& variant : forward)

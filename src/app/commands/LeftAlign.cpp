@@ -31,13 +31,15 @@ int LeftAlign::run() {
     initDataFolders();
     const VkSourcePtr source = openInput(m_sourcePath);
     if (!source->isValid())
-        return printError(QStringLiteral("\nsource %1 is not valid:\n%2\n").arg(m_sourcePath, source->errorText()));
+        return printError(
+            QStringLiteral("\nsource %1 is not valid:\n%2\n").arg(m_sourcePath, source->errorText()));
     const QString featureType = source->featureType();
     if (featureType != QLatin1String(FeatureTypeName::Variant) &&
         featureType != QLatin1String(FeatureTypeName::VariantMap))
-        return printError(QStringLiteral("\nsource %1 is not valid for .vcf output\nOnly Variant and Variant Maps "
-                                         "can be left aligned and written VCF")
-                              .arg(m_sourcePath));
+        return printError(
+            QStringLiteral("\nsource %1 is not valid for .vcf output\nOnly Variant and Variant Maps "
+                           "can be left aligned and written VCF")
+                .arg(m_sourcePath));
     if (!QFileInfo(m_refFolder).exists())
         return printError(QStringLiteral("Reference folder not found: %1\n").arg(m_refFolder));
     const QString sourceFolder = QFileInfo(m_sourcePath).absolutePath();
@@ -47,8 +49,10 @@ int LeftAlign::run() {
 
     if (m_destinationPath.isEmpty())
         m_destinationPath = defaultDestination();
-    const QByteArray announcement = QStringLiteral("Writing left aligned vcf to: %1\n").arg(m_destinationPath).toUtf8();
-    m_destinationPath == QLatin1String("/dev/stdout") ? Console::err(announcement) : Console::out(announcement);
+    const QByteArray announcement =
+        QStringLiteral("Writing left aligned vcf to: %1\n").arg(m_destinationPath).toUtf8();
+    m_destinationPath == QLatin1String("/dev/stdout") ? Console::err(announcement)
+                                                      : Console::out(announcement);
 
     const VkSourcePtr reference = findReference(*source);
     if (!reference)
