@@ -24,8 +24,6 @@ const KnownTransform kKnownTransforms[] = {
     {"altRatio", 1},
     {"leftAlign", 1},
     {"rightAlign", 1},
-    {"filterByExpr", 1},
-    {"computeFields", 1},
     {"error", 0},
     {"additiveSubsetSamples", 1},
     {"aggregateCountsPerGroup", 3},
