@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <charconv>
 #include <cmath>
 
 namespace ExprValues {
@@ -16,6 +17,20 @@ void assignInt(mup::IValue& target, int64_t value, bool missing) {
 
 void assignFloat(mup::IValue& target, double value, bool missing) {
     target = missing ? kFloatNa : value;
+}
+
+// A single-precision value as the double of its shortest decimal text, so that a Float read from
+// "0.3" equals the literal 0.3 as it does in the file.
+double widen(float value) {
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    double wide = value;
+    std::from_chars(text, written.ptr, wide);
+    return wide;
+}
+
+void assignSingle(mup::IValue& target, float value) {
+    assignFloat(target, widen(value), value == PVariant::MissingFloat);
 }
 
 void assignBool(mup::IValue& target, uint8_t value) {
@@ -51,8 +66,7 @@ void assignElements(mup::IValue& target, const PVariant& vector, int first, int 
             assignInt(element, vector.intVector().at(at), vector.intVector().at(at) == PVariant::MissingInt);
             break;
         case ValueType::FloatArray:
-            assignFloat(element, vector.floatVector().at(at),
-                        vector.floatVector().at(at) == PVariant::MissingFloat);
+            assignSingle(element, vector.floatVector().at(at));
             break;
         case ValueType::Float64Array:
             assignFloat(element, vector.float64Vector().at(at),
@@ -85,7 +99,7 @@ void assignScalar(mup::IValue& target, const PVariant& value) {
         assignInt(target, value.int64Value(), value.int64Value() == PVariant::MissingInt64);
         break;
     case ValueType::Float:
-        assignFloat(target, value.floatValue(), value.floatValue() == PVariant::MissingFloat);
+        assignSingle(target, value.floatValue());
         break;
     case ValueType::Float64:
         assignFloat(target, value.float64Value(), value.float64Value() == PVariant::MissingFloat64);
@@ -149,8 +163,7 @@ void assignSample(mup::IValue& target, const PVariant& matrix, int sample) {
                   matrix.intVector().at(sample) == PVariant::MissingInt);
         break;
     case ValueType::FloatArray:
-        assignFloat(target, matrix.floatVector().at(sample),
-                    matrix.floatVector().at(sample) == PVariant::MissingFloat);
+        assignSingle(target, matrix.floatVector().at(sample));
         break;
     case ValueType::StringArray:
         assignText(target, matrix.stringVector().at(sample));
