@@ -4,6 +4,7 @@
 
 #include <muparserx/mpError.h>
 #include <muparserx/mpIOprt.h>
+#include <muparserx/mpOprtNonCmplx.h>
 #include <muparserx/mpParserBase.h>
 
 #include <QRegularExpression>
@@ -351,7 +352,13 @@ void isIn(mup::IValue& ret, const mup::IValue& item, const mup::IValue& list) {
 }
 
 void modulo(mup::IValue& ret, const mup::IValue& left, const mup::IValue& right) {
-    if (left.GetType() == 'i' && right.GetType() == 'i') {
+    const bool integers = left.GetType() == 'i' && right.GetType() == 'i';
+    if (ExprValues::isMissingNumber(left) || ExprValues::isMissingNumber(right)) {
+        if (integers)
+            ret = ExprValues::kIntNa;
+        else
+            ret = ExprValues::kFloatNa;
+    } else if (integers) {
         if (right.GetInteger() == 0)
             fail("Division by zero in \"%\"");
         ret = mup::int_type(left.GetInteger() % right.GetInteger());
@@ -438,6 +445,33 @@ void compareNotEqual(mup::IValue& ret, const mup::IValue& left, const mup::IValu
         ret = anyOf(right, [&left](const mup::IValue& element) { return !equalScalars(left, element); });
     else
         ret = !equalValues(left, right);
+}
+
+// One of the library's arithmetic operators, giving a missing value when an operand is one: the
+// sentinel of a missing number must not take part in a sum as if it were a value.
+template <class Library> class MissingPropagating : public Library {
+public:
+    void Eval(mup::ptr_val_type& ret, const mup::ptr_val_type* args, int argc) override {
+        bool missing = false;
+        bool integers = true;
+        for (int i = 0; i < argc; ++i) {
+            missing = missing || ExprValues::isMissingNumber(*args[i]);
+            integers = integers && args[i]->GetType() == 'i';
+        }
+        if (!missing)
+            Library::Eval(ret, args, argc);
+        else if (integers)
+            *ret = ExprValues::kIntNa;
+        else
+            *ret = ExprValues::kFloatNa;
+    }
+    mup::IToken* Clone() const override { return new MissingPropagating(*this); }
+};
+
+template <class Library> void replaceArithmetic(mup::ParserXBase& parser) {
+    auto* oprt = new MissingPropagating<Library>;
+    parser.RemoveOprt(oprt->GetIdent());
+    parser.DefineOprt(oprt);
 }
 
 struct FunctionEntry {
@@ -543,6 +577,15 @@ void addTo(mup::ParserXBase& parser) {
                     compareOrder<Order::Greater>);
     replaceOperator(parser, ">=", mup::prRELATIONAL2, "greater or equal; false for a missing number",
                     compareOrder<Order::GreaterOrEqual>);
+
+    replaceArithmetic<mup::OprtAdd>(parser);
+    replaceArithmetic<mup::OprtSub>(parser);
+    replaceArithmetic<mup::OprtMul>(parser);
+    replaceArithmetic<mup::OprtDiv>(parser);
+    replaceArithmetic<mup::OprtPow>(parser);
+    auto* sign = new MissingPropagating<mup::OprtSign>;
+    parser.RemoveInfixOprt(sign->GetIdent());
+    parser.DefineInfixOprt(sign);
 
     parser.DefineConst("BOOL_NA", mup::Value(ExprValues::kBoolNa));
     parser.DefineConst("INT_NA", mup::Value(ExprValues::kIntNa));

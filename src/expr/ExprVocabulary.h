@@ -16,6 +16,7 @@ class ParserXBase;
 // list compared with a single value is true when any element is (so "AF < 0.05" works for a
 // per-allele list), and an ordering comparison ("<", "<=", ">", ">=") with a missing number is
 // false. "==" and "!=" compare missing values like any other, so "DP == INT_NA" finds them.
+// Arithmetic ("+", "-", "*", "/", "^" and the sign) with a missing number gives a missing number.
 namespace ExprVocabulary {
 
 void addTo(mup::ParserXBase& parser);

@@ -4,6 +4,8 @@
 #include "source/values/ShortType.h"
 #include "transforms/framework/TransformRegistry.h"
 
+#include <QVarLengthArray>
+
 #include <algorithm>
 
 namespace {
@@ -106,15 +108,16 @@ public:
 
 private:
     bool addValues(VkFeature& feature, QString* error) {
+        // Every expression reads the input's fields where they are, before any value is inserted.
+        QVarLengthArray<PVariant, 8> computed(m_computed.size());
+        for (int k = 0; k < m_computed.size(); ++k)
+            if (!compute(feature, k, &computed[k], error))
+                return false;
         PVariantVector& values = feature.values();
         if (values.size() < m_insertAt)
             values.resize(m_insertAt);
-        for (int k = 0; k < m_computed.size(); ++k) {
-            PVariant value;
-            if (!compute(feature, k, &value, error))
-                return false;
-            values.insert(m_insertAt + k, std::move(value));
-        }
+        for (int k = 0; k < m_computed.size(); ++k)
+            values.insert(m_insertAt + k, std::move(computed[k]));
         return true;
     }
     bool compute(const VkFeature& feature, int k, PVariant* out, QString* error) {

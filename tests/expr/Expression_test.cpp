@@ -96,6 +96,10 @@ TEST(Expression, MissingValuesEqualTheirConstantsAndFailOrderings) {
     EXPECT_FALSE(holds("AF < 0.05", kMissing));
     EXPECT_TRUE(holds("DP == INT_NA", kMissing, 0));
     EXPECT_TRUE(holds("!(DP > 5)", kMissing, 0));
+    // Arithmetic keeps a missing value missing.
+    EXPECT_TRUE(holds("QUAL / DP == FLOAT_NA && -DP == INT_NA && DP % 2 == INT_NA && DP * 2 + 1 == INT_NA",
+                      kMissing));
+    EXPECT_TRUE(holds("QUAL / DP > 4 && QUAL / DP < 5 && -DP == 0 - 12"));
     // A list compared with a value holds when any element does.
     EXPECT_TRUE(holds("AF < 0.05 && AF > 0.2"));
     EXPECT_FALSE(holds("AF > 0.5"));
