@@ -9,6 +9,14 @@
 
 namespace ExprValues {
 
+double widen(float value) {
+    char text[32];
+    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
+    double wide = value;
+    std::from_chars(text, written.ptr, wide);
+    return wide;
+}
+
 namespace {
 
 void assignInt(mup::IValue& target, int64_t value, bool missing) {
@@ -17,16 +25,6 @@ void assignInt(mup::IValue& target, int64_t value, bool missing) {
 
 void assignFloat(mup::IValue& target, double value, bool missing) {
     target = missing ? kFloatNa : value;
-}
-
-// A single-precision value as the double of its shortest decimal text, so that a Float read from
-// "0.3" equals the literal 0.3 as it does in the file.
-double widen(float value) {
-    char text[32];
-    const std::to_chars_result written = std::to_chars(text, text + sizeof text, value);
-    double wide = value;
-    std::from_chars(text, written.ptr, wide);
-    return wide;
 }
 
 void assignSingle(mup::IValue& target, float value) {
@@ -55,6 +53,8 @@ void shapeArray(mup::IValue& target, int size) {
     target = mup::matrix_type(size, mup::Value(mup::int_type(0)));
 }
 
+void assignScalar(mup::IValue& target, const PVariant& value);
+
 // Elements first .. first + count of a typed vector value into an array.
 void assignElements(mup::IValue& target, const PVariant& vector, int first, int count) {
     shapeArray(target, count);
@@ -82,7 +82,7 @@ void assignElements(mup::IValue& target, const PVariant& vector, int first, int 
             assignText(element, vector.categoricalVector().name(at));
             break;
         default:
-            assign(element, vector.at(at));
+            assignScalar(element, vector.at(at));
         }
     }
 }
@@ -133,18 +133,18 @@ bool isMissingNumber(const mup::IValue& value) {
     return type == 'f' && value.GetFloat() == kFloatNa;
 }
 
-void assign(mup::IValue& target, const PVariant& value) {
-    if (value.isSampleMatrix()) {
-        const SampleMatrix& matrix = value.sampleMatrix();
-        assignElements(target, matrix.values(), 0, matrix.values().size());
-    } else if (value.isVector()) {
+void assign(mup::IValue& target, const PVariant& value, ValueType type) {
+    if (!value.isValid() && type != ValueType::Invalid)
+        assign(target, PVariant::missing(type), ValueType::Invalid);
+    else if (value.isSampleMatrix())
+        assignElements(target, value.sampleMatrix().values(), 0, value.sampleMatrix().values().size());
+    else if (value.isVector())
         assignElements(target, value, 0, value.size());
-    } else {
+    else
         assignScalar(target, value);
-    }
 }
 
-void assignSample(mup::IValue& target, const PVariant& matrix, int sample) {
+void assignSample(mup::IValue& target, const PVariant& matrix, int sample, ValueType type) {
     if (matrix.isSampleMatrix()) {
         const SampleMatrix& samples = matrix.sampleMatrix();
         if (sample < samples.sampleCount())
@@ -154,7 +154,7 @@ void assignSample(mup::IValue& target, const PVariant& matrix, int sample) {
         return;
     }
     if (!matrix.isVector() || sample >= matrix.size()) {
-        assignScalar(target, PVariant::missing(ValueTypes::elementOf(matrix.type())));
+        assign(target, PVariant::missing(type), ValueType::Invalid);
         return;
     }
     switch (matrix.type()) {
@@ -169,7 +169,7 @@ void assignSample(mup::IValue& target, const PVariant& matrix, int sample) {
         assignText(target, matrix.stringVector().at(sample));
         break;
     case ValueType::VectorOfData:
-        assign(target, matrix.variantVector().at(sample));
+        assign(target, matrix.variantVector().at(sample), type);
         break;
     default:
         assignScalar(target, matrix.at(sample));

@@ -21,10 +21,15 @@ inline constexpr mup::int_type kBoolNa = PVariant::MissingBool;
 // True for a number that stands for a missing value.
 bool isMissingNumber(const mup::IValue& value);
 
-// A locus value: a scalar, or an array (a list per sample is flattened into one array).
-void assign(mup::IValue& target, const PVariant& value);
-// One sample's value of a matrix field.
-void assignSample(mup::IValue& target, const PVariant& matrix, int sample);
+// A locus value of a field of type: a scalar, or an array (a list per sample is flattened into one
+// array). A field without a value reads as the missing value of its type.
+void assign(mup::IValue& target, const PVariant& value, ValueType type);
+// One sample's value of a matrix field whose per-sample values have type.
+void assignSample(mup::IValue& target, const PVariant& matrix, int sample, ValueType type);
+
+// A single-precision value as the double of its shortest decimal text, so that a Float read from
+// "0.3" equals the literal 0.3 as it does in the file.
+double widen(float value);
 // The placeholder a field of this type holds while an expression is checked before any record.
 void assignPlaceholder(mup::IValue& target, ValueType type);
 

@@ -2,6 +2,7 @@
 
 #include "expr/ExprValues.h"
 #include "expr/ExprVocabulary.h"
+#include "expr/SimpleCondition.h"
 
 #include <muparserx/mpParser.h>
 
@@ -76,6 +77,7 @@ std::unique_ptr<Expression> Expression::compile(const QString& text, const VkFie
     expression->m_scope = scope;
     Parser& p = *expression->m_parser;
     QStringList unbound;
+    QHash<QByteArray, int> bound;
     const bool parsed = guarded(
         [&] {
             p.parser.SetExpr(text.toStdString());
@@ -96,6 +98,7 @@ std::unique_ptr<Expression> Expression::compile(const QString& text, const VkFie
                 p.perSample.push_back(sampleField && scope == Scope::Sample);
                 p.types.push_back(type);
                 expression->m_bindings << idx;
+                bound.insert(name, idx);
                 p.parser.DefineVar(entry.first, mup::Variable(p.values.back().get()));
             }
         },
@@ -106,6 +109,7 @@ std::unique_ptr<Expression> Expression::compile(const QString& text, const VkFie
         *error = QStringLiteral("Unbound variables: ") + unbound.join(QStringLiteral(", "));
         return nullptr;
     }
+    expression->m_simple = SimpleCondition::compile(text, bound, schema, scope == Scope::Sample);
     return expression;
 }
 
@@ -117,13 +121,18 @@ QList<int> Expression::fieldsRead() const {
     return fields;
 }
 
-void Expression::load(const VkFeature& feature) {
+void Expression::load(const VkFeature&) {
+    m_locusLoaded = false;
+}
+
+void Expression::loadLocus(const VkFeature& feature) {
     Parser& p = *m_parser;
+    m_locusLoaded = true;
     for (int i = 0; i < m_bindings.size(); ++i) {
         mup::Value& value = *p.values[size_t(i)];
         switch (m_bindings[i]) {
         case ChrIdx:
-            ExprValues::assign(value, PVariant(feature.segment().chromosome()));
+            ExprValues::assign(value, PVariant(feature.segment().chromosome()), ValueType::String);
             break;
         case StartIdx:
             value = mup::int_type(feature.segment().start());
@@ -133,7 +142,7 @@ void Expression::load(const VkFeature& feature) {
             break;
         default:
             if (!p.perSample[size_t(i)])
-                ExprValues::assign(value, feature.value(m_bindings[i]));
+                ExprValues::assign(value, feature.value(m_bindings[i]), p.types[size_t(i)]);
         }
     }
 }
@@ -143,9 +152,12 @@ bool Expression::evaluate(const VkFeature& feature, int sample, const mup::IValu
     *result = nullptr;
     return guarded(
         [&] {
+            if (!m_locusLoaded)
+                loadLocus(feature);
             for (int i = 0; i < m_bindings.size(); ++i)
                 if (p.perSample[size_t(i)])
-                    ExprValues::assignSample(*p.values[size_t(i)], feature.value(m_bindings[i]), sample);
+                    ExprValues::assignSample(*p.values[size_t(i)], feature.value(m_bindings[i]), sample,
+                                             p.types[size_t(i)]);
             evaluateParsed(result);
         },
         error);
@@ -188,6 +200,8 @@ bool fieldValueOf(const mup::IValue& value, ValueType type, PVariant* out, QStri
 } // namespace
 
 bool Expression::test(const VkFeature& feature, int sample, bool* result, QString* error) {
+    if (m_simple && m_simple->test(feature, sample, result))
+        return true;
     const mup::IValue* value = nullptr;
     if (!evaluate(feature, sample, &value, error))
         return false;

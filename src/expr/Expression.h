@@ -11,6 +11,7 @@
 namespace mup {
 class IValue;
 }
+class SimpleCondition;
 
 // A user's expression over the fields of a feature, parsed once by muparserx and bound to a schema.
 //
@@ -46,8 +47,8 @@ public:
     // True when only Chr, Start and Stop are read.
     bool readsOnlySegment() const { return fieldsRead().isEmpty(); }
 
-    // Takes the feature's segment and locus values; test and compute then read them, with each
-    // sample's values of the sample fields.
+    // Starts a feature: test and compute then read its segment and locus values (put into the
+    // parser's variables once, when first needed) and each sample's values of the sample fields.
     void load(const VkFeature& feature);
     // The expression's truth for one feature and, in a sample expression, one sample: a boolean, or a
     // number other than 0 and missing. An index past the end of a list makes it false (and a computed
@@ -66,8 +67,13 @@ private:
     // The value for a feature and sample; null when an index ran past the end of a list.
     bool evaluate(const VkFeature& feature, int sample, const mup::IValue** result, QString* error);
     void evaluateParsed(const mup::IValue** result);
+    void loadLocus(const VkFeature& feature);
 
     std::unique_ptr<Parser> m_parser;
     QVector<int> m_bindings;
     Scope m_scope = Scope::Locus;
+    // The comparisons-only form of the expression, tested without the parser; null for others.
+    std::unique_ptr<SimpleCondition> m_simple;
+    // Whether the locus values of the feature last loaded are in the parser's variables.
+    bool m_locusLoaded = false;
 };

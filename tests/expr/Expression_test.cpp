@@ -173,3 +173,30 @@ TEST(Expression, ComputedValuesTakeTheFieldType) {
     EXPECT_FALSE(mixed->check(ValueType::Invalid, &error));
     EXPECT_TRUE(error.contains("cannot be ordered")) << error.toStdString();
 }
+
+// Comparisons joined by && and || are tested without the parser; adding arithmetic sends the same
+// test through the parser, and both must agree on every record and sample.
+TEST(Expression, ComparisonsGiveTheParsersResultsWithoutIt) {
+    const VkFeature emptyList = feature(30.0f, 0, {}, "", {});
+    const QStringList tests = {"QUAL > 30",
+                               "QUAL >= 30 && DP < 13",
+                               "AF < 0.05",
+                               "AF != 0.3",
+                               "AF == 0.3 || !(DP <= 5)",
+                               "DP == INT_NA",
+                               "QUAL == FLOAT_NA",
+                               "QUAL != FLOAT_NA && DP > -1",
+                               "Start >= 1000 && Stop < 1001.5",
+                               "(QUAL < 10 || DP > 10) && AF > 0.2",
+                               "0.05 > AF",
+                               "DP == BOOL_NA"};
+    for (const QString& test : tests)
+        for (const VkFeature& record : {kRecord, kMissing, emptyList})
+            EXPECT_EQ(holds(test, record), holds("(" + test + ") && 1 + 0 == 1", record))
+                << test.toStdString();
+    for (const QString test : {"DP >= 20", "DP == INT_NA || DP > 5", "!(DP < 10) && QUAL > 20"})
+        for (int sample : {0, 1, 2})
+            for (const VkFeature& record : {kRecord, kMissing, emptyList})
+                EXPECT_EQ(holds(test, record, sample), holds("(" + test + ") && 1 + 0 == 1", record, sample))
+                    << test.toStdString() << " sample " << sample;
+}
