@@ -74,7 +74,6 @@ Expression::~Expression() = default;
 std::unique_ptr<Expression> Expression::compile(const QString& text, const VkFieldList& schema, Scope scope,
                                                 QString* error) {
     std::unique_ptr<Expression> expression(new Expression);
-    expression->m_scope = scope;
     Parser& p = *expression->m_parser;
     QStringList unbound;
     QHash<QByteArray, int> bound;

@@ -71,7 +71,6 @@ private:
 
     std::unique_ptr<Parser> m_parser;
     QVector<int> m_bindings;
-    Scope m_scope = Scope::Locus;
     // The comparisons-only form of the expression, tested without the parser; null for others.
     std::unique_ptr<SimpleCondition> m_simple;
     // Whether the locus values of the feature last loaded are in the parser's variables.
