@@ -165,6 +165,10 @@ TEST(FilterByExprCorpus, KeptRecordsEqualBcftoolsView) {
         {"test.vcf.gz", R"(,"expr":"culprit == \"FS\"")", {"-i", "INFO/culprit==\"FS\""}},
         {"test.vcf.gz", R"(,"sampleExpr":"GQ >= 99")", {"-i", "FMT/GQ>=99"}},
         {"test.vcf.gz", R"(,"sampleExpr":"DP > 200")", {"-i", "FMT/DP>200"}},
+        // DP is INFO/DP in the locus expression and FORMAT/DP in the sample expression.
+        {"test.vcf.gz",
+         R"(,"expr":"DP < 15000","sampleExpr":"DP > 100","andLocusResults":true)",
+         {"-i", "INFO/DP<15000 && FMT/DP>100"}},
         {"test.vcf.gz",
          R"(,"sampleExpr":"GQ >= 20 || GQ == INT_NA","andSampleResults":true)",
          {"-e", "FMT/GQ<20"}},
