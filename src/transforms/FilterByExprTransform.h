@@ -16,6 +16,8 @@ public:
     QString name() const override { return QStringLiteral("filterByExpr"); }
     bool open(QString* error) override;
     FeatureCursorPtr createFeatureReader(const ReadRequest& request, QString* error) const override;
+    // None: the input's rows are not the output's once records are dropped.
+    VkFieldReader* createFieldReader() const override { return nullptr; }
 
 private:
     FilterByExprSettings m_settings;
