@@ -22,8 +22,6 @@ const KnownTransform kKnownTransforms[] = {
     {"batchAnnotateID", 2},
     {"batchAnnotateOverlapCNV", 2},
     {"altRatio", 1},
-    {"filterByExpr", 1},
-    {"computeFields", 1},
     {"error", 0},
     {"additiveSubsetSamples", 1},
     {"aggregateCountsPerGroup", 3},
