@@ -78,6 +78,12 @@ TEST(Expression, NamesBindOnceToFieldsOrTheSegment) {
     // The library's own messages pass through.
     EXPECT_FALSE(Expression::compile("QUAL >", schema(), Expression::Scope::Locus, &error));
     EXPECT_EQ(error, "Unexpected end of expression found at position 6.");
+    // The library takes a logical operator without its operand, then crashes evaluating it.
+    EXPECT_FALSE(Expression::compile("QUAL > 30 && && DP", schema(), Expression::Scope::Locus, &error));
+    EXPECT_EQ(error, "Unexpected operator \"&&\" found at position 10.");
+    EXPECT_FALSE(Expression::compile("|| DP", schema(), Expression::Scope::Locus, &error));
+    EXPECT_TRUE(Expression::compile("GENE == \"a&&\" || !(DP<2)", schema(), Expression::Scope::Locus, &error))
+        << error.toStdString();
 }
 
 TEST(Expression, LocusAndSampleFieldsOfOneSymbolBindByScope) {
