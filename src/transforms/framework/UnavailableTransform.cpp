@@ -39,7 +39,6 @@ const KnownTransform kKnownTransforms[] = {
     {"annotateProteinDomain", 1},
     {"annotateSingleTranscriptTransform", 1},
     {"appendEntityFields", 1},
-    {"BAMCoverageStatsTransform", 1},
     {"BinCoverageStatsTransform", 1},
     {"bufferedQueryTransform", 1},
     {"cachedfields", 0},
