@@ -1,5 +1,6 @@
 #include "transforms/BAMCoverageStatsCounter.h"
 
+#include <htslib/bgzf.h>
 #include <htslib/sam.h>
 
 #include <algorithm>
@@ -9,10 +10,14 @@ namespace {
 constexpr uint16_t kExcludedFlags = BAM_FUNMAP | BAM_FSECONDARY | BAM_FQCFAIL | BAM_FDUP;
 // A long feature is measured a window at a time, so memory stays bounded whatever its length.
 constexpr int32_t kWindow = 1 << 20;
+constexpr int kBlockCacheBytes = 16 << 20;
 } // namespace
 
 BAMCoverageStatsCounter::BAMCoverageStatsCounter(std::unique_ptr<BamFile> file)
-    : m_file(std::move(file)), m_read(bam_init1()) {}
+    : m_file(std::move(file)), m_read(bam_init1()) {
+    // Neighbouring features share compressed blocks: kept decoded, a block is inflated once.
+    bgzf_set_cache_size(m_file->file()->fp.bgzf, kBlockCacheBytes);
+}
 
 BAMCoverageStatsCounter::~BAMCoverageStatsCounter() {
     bam_destroy1(m_read);
