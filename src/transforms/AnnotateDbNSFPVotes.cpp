@@ -32,18 +32,19 @@ Vote letterVote(char letter, bool mutationTaster) {
     }
 }
 
-// The most damaging vote of the predictions of a text (";" between them, or "," from a list), each
-// by its first letter.
-Vote textVote(const QByteArray& text, bool mutationTaster) {
+// Appends the predictions of a text (";" between transcripts, or "," from a list) and returns the
+// most damaging vote among them, each by its first letter.
+Vote appendPredictions(const QByteArray& text, bool mutationTaster, QVector<QByteArray>* predictions) {
     Vote vote = NoVote;
-    bool tokenStart = true;
-    for (char c : text) {
-        if (c == ';' || c == ',') {
-            tokenStart = true;
-        } else if (tokenStart && c != ' ') {
-            vote = std::max(vote, letterVote(c, mutationTaster));
-            tokenStart = false;
-        }
+    int start = 0;
+    for (int i = 0; i <= text.size(); ++i) {
+        if (i < text.size() && text[i] != ';' && text[i] != ',')
+            continue;
+        const QByteArray prediction = text.mid(start, i - start).trimmed();
+        predictions->append(prediction.isEmpty() ? QByteArray(".") : prediction);
+        if (!prediction.isEmpty())
+            vote = std::max(vote, letterVote(prediction[0], mutationTaster));
+        start = i + 1;
     }
     return vote;
 }
@@ -93,14 +94,13 @@ bool AnnotateDbNSFPVotes::setup(const VkSource& left, const VkSource& right, QSt
         const VkField& input = schema.at(idx);
         m_mutationTaster << (input.symbol.startsWith("MutationTaster") ||
                              input.name.startsWith("MutationTaster"));
-        VkField field(0, input.name, input.symbol, ValueType::String);
+        VkField field(0, input.name, input.symbol, ValueType::StringArray);
         // A symbol the input already has would be ambiguous.
         if (JoinFields::find(left.schema(), QString::fromUtf8(field.symbol)) >= 0)
             field.symbol = "dbNSFP_" + field.symbol;
-        field.doc = QStringLiteral("The predictions of the matching records, \";\" between transcripts and "
-                                   "records. ") +
+        field.doc = QStringLiteral("The predictions of the matching records, one per transcript. ") +
                     QLatin1String(kLetters);
-        field.props.insert("Number", PVariant("1"));
+        field.props.insert("Number", PVariant("."));
         m_fields << field;
     }
     m_fields << countField("Damaging Votes", "DAMAGING_VOTES", ValueType::Int,
@@ -128,29 +128,15 @@ void AnnotateDbNSFPVotes::computeValues(const VkFeature&, const JoinMatches& mat
     int damaging = 0;
     int total = 0;
     for (int f = 0; f < m_indexes.size(); ++f) {
-        const int idx = m_indexes[f];
         Vote vote = NoVote;
-        const PVariant* only = nullptr;
-        QByteArray joined;
-        int present = 0;
+        QVector<QByteArray> predictions;
         for (const JoinMatch& match : matches) {
-            const PVariant& value = match.feature.value(idx);
-            if (!value.isValid() || value.isMissing())
-                continue;
-            const QByteArray text = textOf(value);
-            vote = std::max(vote, textVote(text, m_mutationTaster[f]));
-            if (++present == 1) {
-                only = &value;
-                continue;
-            }
-            if (present == 2)
-                joined = textOf(*only);
-            joined += ';';
-            joined += text;
+            const PVariant& value = match.feature.value(m_indexes[f]);
+            if (value.isValid() && !value.isMissing())
+                vote = std::max(vote, appendPredictions(textOf(value), m_mutationTaster[f], &predictions));
         }
-        out.append(present == 0   ? PVariant::missing(ValueType::String)
-                   : present == 1 ? PVariant(textOf(*only))
-                                  : PVariant(joined));
+        out.append(predictions.isEmpty() ? PVariant::missing(ValueType::StringArray)
+                                         : PVariant(std::move(predictions)));
         damaging += vote == Damaging;
         total += vote != NoVote;
     }

@@ -5,8 +5,9 @@
 #include <QStringList>
 
 // The vote of a variant's functional predictions: each prediction field of the matching dbNSFP
-// records (SIFT_pred, Polyphen2_HDIV_pred, MutationTaster_pred ...) passes through and casts one
-// vote, damaging or tolerated, then the votes are counted and a consensus is called.
+// records (SIFT_pred, Polyphen2_HDIV_pred, MutationTaster_pred ...) passes through as a list, one
+// prediction per transcript and record, and casts one vote, damaging or tolerated; then the votes
+// are counted and a consensus is called.
 //
 // A prediction is a letter, or several separated by ";" (one per transcript); a field's vote is the
 // most damaging of its letters over every matching record. D (damaging, deleterious, disease

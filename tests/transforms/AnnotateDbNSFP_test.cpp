@@ -105,14 +105,14 @@ TEST_F(AnnotateDbNSFPTest, EveryPredictionFieldVotesWithItsMostDamagingLetter) {
     ASSERT_EQ(rows.size(), 6);
     // T;D counts as D, Polyphen's P is possibly damaging, MutationTaster's P a polymorphism, L is low
     // impact, U does not vote: 2 of 4.
-    expectVotes(rows[0], {"T;D", "B;P", "P", "L", "U"}, 2, 4, "Split");
+    expectVotes(rows[0], {"T,D", "B,P", "P", "L", "U"}, 2, 4, "Split");
     // No record holds A/C/T: the records of A/C and of A/T vote together, a missing value ("."
     // in the table) taking no part.
-    expectVotes(rows[1], {"T", "B", "A;N", "H;n", "D;N"}, 3, 5, "Damaging");
+    expectVotes(rows[1], {"T", "B", "A,N", "H,n", "D,N"}, 3, 5, "Damaging");
     // Other alleles at the same place are not this variant's.
     expectVotes(rows[2], {"", "", "", "", ""}, 0, 0, "");
     // Letters in any case; "." among the transcripts does not vote.
-    expectVotes(rows[3], {"t;T;.", "b;B", "p", "l", "N"}, 0, 5, "Tolerated");
+    expectVotes(rows[3], {"t,T,.", "b,B", "p", "l", "N"}, 0, 5, "Tolerated");
     expectVotes(rows[4], {"", "", "", "", ""}, 0, 0, "");
     expectVotes(rows[5], {"D", "D", "D", "M", "D"}, 5, 5, "Damaging");
 }
@@ -121,8 +121,8 @@ TEST_F(AnnotateDbNSFPTest, ChosenFieldsAloneVoteAndUnknownOnesFail) {
     const QList<Votes> rows =
         votes(url({"SIFT_pred", "MutationTaster_pred"}), {"SIFT_pred", "MutationTaster_pred"});
     ASSERT_EQ(rows.size(), 6);
-    expectVotes(rows[0], {"T;D", "P"}, 1, 2, "Split");
-    expectVotes(rows[3], {"t;T;.", "p"}, 0, 2, "Tolerated");
+    expectVotes(rows[0], {"T,D", "P"}, 1, 2, "Split");
+    expectVotes(rows[3], {"t,T,.", "p"}, 0, 2, "Tolerated");
     const VkSourcePtr withScore = VkSourceTypeRegistry::instance().open(url({"SIFT_pred"}));
     ASSERT_TRUE(withScore->isValid());
     EXPECT_LT(withScore->info().fieldIndex("Polyphen2_HDIV_pred"), 0);
@@ -153,7 +153,13 @@ TEST_F(AnnotateDbNSFPTest, AnnotateCommandBuildsTheVote) {
     EXPECT_TRUE(lines[0].endsWith("SIFT_pred\tLRT_pred\tDAMAGING_VOTES\tTOTAL_VOTES\tDAMAGING_FRACTION\t"
                                   "CONSENSUS_CALL"))
         << lines[0].constData();
-    EXPECT_TRUE(lines[1].endsWith("T;D\tU\t1\t1\t1\tDamaging")) << lines[1].constData();
+    EXPECT_TRUE(lines[1].endsWith("T,D\tU\t1\t1\t1\tDamaging")) << lines[1].constData();
+    // In a VCF the predictions are lists, clear of the INFO separator.
+    const QString vcf = m_dir.filePath(QStringLiteral("votes.vcf"));
+    ASSERT_EQ(runVarkit({"writevcf", QString::fromUtf8(built.out.trimmed()), vcf}).exitCode, 0);
+    QFile vcfFile(vcf);
+    ASSERT_TRUE(vcfFile.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(vcfFile.readAll().contains("\tSIFT_pred=T,D;LRT_pred=U;DAMAGING_VOTES=1;"));
 
     // Without --url the annotation is written beside the input.
     const CliResult tsf = runVarkit({"annotate", "dbnsfp", m_vcf, m_table});
