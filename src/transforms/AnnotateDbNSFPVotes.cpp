@@ -2,6 +2,8 @@
 
 #include "transforms/join/JoinFieldGroups.h"
 
+#include <algorithm>
+
 namespace {
 
 enum Vote { NoVote, Tolerated, Damaging };

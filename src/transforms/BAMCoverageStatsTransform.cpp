@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <cctype>
 #include <vector>
 
 namespace {
@@ -36,7 +37,8 @@ QByteArray symbolOf(const QString& prefix, const char* symbol) {
     for (char& c : text)
         if (!std::isalnum(uchar(c)) && c != '_')
             c = '_';
-    return text;
+    // A symbol may stand as a VCF INFO key, which cannot start with a digit.
+    return std::isdigit(uchar(text[0])) ? "B_" + text : text;
 }
 
 VkField statField(const QString& prefix, const QString& name, const char* symbol, ValueType type,

@@ -83,30 +83,25 @@ protected:
         return bed;
     }
 
-    // The statistics of every feature of the BED text, per BAM file.
-    QVector<QVector<Stats>> measure(const QString& bed, const QStringList& bams, int targetDepth) {
-        const VkSourcePtr source = VkSourceTypeRegistry::instance().open(coverageUrl(bed, bams, targetDepth));
+    // The statistics of every feature of the BED file in one BAM file.
+    QVector<Stats> measure(const QString& bed, const QString& bam, int targetDepth) {
+        const VkSourcePtr source =
+            VkSourceTypeRegistry::instance().open(coverageUrl(bed, {bam}, targetDepth));
         if (!source->isValid()) {
             ADD_FAILURE() << source->errorText().toStdString();
             return {};
         }
         const int span = source->info().fieldIndex("FEATURE_SPAN");
-        const int perBam = targetDepth > 0 ? 6 : 5;
-        QVector<QVector<Stats>> rows;
+        QVector<Stats> rows;
         for (const VkFeature& feature : readAll(source)) {
-            QVector<Stats> row;
-            for (int b = 0; b < bams.size(); ++b) {
-                const int first = span + 1 + b * perBam;
-                Stats stats;
-                stats.span = feature.value(span).intValue();
-                stats.mean = feature.value(first).floatValue();
-                stats.meanMissing = feature.value(first).isMissing();
-                for (int t = 0; t < 4; ++t)
-                    stats.atLeast[t] = feature.value(first + 1 + t).intValue();
-                stats.atTarget = targetDepth > 0 ? feature.value(first + 5).intValue() : 0;
-                row << stats;
-            }
-            rows << row;
+            Stats stats;
+            stats.span = feature.value(span).intValue();
+            stats.mean = feature.value(span + 1).floatValue();
+            stats.meanMissing = feature.value(span + 1).isMissing();
+            for (int t = 0; t < 4; ++t)
+                stats.atLeast[t] = feature.value(span + 2 + t).intValue();
+            stats.atTarget = feature.value(span + 6).intValue();
+            rows << stats;
         }
         return rows;
     }
@@ -121,30 +116,30 @@ TEST_F(CoverageStatsTest, HandMadeDepthsAreCountedAsAligned) {
     // second block and spliced (2; the deletion's bases do not count), 23-27 deletion (1), 28-29 none.
     const QString bed = bedOf("chr1\t10\t30\n1\t25\t26\nchr1\t22\t22\nchr2\t95\t135\nchrUn\t0\t10\n"
                               "chr3\t0\t2000000\n");
-    const QVector<QVector<Stats>> rows = measure(bed, {bam}, 3);
+    const QVector<Stats> rows = measure(bed, bam, 3);
     ASSERT_EQ(rows.size(), 6);
-    const Stats& chr1 = rows[0][0];
+    const Stats& chr1 = rows[0];
     EXPECT_EQ(chr1.span, 20);
     EXPECT_FLOAT_EQ(chr1.mean, 36.0f / 20);
     EXPECT_EQ(chr1.atLeast[0], 18);
     EXPECT_EQ(chr1.atLeast[1], 0);
     EXPECT_EQ(chr1.atTarget, 5);
     // A chromosome named without "chr" finds the file's "chr1".
-    EXPECT_FLOAT_EQ(rows[1][0].mean, 1.0f);
+    EXPECT_FLOAT_EQ(rows[1].mean, 1.0f);
     // A zero-length feature covers no base.
-    EXPECT_EQ(rows[2][0].span, 0);
-    EXPECT_TRUE(rows[2][0].meanMissing);
+    EXPECT_EQ(rows[2].span, 0);
+    EXPECT_TRUE(rows[2].meanMissing);
     // chr2 [95,135): 10 bases at 120 reads, 10 at 250, 10 at 520.
-    const Stats& piles = rows[3][0];
+    const Stats& piles = rows[3];
     EXPECT_FLOAT_EQ(piles.mean, (1200 + 2500 + 5200) / 40.0f);
     EXPECT_EQ(QVector<int>(piles.atLeast, piles.atLeast + 4), QVector<int>({30, 30, 20, 10}));
     EXPECT_EQ(piles.atTarget, 30);
     // A chromosome the file lacks has no reads.
-    EXPECT_EQ(rows[4][0].span, 10);
-    EXPECT_FLOAT_EQ(rows[4][0].mean, 0.0f);
+    EXPECT_EQ(rows[4].span, 10);
+    EXPECT_FLOAT_EQ(rows[4].mean, 0.0f);
     // A feature measured in windows counts the read across a window's end once.
-    EXPECT_FLOAT_EQ(rows[5][0].mean, 20.0f / 2000000);
-    EXPECT_EQ(rows[5][0].atLeast[0], 20);
+    EXPECT_FLOAT_EQ(rows[5].mean, 20.0f / 2000000);
+    EXPECT_EQ(rows[5].atLeast[0], 20);
 }
 
 // Sorted, non-overlapping regions over the parts of each chromosome that hold reads, and some beyond.
@@ -242,7 +237,7 @@ TEST_F(CoverageStatsTest, RealBamsGiveTheFiguresOfSamtools) {
         const QString bam =
             bamOf(runTool(QStringLiteral("sh"), {QStringLiteral("-c"), reads}), QFileInfo(name).baseName());
         const QString bed = bedOf(regionsOver(bam));
-        const QVector<QVector<Stats>> rows = measure(bed, {bam}, kTarget);
+        const QVector<Stats> rows = measure(bed, bam, kTarget);
         const QList<QPair<qint64, int>> atTarget = bedcov(bed, bam, kTarget);
         const QList<QByteArray> regions = regionsOver(bam).trimmed().split('\n');
         const QHash<QPair<QByteArray, int>, int> depth = depths(bed, regions, bam);
@@ -252,7 +247,7 @@ TEST_F(CoverageStatsTest, RealBamsGiveTheFiguresOfSamtools) {
             const QList<QByteArray> region = regions[i].split('\t');
             const int start = region[1].toInt();
             const int stop = region[2].toInt();
-            const Stats& stats = rows[i][0];
+            const Stats& stats = rows[i];
             EXPECT_EQ(stats.span, stop - start);
             EXPECT_NEAR(stats.mean, double(atTarget[i].first) / (stop - start), 1e-4)
                 << regions[i].constData();
