@@ -113,7 +113,7 @@ void BAMCoverageStatsTransform::addBamFields(const QString& path, const QString&
         *schema << statField(name, QStringLiteral("Bases >= %1x").arg(threshold),
                              QByteArray("BASES_" + QByteArray::number(threshold) + "X").constData(),
                              ValueType::Int,
-                             QStringLiteral("The number of the feature's bases covered by at least %1 reads "
+                             QStringLiteral("The number of the feature's bases covered by %1 or more reads "
                                             "in %2.")
                                      .arg(threshold)
                                      .arg(file) +
