@@ -15,7 +15,7 @@ packages=(
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev sqlite3 time unzip
   # peer tools the tests and benchmarks compare against
-  bcftools tabix samtools bedtools
+  bcftools tabix samtools bedtools vt
 )
 if [ "${1:-}" = "--dev" ]; then
   # clang with its sanitizer and libFuzzer runtimes; llvm for the symbolizer of their reports

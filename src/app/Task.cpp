@@ -51,11 +51,6 @@ QStringList Task::arguments() {
     return QCoreApplication::arguments();
 }
 
-int Task::notAvailable(const char* word) {
-    return printError(
-        QStringLiteral("varkit %1: this command is not available yet\n").arg(QLatin1String(word)));
-}
-
 VkSourcePtr Task::openInput(const QString& path) {
     if (path != QLatin1String("-")) {
         m_input = VkSourceTypeRegistry::instance().open(path);

@@ -40,8 +40,6 @@ public:
 protected:
     static QStringList arguments();
     VkEventedThread* utilityThread() const;
-    // The last resort of a command whose machinery is not part of this build.
-    static int notAvailable(const char* word);
 
 private:
     QPointer<VkEventedThread> m_utilityThread;

@@ -200,10 +200,3 @@ TEST(CliS3url, PrintsASignedUrlWithoutNewline) {
     EXPECT_TRUE(result.out.contains("&AWSAccessKeyId=AKID"));
     EXPECT_FALSE(result.out.endsWith('\n'));
 }
-
-TEST(CliCommands, CommandsWithoutTheirMachineryFailClearly) {
-    const CliResult result = runVarkit({"coverage", "in.vcf"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "varkit coverage: this command is not available yet\n");
-    EXPECT_TRUE(result.out.isEmpty());
-}

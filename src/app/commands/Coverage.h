@@ -1,15 +1,14 @@
 #pragma once
 
-#include "app/Task.h"
 #include "app/commands/Index.h"
 
-// Computes the zoomed-out coverage companion of an indexed source.
-class Coverage : public Task {
+// Computes the zoomed-out coverage companion (".covtsf") of an indexed source.
+class Coverage : public Index {
 public:
-    Coverage() : Task(QStringLiteral(":/coveragehelp.txt")) {}
-    bool parseArgs() override { return m_args.parse(); }
-    int run() override { return notAvailable("coverage"); }
+    Coverage() : Index(QStringLiteral(":/coveragehelp.txt")) {}
+    int run() override;
 
-private:
-    IndexArgs m_args;
+protected:
+    // Coverage is read by region, so the source must have its genomic index already.
+    int checkSource(const VkSourcePtr& source) const override;
 };

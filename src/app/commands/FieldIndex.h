@@ -7,9 +7,11 @@ class FieldIndex : public Task {
 public:
     FieldIndex() : Task(QStringLiteral(":/fieldindexhelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("fieldindex"); }
+    int run() override;
 
 private:
+    static int index(const VkSourcePtr& source, int field, const QString& storePath);
+
     QString m_sourcePath;
     QString m_indexPath;
     bool m_indexGiven = false;

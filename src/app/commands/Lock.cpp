@@ -1,5 +1,9 @@
 #include "app/commands/Lock.h"
 
+#include "app/Console.h"
+#include "formats/tsf/TsfSourceProperties.h"
+#include "source/registry/VkSourceTypeRegistry.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -46,4 +50,35 @@ void Lock::addSource(const QString& path) {
         return;
     }
     m_paths.append(path);
+}
+
+int Lock::run() {
+    for (const QString& path : qAsConst(m_paths)) {
+        update(path);
+        Console::out(QStringLiteral("\n"));
+    }
+    return 0;
+}
+
+// Without --set or --unset nothing is asked for, so nothing changes.
+void Lock::update(const QString& path) const {
+    Console::out(QStringLiteral("Opening file:\n%1\n").arg(path));
+    const VkSourcePtr source = VkSourceTypeRegistry::instance().open(path);
+    if (!source->isValid()) {
+        printError(QStringLiteral("Error:\nsource %1 is not valid: %2\n").arg(path, source->errorText()));
+        return;
+    }
+    const QString current = source->info().properties.value("LockedForEditing").toQString();
+    const bool locked =
+        current == QLatin1String("1") || current.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+    if (!m_lockGiven || locked == m_lock) {
+        Console::out(QStringLiteral("Change not required.\n"));
+        return;
+    }
+    QString error;
+    if (TsfSourceProperties::set(*source, "LockedForEditing",
+                                 m_lock ? QStringLiteral("1") : QStringLiteral("0"), &error))
+        Console::out(QStringLiteral("Successfully updated\n"));
+    else
+        printError(error + QLatin1Char('\n'));
 }

@@ -7,10 +7,11 @@ class Lock : public Task {
 public:
     Lock() : Task(QStringLiteral(":/lockhelp.txt")) {}
     bool parseArgs() override;
-    int run() override { return notAvailable("lock"); }
+    int run() override;
 
 private:
     void addSource(const QString& path);
+    void update(const QString& path) const;
 
     bool m_lock = false;
     bool m_lockGiven = false;

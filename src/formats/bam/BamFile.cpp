@@ -86,7 +86,7 @@ QString BamFile::indexPathOf(const QString& path) {
 
 // The steps of htslib's sam_index_build, on the file already open: that call leaks the header it
 // reads when the reads turn out not to be sorted.
-bool BamFile::buildIndex(const QString& path, QString* error) {
+bool BamFile::buildIndex(const QString& path, QString* error, const QString& indexPath) {
     const std::unique_ptr<BamFile> file = open(path, error);
     if (!file)
         return false;
@@ -110,11 +110,11 @@ bool BamFile::buildIndex(const QString& path, QString* error) {
                      .arg(path);
         return false;
     }
-    const QString indexPath = path + QStringLiteral(".bai");
+    const QString written = indexPath.isEmpty() ? path + QStringLiteral(".bai") : indexPath;
     if (hts_idx_finish(index.get(), bgzf_tell(data)) != 0 ||
         hts_idx_save_as(index.get(), QFile::encodeName(path).constData(),
-                        QFile::encodeName(indexPath).constData(), HTS_FMT_BAI) != 0) {
-        *error = QStringLiteral("Cannot write the index %1").arg(indexPath);
+                        QFile::encodeName(written).constData(), HTS_FMT_BAI) != 0) {
+        *error = QStringLiteral("Cannot write the index %1").arg(written);
         return false;
     }
     return true;

@@ -40,9 +40,10 @@ public:
 
     // The index file next to a BAM file (".bam.bai", ".bai" or ".bam.csi"); empty when there is none.
     static QString indexPathOf(const QString& path);
-    // Writes the ".bai" of a coordinate-sorted BAM file next to it (the work of the "GenomicIndex"
-    // precomputation); false, with the reason, when the file cannot be indexed.
-    static bool buildIndex(const QString& path, QString* error);
+    // Writes the ".bai" of a coordinate-sorted BAM file next to it, or to indexPath when given (the
+    // work of the "GenomicIndex" precomputation); false, with the reason, when the file cannot be
+    // indexed.
+    static bool buildIndex(const QString& path, QString* error, const QString& indexPath = QString());
 
 private:
     BamFile(QString path, htsFile* file, sam_hdr_t* header);

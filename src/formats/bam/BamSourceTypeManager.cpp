@@ -1,10 +1,14 @@
 #include "formats/bam/BamSourceTypeManager.h"
 
+#include "formats/bam/BamCoverageBuilder.h"
 #include "formats/bam/BamCursor.h"
 #include "formats/bam/BamFile.h"
+#include "output/OutputFile.h"
 #include "source/model/SchemaText.h"
 #include "source/reference/ReferenceSequence.h"
 #include "source/registry/VkSourceTypeRegistry.h"
+
+#include <QFileInfo>
 
 namespace {
 [[maybe_unused]] const bool kRegistered = [] {
@@ -92,10 +96,31 @@ bool BamSourceTypeManager::describe(VkSource& source, QString* error) const {
 
 bool BamSourceTypeManager::precomputeNeeded(const VkSource& source, const QString& usage,
                                             QString* message) const {
-    if (usage != QLatin1String("GenomicIndex") || !BamFile::indexPathOf(source.path()).isEmpty())
-        return false;
-    *message = QStringLiteral("Computing a BAM Index (BAI) for this source. Please wait...");
-    return true;
+    if (usage == QLatin1String("GenomicIndex") && BamFile::indexPathOf(source.path()).isEmpty()) {
+        *message = QStringLiteral("Computing a BAM Index (BAI) for this source. Please wait...");
+        return true;
+    }
+    if (usage == QLatin1String("AlignmentCoverage") &&
+        !QFileInfo::exists(BamCoverageBuilder::coveragePathOf(source.path()))) {
+        *message = QStringLiteral("Computing coverage data for large zoom levels on this BAM source.");
+        return true;
+    }
+    return false;
+}
+
+PrecomputeJob BamSourceTypeManager::precomputeJob(const VkSourcePtr& source, const QString& usage) const {
+    const QString path = source->path();
+    if (usage == QLatin1String("AlignmentCoverage"))
+        return [path](const PrecomputeProgress& progress, QString* error) {
+            return BamCoverageBuilder(path, BamCoverageBuilder::coveragePathOf(path)).run(progress, error);
+        };
+    if (usage != QLatin1String("GenomicIndex"))
+        return {};
+    return [path](const PrecomputeProgress&, QString* error) {
+        OutputFile index(path + QStringLiteral(".bai"), OutputFile::Access::ByPath);
+        return index.open({path}, error) && BamFile::buildIndex(path, error, index.writePath()) &&
+               index.commit(error);
+    };
 }
 
 FeatureCursorPtr BamSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,

@@ -31,8 +31,12 @@ public:
     int typeId() const override { return TypeId; }
     QStringList suffixes() const override { return {QStringLiteral(".bam")}; }
     bool describe(VkSource& source, QString* error) const override;
-    // "GenomicIndex" is needed while the file has no index.
+    // "GenomicIndex" is needed while the file has no index, "AlignmentCoverage" while it has no
+    // ".covtsf" companion.
     bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
+    // "GenomicIndex" writes the ".bai" beside the file, as `samtools index` does; "AlignmentCoverage"
+    // the read depth as a ".covtsf" companion (BamCoverageBuilder).
+    PrecomputeJob precomputeJob(const VkSourcePtr& source, const QString& usage) const override;
 
 protected:
     FeatureCursorPtr openSequentialCursor(const VkSourcePtr& source, qint64 offset, const QList<int>& fields,

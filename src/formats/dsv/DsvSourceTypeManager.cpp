@@ -2,9 +2,14 @@
 
 #include "formats/dsv/DelimitedTextCursor.h"
 #include "formats/dsv/DelimitedTextQueryReader.h"
+#include "formats/text/TabixIndexBuilder.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <htslib/bgzf.h>
+#include <htslib/kstring.h>
 
 namespace {
 [[maybe_unused]] const bool registered = [] {
@@ -60,6 +65,60 @@ bool DsvSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
         return true;
     }
     return false;
+}
+
+namespace {
+
+// The lines before the first data line, which tabix skips (the probe found where the data starts).
+int headerLineCount(const QString& path, qint64 dataStart) {
+    BGZF* file = bgzf_open(QFile::encodeName(path).constData(), "r");
+    if (!file)
+        return 0;
+    int lines = 0;
+    kstring_t line = {0, 0, nullptr};
+    while (bgzf_utell(file) < dataStart && bgzf_getline(file, '\n', &line) >= 0)
+        ++lines;
+    free(line.s);
+    bgzf_close(file);
+    return lines;
+}
+
+// Columns count from 1 in tabix; a start counted from 0 is read as in BED.
+bool tabixLayout(const DelimitedTextReaderOptions& options, const QString& path, tbx_conf_t* conf,
+                 QString* error) {
+    if (options.fieldDelimiter() != QLatin1String("\t") || options.genomicSegmentIndex() < 0 ||
+        options.genomicStartIndex() < 0) {
+        *error = QStringLiteral("%1 cannot be indexed: only tab-separated text with chromosome and start "
+                                "columns can be")
+                     .arg(path);
+        return false;
+    }
+    *conf = tbx_conf_t{options.genomicStartOneBased() ? TBX_GENERIC : TBX_GENERIC | TBX_UCSC,
+                       options.genomicSegmentIndex() + 1,
+                       options.genomicStartIndex() + 1,
+                       options.genomicStopIndex() + 1,
+                       '#',
+                       headerLineCount(path, options.dataStartPosition())};
+    return true;
+}
+
+} // namespace
+
+PrecomputeJob DsvSourceTypeManager::precomputeJob(const VkSourcePtr& source, const QString& usage) const {
+    const auto* data = source->resource<DelimitedTextSourceData>();
+    if (usage != QLatin1String("GenomicIndex") || !data)
+        return {};
+    const QString path = source->path();
+    const QString bgzip = source->info().properties.value("BgzipFile").toQString();
+    const QString text = bgzip.isEmpty() ? path : bgzip;
+    const bool compressed = !bgzip.isEmpty() || path.endsWith(QLatin1String("gz"), Qt::CaseInsensitive);
+    const QString target = compressed ? text : path + QStringLiteral(".gz");
+    const DelimitedTextReaderOptions options = data->options();
+    return [text, target, options](const PrecomputeProgress& progress, QString* error) {
+        tbx_conf_t conf;
+        return tabixLayout(options, text, &conf, error) &&
+               TabixIndexBuilder(text, target, conf).run(progress, error);
+    };
 }
 
 FeatureCursorPtr DsvSourceTypeManager::openSequentialCursor(const VkSourcePtr& source, qint64 offset,

@@ -17,6 +17,9 @@ public:
     bool describe(VkSource& source, QString* error) const override;
     // "GenomicIndex" is needed while the file is not bgzip-compressed, or has no tabix index.
     bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
+    // "GenomicIndex" of tab-separated text with chromosome and start columns: a plain file gets a
+    // bgzip copy (path + ".gz"), then the BGZF file its tabix index over those columns.
+    PrecomputeJob precomputeJob(const VkSourcePtr& source, const QString& usage) const override;
 
     // The extension that tells the format: the last suffix once a trailing "gz" or "bgz" is
     // removed ("x.csv.gz" gives "csv").

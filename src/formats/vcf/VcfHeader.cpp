@@ -2,6 +2,9 @@
 
 #include "formats/text/TextFileReader.h"
 
+#include <array>
+#include <cstring>
+
 namespace {
 
 const char* const kFixedTitles[] = {"#CHROM", "POS", "ID", "REF", "ALT", "QUAL", "FILTER", "INFO"};
@@ -71,42 +74,58 @@ bool VcfHeader::readColumnTitles(const QByteArray& line, QString* error) {
 }
 
 // Only the columns up to FORMAT are split: the sample columns are most of a line.
+// Called on many lines when a source opens: works on the line in place, allocating only for keys
+// it declares.
 void VcfHeader::declareKeysOf(const char* line, int length) {
-    const QByteArray text = QByteArray::fromRawData(line, length);
-    QList<QByteArray> columns;
-    for (int from = 0; from <= length && columns.size() <= kFixedColumns;) {
-        const int tab = text.indexOf('\t', from);
-        const int end = tab < 0 ? length : tab;
-        columns.append(text.mid(from, end - from));
-        from = end + 1;
+    const char* const end = line + length;
+    std::array<Span, kFixedColumns + 1> columns;
+    int count = 0;
+    for (const char* p = line; count <= kFixedColumns;) {
+        const char* tab = static_cast<const char*>(memchr(p, '\t', size_t(end - p)));
+        columns[size_t(count++)] = {p, tab ? tab : end};
+        if (!tab)
+            break;
+        p = tab + 1;
     }
-    if (columns.size() < kFixedColumns)
+    if (count < kFixedColumns)
         return;
-    for (const QByteArray& filter : columns.at(6).split(';'))
-        if (filter != "." && !filter.isEmpty() && !isDeclared("FILTER", filter))
-            declare("FILTER", filter, "");
-    for (const QByteArray& entry : columns.at(7).split(';')) {
-        const int equals = entry.indexOf('=');
-        const QByteArray id = equals < 0 ? entry : entry.left(equals);
-        if (id != "." && !id.isEmpty() && !isDeclared("INFO", id))
-            declare("INFO", id, equals < 0 ? "Number=0,Type=Flag," : "Number=1,Type=String,");
+    forEachItem(columns[6], ';', [&](Span filter) { declareIfNew("FILTER", filter, ""); });
+    forEachItem(columns[7], ';', [&](Span entry) {
+        const char* equals = static_cast<const char*>(memchr(entry.begin, '=', entry.size()));
+        declareIfNew("INFO", {entry.begin, equals ? equals : entry.end},
+                     equals ? "Number=1,Type=String," : "Number=0,Type=Flag,");
+    });
+    if (count <= kFixedColumns || m_sampleNames.isEmpty())
+        return;
+    forEachItem(columns[8], ':', [&](Span id) {
+        const bool likelihoods =
+            id.size() == 2 && (memcmp(id.begin, "GL", 2) == 0 || memcmp(id.begin, "PL", 2) == 0);
+        declareIfNew("FORMAT", id, likelihoods ? "Number=G,Type=String," : "Number=1,Type=String,");
+    });
+}
+
+template <class Visit> void VcfHeader::forEachItem(Span column, char separator, Visit visit) {
+    for (const char* p = column.begin; p <= column.end;) {
+        const char* found = static_cast<const char*>(memchr(p, separator, size_t(column.end - p)));
+        const char* stop = found ? found : column.end;
+        visit(Span{p, stop});
+        p = stop + 1;
     }
-    if (columns.size() <= kFixedColumns || m_sampleNames.isEmpty())
+}
+
+void VcfHeader::declareIfNew(const char* kind, Span id, const char* numberAndType) {
+    if (id.size() == 0 || (id.size() == 1 && *id.begin == '.'))
         return;
-    for (const QByteArray& id : columns.at(8).split(':'))
-        if (id != "." && !id.isEmpty() && !isDeclared("FORMAT", id))
-            declare("FORMAT", id,
-                    id == "GL" || id == "PL" ? "Number=G,Type=String," : "Number=1,Type=String,");
+    m_lookup.resize(0);
+    m_lookup.append(kind).append(':').append(id.begin, int(id.size()));
+    if (!m_declared.contains(m_lookup))
+        declare(kind, QByteArray(id.begin, int(id.size())), numberAndType);
 }
 
 void VcfHeader::addRecord(const VcfHeaderRecord& record) {
     m_records.append(record);
     if (record.isStructured())
         m_declared.insert(record.key() + ':' + record.entry("ID"));
-}
-
-bool VcfHeader::isDeclared(const char* kind, const QByteArray& id) const {
-    return m_declared.contains(QByteArray(kind) + ':' + id);
 }
 
 void VcfHeader::declare(const char* kind, const QByteArray& id, const char* numberAndType) {

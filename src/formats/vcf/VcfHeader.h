@@ -43,13 +43,20 @@ public:
 private:
     bool readColumnTitles(const QByteArray& line, QString* error);
     void addRecord(const VcfHeaderRecord& record);
-    bool isDeclared(const char* kind, const QByteArray& id) const;
+    struct Span {
+        const char* begin;
+        const char* end;
+        size_t size() const { return size_t(end - begin); }
+    };
+    template <class Visit> static void forEachItem(Span column, char separator, Visit visit);
+    void declareIfNew(const char* kind, Span id, const char* numberAndType);
     void declare(const char* kind, const QByteArray& id, const char* numberAndType);
 
     QVector<VcfHeaderRecord> m_records;
     QVector<QByteArray> m_sampleNames;
     // "KIND:ID" of every structured record.
     QSet<QByteArray> m_declared;
+    QByteArray m_lookup; // scratch "KIND:ID" of declareIfNew
     int m_lineCount = 0;
     bool m_complete = false;
 };

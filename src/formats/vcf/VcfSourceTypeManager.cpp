@@ -1,5 +1,6 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 
+#include "formats/text/TabixIndexBuilder.h"
 #include "formats/text/TextFileReader.h"
 #include "formats/vcf/VcfFeatureCursor.h"
 #include "formats/vcf/VcfFieldReader.h"
@@ -19,8 +20,10 @@ namespace {
 }();
 
 // Keys that a file uses without declaring them are looked for in its first records only: enough
-// for the usual undeclared GT or INFO key, cheap on any file.
+// for the usual undeclared GT or INFO key, cheap on any file: a file with thousands of samples
+// stops at the byte bound long before the line bound.
 constexpr int kLinesScannedForKeys = 1000;
+constexpr qint64 kBytesScannedForKeys = 1 << 20;
 
 QString caller(const QByteArray& source) {
     if (source.contains("GATK"))
@@ -39,12 +42,14 @@ QString coordSysId(const QByteArray& reference) {
 
 void declareUsedKeys(TextFile::Reader& reader, VcfHeader& header) {
     int length = 0;
-    for (int scanned = 0; scanned < kLinesScannedForKeys; ++scanned) {
+    qint64 bytes = 0;
+    for (int scanned = 0; scanned < kLinesScannedForKeys && bytes < kBytesScannedForKeys; ++scanned) {
         const char* line = reader.nextLine(&length);
         if (!line)
             return;
         if (length > 0 && line[0] != '#')
             header.declareKeysOf(line, length);
+        bytes += length;
     }
 }
 
@@ -166,6 +171,19 @@ bool VcfSourceTypeManager::precomputeNeeded(const VkSource& source, const QStrin
     else
         return false;
     return true;
+}
+
+PrecomputeJob VcfSourceTypeManager::precomputeJob(const VkSourcePtr& source, const QString& usage) const {
+    if (usage != QLatin1String("GenomicIndex"))
+        return {};
+    const QString path = source->path();
+    const QString bgzip = source->info().properties.value("BgzipFile").toQString();
+    const QString text = bgzip.isEmpty() ? path : bgzip;
+    const QString target =
+        !bgzip.isEmpty() || VcfFile::isCompressed(path) ? text : path + QStringLiteral(".gz");
+    return [text, target](const PrecomputeProgress& progress, QString* error) {
+        return TabixIndexBuilder(text, target, tbx_conf_vcf).run(progress, error);
+    };
 }
 
 bool VcfSourceTypeManager::limitPrefixTrimming(const VkSource& source) {

@@ -20,6 +20,9 @@ public:
     bool describe(VkSource& source, QString* error) const override;
     // "GenomicIndex" is needed until the file has a bgzip copy with a tabix index.
     bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const override;
+    // "GenomicIndex": a plain file gets a bgzip copy (path + ".gz"), then the BGZF file its tabix
+    // index; an index that exists already is built again.
+    PrecomputeJob precomputeJob(const VkSourcePtr& source, const QString& usage) const override;
     VkFieldReader* createFieldReader(const VkSourcePtr& source) const override;
 
     // Whether the source's alleles are kept as written (see the class comment).

@@ -11,9 +11,8 @@ bool VkSourceTypeManager::precomputeNeeded(const VkSource&, const QString&, QStr
     return false;
 }
 
-VkWorkerRunner* VkSourceTypeManager::startPrecompute(const QString&, const VkSourcePtr&,
-                                                     VkEventedThread*) const {
-    return nullptr;
+PrecomputeJob VkSourceTypeManager::precomputeJob(const VkSourcePtr&, const QString&) const {
+    return {};
 }
 
 FeatureCursorPtr VkSourceTypeManager::openCursor(const VkSourcePtr& source, const ReadRequest&,

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "source/readers/FeatureCursor.h"
+#include "source/registry/PrecomputeJob.h"
 #include "source/registry/VkSource.h"
 
 #include <QString>
 #include <QStringList>
 
-class VkEventedThread;
 class VkFeatureReader;
 class VkFieldReader;
-class VkWorkerRunner;
 
 // One per source kind: claims paths, describes sources and builds their readers.
 class VkSourceTypeManager {
@@ -29,9 +28,8 @@ public:
     // Whether the named precomputation ("GenomicIndex", "AlignmentCoverage") still has to run for
     // this source, and the message to show while it runs.
     virtual bool precomputeNeeded(const VkSource& source, const QString& usage, QString* message) const;
-    // Creates and starts the runner that performs a precomputation; null when the kind has none.
-    virtual VkWorkerRunner* startPrecompute(const QString& usage, const VkSourcePtr& source,
-                                            VkEventedThread* thread) const;
+    // The work of a precomputation, to be run by a PrecomputeRunner; empty when the kind has none.
+    virtual PrecomputeJob precomputeJob(const VkSourcePtr& source, const QString& usage) const;
 
     // A cursor over the answer to a request, owning what it reads from; read on the calling
     // thread. Null, with the reason, when the source cannot be read so.

@@ -116,13 +116,13 @@ TEST(TransformSources, BrokenBundlesAndUrlsFailWithTheirReason) {
     FormatTest::writeFile(dir.filePath("self.txsource"),
                           R"({"name": "altRatio", "options": {}, "inputs": ["self.txsource"]})");
     FormatTest::writeFile(dir.filePath("later.txsource"),
-                          R"({"name": "leftAlign", "options": {}, "inputs": ["x.vcf"]})");
+                          R"({"name": "styleUniform", "options": {}, "inputs": ["x.vcf"]})");
     const QList<QPair<QString, QByteArray>> cases = {
         {dir.filePath("missing.txsource"),
          "Unable to open file: " + dir.filePath("missing.txsource").toUtf8()},
         {dir.filePath("unknown.txsource"), "Unable to unbundle transform: frobnicate"},
         {dir.filePath("self.txsource"), "nest more than 64 levels deep"},
-        {dir.filePath("later.txsource"), "The transform leftAlign is not available"},
+        {dir.filePath("later.txsource"), "The transform styleUniform is not available"},
         {"transform://altRatio/b64/bm90IGpzb24=/",
          "Invalid b64 encoded options data for altRatio transform."},
         {altRatio(dir.filePath("none.vcf"), "VAF"), "Input " + dir.filePath("none.vcf").toUtf8()},
