@@ -5,15 +5,17 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 #include "meta/families/AllelicPrimitivesOptions.h"
 #include "meta/families/AltRatioOptions.h"
+#include "meta/families/BAMCoverageStatsOptions.h"
 #include "meta/families/MergeOptions.h"
 #include "source/registry/VkSourceTypeManager.h"
 #include "source/registry/VkSourceTypeRegistry.h"
 #include "transforms/AllelicPrimitivesTransform.h"
 #include "transforms/AltRatioTransform.h"
 #include "transforms/AppendRecordsTransform.h"
+#include "transforms/BAMCoverageStatsTransform.h"
 #include "transforms/MergeVariantsTransform.h"
-#include "transforms/framework/TransformRegistry.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -21,19 +23,6 @@ bool toInt(const QString& text, int& value) {
     bool ok = false;
     value = text.toInt(&ok);
     return ok;
-}
-
-// The registered name of the transform each command word builds.
-QString transformName(const QString& word) {
-    if (word == QLatin1String("appendrecords"))
-        return QStringLiteral("appendRecords");
-    if (word == QLatin1String("allelicprimitives"))
-        return QStringLiteral("alleleicPrimitives");
-    if (word == QLatin1String("coveragestats"))
-        return QStringLiteral("BAMCoverageStatsTransform");
-    if (word == QLatin1String("mergevcfs"))
-        return QStringLiteral("mergeVariants");
-    return QStringLiteral("altRatio");
 }
 
 using BehaviorList = std::pair<const QStringList*, MergeBehavior>;
@@ -119,6 +108,15 @@ FnTransformPtr Transform::buildTransform(const QList<VkSourcePtr>& sources, QStr
         if (m_maxLength >= 0)
             options.setMaxLength(m_maxLength);
         transform = std::make_shared<AllelicPrimitivesTransform>(options);
+    } else if (m_transform == QLatin1String("coveragestats")) {
+        BAMCoverageStatsOptions options;
+        // Absolute paths keep the URL usable from any folder.
+        QVector<QString> bamFiles;
+        for (const QString& path : m_referencePaths)
+            bamFiles << QFileInfo(path).absoluteFilePath();
+        options.setBamFiles(bamFiles);
+        options.setTargetDepth(m_targetDepth);
+        transform = std::make_shared<BAMCoverageStatsTransform>(options);
     } else if (m_transform == QLatin1String("appendrecords")) {
         transform = std::make_shared<AppendRecordsTransform>(AppendRecordsOptions());
     } else if (m_transform == QLatin1String("mergevcfs")) {
@@ -130,9 +128,6 @@ FnTransformPtr Transform::buildTransform(const QList<VkSourcePtr>& sources, QStr
                               {&m_mergeTakeAll, MergeTakeAll},
                               {&m_mergeTakeFirst, MergeTakeFirst},
                               {&m_mergeClear, MergeClear}}));
-    } else {
-        transform = TransformRegistry::instance().createTransform(transformName(m_transform), "{}",
-                                                                  QStringLiteral("json"), error);
     }
     if (!transform || !transform->setInputs(sources, error))
         return nullptr;

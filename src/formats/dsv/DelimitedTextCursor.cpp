@@ -118,6 +118,14 @@ public:
     int percentDone() const override {
         return m_regions.isEmpty() ? 100 : int(100 * qint64(m_region) / m_regions.size());
     }
+    // A join asks once per feature: the file and its index stay open.
+    bool canReseek() const override { return true; }
+    bool reseek(const QList<VkSegment>& regions, QString*) override {
+        m_regions = mergedRegions(regions);
+        m_region = 0;
+        m_querying = false;
+        return true;
+    }
 
 private:
     bool startNextRegion(QString* error) {

@@ -235,7 +235,14 @@ bool Reader::finishProbe() {
         types.append(int(m_columns.types[i]));
         names.append(QString::fromUtf8(m_columns.names[i]));
     }
+    const bool startGiven = m_genomic.start >= 0;
     m_genomic = detectGenomicColumns(m_columns.names, types, m_genomic);
+    // A start column whose name says it counts from 1 (dbNSFP's "pos(1-based)") does.
+    if (!startGiven && m_genomic.start >= 0 &&
+        m_columns.names[m_genomic.start].toLower().contains("1-based")) {
+        m_oneBased = true;
+        m_options.setGenomicStartOneBased(true);
+    }
     m_options.setFieldNameList(names);
     m_options.setFieldTypeList(types);
     m_options.setDataStartPosition(m_dataStart);

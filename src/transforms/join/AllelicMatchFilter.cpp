@@ -75,12 +75,15 @@ bool sameAllele(Allele left, Allele right, bool reverse) {
 // the left variant asks.
 class RightAlleles {
 public:
-    // A candidate that is no longer a genomic match gets no alleles.
-    void add(const VkFeature* feature, int alleleField, bool reverse) {
+    // A candidate that is no longer a genomic match gets no alleles. The alternates are in the
+    // allele field, or in a field of their own when altField is set.
+    void add(const VkFeature* feature, int alleleField, int altField, bool reverse) {
         Record record;
         record.first = m_alleles.size();
         if (feature) {
             split(feature->value(alleleField).bytes(), &m_alleles);
+            if (altField >= 0)
+                split(feature->value(altField).bytes(), &m_alleles);
             record.count = m_alleles.size() - record.first;
             record.reverse = reverse;
             record.deletion =
@@ -135,6 +138,15 @@ private:
     QVarLengthArray<Record, 16> m_records;
 };
 
+// The field whose symbol or name is the word in any case (a table's "ref", "REF" or "Ref"); -1 for none.
+int fieldNamed(const VkFieldList& schema, const char* word) {
+    for (const VkField& field : schema)
+        if (field.symbol.compare(word, Qt::CaseInsensitive) == 0 ||
+            field.name.compare(word, Qt::CaseInsensitive) == 0)
+            return field.idx;
+    return -1;
+}
+
 bool isMinusStrand(const PVariant& strand) {
     if (strand.type() == ValueType::Character)
         return strand.charValue() == '-';
@@ -152,9 +164,18 @@ bool AllelicMatchFilter::setup(const VkSource& left, const VkSource& right, QStr
     }
     m_rightAlleles = JoinFields::find(right.schema(), QStringLiteral("RefAlt"));
     m_rightStrand = -1;
+    m_rightAlt = -1;
     if (m_rightAlleles < 0) {
         m_rightAlleles = JoinFields::find(right.schema(), QStringLiteral("Observed"));
         m_rightStrand = JoinFields::find(right.schema(), QStringLiteral("Strand"));
+    }
+    if (m_rightAlleles < 0) {
+        const int ref = fieldNamed(right.schema(), "ref");
+        const int alt = fieldNamed(right.schema(), "alt");
+        if (ref >= 0 && alt >= 0) {
+            m_rightAlleles = ref;
+            m_rightAlt = alt;
+        }
     }
     if (m_rightAlleles < 0) {
         *error =
@@ -165,9 +186,12 @@ bool AllelicMatchFilter::setup(const VkSource& left, const VkSource& right, QStr
 }
 
 QList<int> AllelicMatchFilter::rightFields() const {
+    QList<int> fields = {m_rightAlleles};
     if (m_rightStrand >= 0)
-        return {m_rightAlleles, m_rightStrand};
-    return {m_rightAlleles};
+        fields << m_rightStrand;
+    if (m_rightAlt >= 0)
+        fields << m_rightAlt;
+    return fields;
 }
 
 bool AllelicMatchFilter::filter(const VkFeature& left, const JoinMatches& candidates,
@@ -183,7 +207,7 @@ bool AllelicMatchFilter::filter(const VkFeature& left, const JoinMatches& candid
     for (int i = 0; i < candidates.size(); ++i) {
         const VkFeature& feature = candidates[i].feature;
         const bool reverse = m_rightStrand >= 0 && isMinusStrand(feature.value(m_rightStrand));
-        right.add(flags[size_t(i)] ? &feature : nullptr, m_rightAlleles, reverse);
+        right.add(flags[size_t(i)] ? &feature : nullptr, m_rightAlleles, m_rightAlt, reverse);
     }
     // Only a multi-allelic variant matched one-to-many may need the entry flags again.
     const bool mayRetry = !m_oneToOne && leftCount >= 3;

@@ -6,7 +6,8 @@
 // Keeps the right records that carry the alleles of the left variant. Alleles are "/"-separated
 // lists, the reference first, compared as upper-case bytes; a deletion allele is "-". The right
 // alleles come from its "RefAlt" field, or from "Observed", reverse-complemented where a "Strand"
-// field says "-".
+// field says "-", or from a reference column and an alternate column ("ref" and "alt" in any case,
+// as tables such as dbNSFP have them).
 //
 // A right record matches when every left allele is among its alleles (All); Exact also wants as
 // many alleles on both sides, Closest only the records with the fewest alleles beyond the left's.
@@ -34,4 +35,5 @@ private:
     int m_leftAlleles = -1;
     int m_rightAlleles = -1;
     int m_rightStrand = -1;
+    int m_rightAlt = -1;
 };
