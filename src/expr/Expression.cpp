@@ -2,6 +2,7 @@
 
 #include "expr/ExprValues.h"
 #include "expr/ExprVocabulary.h"
+#include "expr/ShortCutCheck.h"
 #include "expr/SimpleCondition.h"
 
 #include <muparserx/mpParser.h>
@@ -53,45 +54,6 @@ int segmentIndexFor(const QByteArray& name) {
     return 0;
 }
 
-bool isOperandEnd(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char(')') || c == QLatin1Char(']') ||
-           c == QLatin1Char('}') || c == QLatin1Char('"') || c == QLatin1Char('.');
-}
-
-bool isOperandStart(QChar c) {
-    return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('(') || c == QLatin1Char('[') ||
-           c == QLatin1Char('{') || c == QLatin1Char('"') || c == QLatin1Char('.') || c == QLatin1Char('!') ||
-           c == QLatin1Char('-') || c == QLatin1Char('+');
-}
-
-// The library's short-circuit "&&" and "||" pass its syntax check without an operand on each side
-// ("a && && b") and then crash when evaluated: such a text is refused here with the place of the
-// operator. Text inside string literals is skipped.
-bool checkLogicalOperands(const QString& text, QString* error) {
-    bool inString = false;
-    for (int i = 0; i + 1 < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('"') && (i == 0 || text.at(i - 1) != QLatin1Char('\\')))
-            inString = !inString;
-        if (inString || (c != QLatin1Char('&') && c != QLatin1Char('|')) || text.at(i + 1) != c)
-            continue;
-        int before = i - 1;
-        while (before >= 0 && text.at(before).isSpace())
-            --before;
-        int after = i + 2;
-        while (after < text.size() && text.at(after).isSpace())
-            ++after;
-        if (before < 0 || !isOperandEnd(text.at(before)) || after >= text.size() ||
-            !isOperandStart(text.at(after))) {
-            *error =
-                QStringLiteral("Unexpected operator \"%1\" found at position %2.").arg(text.mid(i, 2)).arg(i);
-            return false;
-        }
-        ++i;
-    }
-    return true;
-}
-
 } // namespace
 
 // The parser with one value object per bound name; the parser's variables point at them.
@@ -112,7 +74,7 @@ Expression::~Expression() = default;
 
 std::unique_ptr<Expression> Expression::compile(const QString& text, const VkFieldList& schema, Scope scope,
                                                 QString* error) {
-    if (!checkLogicalOperands(text, error))
+    if (!ShortCutCheck::check(text, error))
         return nullptr;
     std::unique_ptr<Expression> expression(new Expression);
     Parser& p = *expression->m_parser;

@@ -82,6 +82,8 @@ TEST(Expression, NamesBindOnceToFieldsOrTheSegment) {
     EXPECT_FALSE(Expression::compile("QUAL > 30 && && DP", schema(), Expression::Scope::Locus, &error));
     EXPECT_EQ(error, "Unexpected operator \"&&\" found at position 10.");
     EXPECT_FALSE(Expression::compile("|| DP", schema(), Expression::Scope::Locus, &error));
+    EXPECT_FALSE(Expression::compile("QUAL > 1 and or DP > 2", schema(), Expression::Scope::Locus, &error));
+    EXPECT_EQ(error, "Unexpected operator \"and\" found at position 9.");
     EXPECT_TRUE(Expression::compile("GENE == \"a&&\" || !(DP<2)", schema(), Expression::Scope::Locus, &error))
         << error.toStdString();
 }
