@@ -1,0 +1,321 @@
+#include "transforms/TranscriptConsequence.h"
+
+#include <algorithm>
+
+namespace {
+
+// The standard genetic code, codons in T, C, A, G order of their three bases.
+constexpr char kCode[] = "FFLLSSSSYY**CC*WLLLLPPPPHHQQRRRRIIIMTTTTNNKKSSRRVVVVAAAADDEEGGGG";
+
+int baseIndex(char base) {
+    switch (base) {
+    case 'T':
+        return 0;
+    case 'C':
+        return 1;
+    case 'A':
+        return 2;
+    case 'G':
+        return 3;
+    default:
+        return -1;
+    }
+}
+
+char complement(char base) {
+    switch (base) {
+    case 'A':
+        return 'T';
+    case 'C':
+        return 'G';
+    case 'G':
+        return 'C';
+    case 'T':
+        return 'A';
+    default:
+        return base;
+    }
+}
+
+const char* threeLetter(char aa) {
+    static const char* const names[26] = {"Ala", "Asx", "Cys", "Asp", "Glu", "Phe", "Gly", "His", "Ile",
+                                          "Xle", "Lys", "Leu", "Met", "Asn", "Pyl", "Pro", "Gln", "Arg",
+                                          "Ser", "Thr", "Sec", "Val", "Trp", "Xaa", "Tyr", "Glx"};
+    if (aa == '*')
+        return "Ter";
+    return aa >= 'A' && aa <= 'Z' ? names[aa - 'A'] : "Xaa";
+}
+
+QByteArray threeLetters(const QByteArray& aas) {
+    QByteArray text;
+    for (char aa : aas)
+        text += threeLetter(aa);
+    return text;
+}
+
+// "Lys23" for the amino acid at 0-based index i.
+QByteArray residue(const QByteArray& protein, int i) {
+    return threeLetter(i >= 0 && i < protein.size() ? protein[i] : 'X') + QByteArray::number(i + 1);
+}
+
+QByteArray range(const QByteArray& protein, int first, int last) {
+    return first == last ? residue(protein, first) : residue(protein, first) + '_' + residue(protein, last);
+}
+
+// The new stop's place in an extension or frameshift, counting the first changed residue as 1.
+QByteArray stopDistance(const QByteArray& altProtein, int i) {
+    const int stop = altProtein.indexOf('*', i);
+    return stop < 0 ? QByteArray("?") : QByteArray::number(stop - i + 1);
+}
+
+bool isBases(const QByteArray& allele) {
+    return std::all_of(allele.begin(), allele.end(), [](char c) { return baseIndex(c) >= 0 || c == 'N'; });
+}
+
+QByteArray casedCodons(const QByteArray& bases, int changedStart, int changedStop) {
+    if (bases.isEmpty())
+        return QByteArrayLiteral("-");
+    QByteArray text = bases.toLower();
+    for (int i = changedStart; i < changedStop && i < text.size(); ++i)
+        text[i] = bases[i];
+    return text;
+}
+
+// The amino acids of a codon window; a trailing part codon reads 'X'.
+QByteArray windowAminoAcids(const QByteArray& bases) {
+    QByteArray aas;
+    for (int i = 0; i < bases.size(); i += 3)
+        aas += i + 3 <= bases.size() ? TranscriptConsequence::aminoAcid(bases.constData() + i) : 'X';
+    return aas.isEmpty() ? QByteArrayLiteral("-") : aas;
+}
+
+} // namespace
+
+char TranscriptConsequence::aminoAcid(const char* codon) {
+    const int a = baseIndex(codon[0]);
+    const int b = baseIndex(codon[1]);
+    const int c = baseIndex(codon[2]);
+    return a < 0 || b < 0 || c < 0 ? 'X' : kCode[a * 16 + b * 4 + c];
+}
+
+void TranscriptConsequence::translate(const char* bases, int length, QByteArray* out) {
+    for (int i = 0; i + 3 <= length; i += 3) {
+        const char aa = aminoAcid(bases + i);
+        out->append(aa);
+        if (aa == '*')
+            return;
+    }
+}
+
+QByteArray TranscriptConsequence::reverseComplement(const QByteArray& bases) {
+    QByteArray out(bases.size(), Qt::Uninitialized);
+    for (int i = 0; i < bases.size(); ++i)
+        out[bases.size() - 1 - i] = complement(bases[i]);
+    return out;
+}
+
+QByteArray TranscriptConsequence::protein(const TranscriptModel& model, const QByteArray& mrna) {
+    QByteArray aas;
+    if (model.isCoding() && model.codingEnd() <= mrna.size())
+        translate(mrna.constData() + model.codingOffset(), model.codingEnd() - model.codingOffset(), &aas);
+    return aas;
+}
+
+void TranscriptConsequence::compute(const TranscriptModel& model, const TranscriptSequence& sequence,
+                                    const Allele& allele, TranscriptEffect* effect) {
+    *effect = TranscriptEffect();
+    effect->location = model.locate(allele.start, allele.stop);
+    if (effect->location.region == TranscriptRegion::Intergenic || !isBases(allele.ref) ||
+        !isBases(allele.alt))
+        return;
+    m_ref = model.isReverse() ? reverseComplement(allele.ref) : allele.ref;
+    m_alt = model.isReverse() ? reverseComplement(allele.alt) : allele.alt;
+
+    Change change{-1, -1, m_alt};
+    const int length = allele.stop - allele.start;
+    if (length == 0) {
+        change.start = change.stop = model.insertionIndex(allele.start);
+    } else {
+        const int first = model.mrnaIndex(model.isReverse() ? allele.stop - 1 : allele.start);
+        const int last = model.mrnaIndex(model.isReverse() ? allele.start : allele.stop - 1);
+        // Contiguous in the mRNA: the change lies within one exon or spans whole introns only
+        // when it does not; a change across a splice junction is described on the genome.
+        if (first >= 0 && last - first == length - 1)
+            change = Change{first, last + 1, m_alt};
+    }
+    const bool onMrna = change.start >= 0 && sequence.mrna.size() == model.mrnaLength();
+    effect->hgvsC = (model.isCoding() ? "c." : "n.") +
+                    (onMrna ? hgvsMrna(model, sequence.mrna, change) : hgvsGenomic(model, allele));
+    if (onMrna && model.isCoding() && effect->location.region == TranscriptRegion::CodingExon)
+        codingEffect(model, sequence, change, effect);
+}
+
+// Positions in the transcript's direction, without shifting (introns are not read as sequence).
+QByteArray TranscriptConsequence::hgvsGenomic(const TranscriptModel& model, const Allele& allele) const {
+    const bool reverse = model.isReverse();
+    if (allele.start == allele.stop) {
+        const int32_t before = reverse ? allele.start : allele.start - 1;
+        const int32_t after = reverse ? allele.start - 1 : allele.start;
+        return model.hgvsPosition(before) + '_' + model.hgvsPosition(after) + "ins" + m_alt;
+    }
+    const QByteArray first = model.hgvsPosition(reverse ? allele.stop - 1 : allele.start);
+    const QByteArray last = model.hgvsPosition(reverse ? allele.start : allele.stop - 1);
+    const QByteArray place = first == last ? first : first + '_' + last;
+    if (m_ref.size() == 1 && m_alt.size() == 1)
+        return place + m_ref + '>' + m_alt;
+    return place + (m_alt.isEmpty() ? QByteArray("del") : "delins" + m_alt);
+}
+
+QByteArray TranscriptConsequence::hgvsMrna(const TranscriptModel& model, const QByteArray& mrna,
+                                           const Change& change) {
+    const int length = mrna.size();
+    int start = change.start;
+    int stop = change.stop;
+    const auto place = [&model](int first, int last) {
+        return first == last ? model.hgvsMrnaPosition(first)
+                             : model.hgvsMrnaPosition(first) + '_' + model.hgvsMrnaPosition(last);
+    };
+    if (stop - start == 1 && change.alt.size() == 1)
+        return place(start, start) + mrna[start] + '>' + change.alt;
+    if (!change.alt.isEmpty() && stop > start)
+        return place(start, stop - 1) + "delins" + change.alt;
+    if (change.alt.isEmpty()) {
+        while (stop < length && mrna[start] == mrna[stop]) {
+            ++start;
+            ++stop;
+        }
+        return place(start, stop - 1) + "del";
+    }
+    // An insertion, moved 3' past the bases it repeats; a copy of the bases before it is a dup.
+    QByteArray inserted = change.alt;
+    while (start < length && inserted[0] == mrna[start]) {
+        inserted = inserted.mid(1) + mrna[start];
+        ++start;
+    }
+    const int size = inserted.size();
+    if (start >= size && mrna.mid(start - size, size) == inserted)
+        return place(start - size, start - 1) + "dup";
+    return place(start - 1, start) + "ins" + inserted;
+}
+
+void TranscriptConsequence::codingEffect(const TranscriptModel& model, const TranscriptSequence& sequence,
+                                         const Change& change, TranscriptEffect* effect) {
+    const int offset = model.codingOffset();
+    const int end = model.codingEnd();
+    const QByteArray& mrna = sequence.mrna;
+    // The codons the change touches; an insertion between two codons touches none.
+    int windowStart = change.start;
+    int windowStop = change.start;
+    if (change.stop > change.start || (change.start - offset) % 3 != 0) {
+        windowStart = offset + (std::max(change.start, offset) - offset) / 3 * 3;
+        const int last = std::max(std::min(change.stop, end) - 1, change.start) - offset;
+        windowStop = std::min(std::max(offset + (last / 3 + 1) * 3, change.stop), int(mrna.size()));
+    }
+    describeWindow(sequence, change, windowStart, windowStop, effect);
+
+    const bool startCodon = change.start < offset + 3 && (change.stop > offset || change.start > offset);
+    if (startCodon) {
+        effect->consequence = CodingConsequence::StartLost;
+        effect->hgvsP = "p." + residue(sequence.protein, 0) + '?';
+        return;
+    }
+    const int firstCodon = (windowStart - offset) / 3;
+    m_tail = mrna.mid(offset + firstCodon * 3, change.start - offset - firstCodon * 3);
+    m_tail += change.alt;
+    m_tail.append(mrna.constData() + change.stop, mrna.size() - change.stop);
+    m_altProtein = sequence.protein.left(firstCodon);
+    translate(m_tail.constData(), m_tail.size(), &m_altProtein);
+    const int lengthChange = change.alt.size() - (change.stop - change.start);
+    proteinChange(sequence.protein, firstCodon, lengthChange % 3 != 0, lengthChange, effect);
+}
+
+void TranscriptConsequence::describeWindow(const TranscriptSequence& sequence, const Change& change,
+                                           int windowStart, int windowStop, TranscriptEffect* effect) {
+    const QByteArray refWindow = sequence.mrna.mid(windowStart, windowStop - windowStart);
+    const QByteArray altWindow = sequence.mrna.mid(windowStart, change.start - windowStart) + change.alt +
+                                 sequence.mrna.mid(change.stop, std::max(0, windowStop - change.stop));
+    const int changed = change.start - windowStart;
+    effect->codons = casedCodons(refWindow, changed, change.stop - windowStart) + '/' +
+                     casedCodons(altWindow, changed, changed + change.alt.size());
+    const QByteArray refAas = windowAminoAcids(refWindow);
+    const QByteArray altAas = windowAminoAcids(altWindow);
+    effect->aminoAcids = refAas == altAas ? refAas : refAas + '/' + altAas;
+}
+
+// Compares the reference protein with the altered one (m_altProtein, which runs to its first
+// stop) from the first codon the change touches: the first residue that differs and, for a change
+// in frame, the residues after it that both still share, leave the residues deleted and inserted.
+// Scanning from the front puts a change within a repeat at its most 3' place.
+void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCodon, bool frameshift,
+                                          int lengthChange, TranscriptEffect* effect) {
+    const QByteArray& alt = m_altProtein;
+    const int refSize = protein.size();
+    const int altSize = alt.size();
+    int i = firstCodon;
+    while (i < refSize && i < altSize && protein[i] == alt[i])
+        ++i;
+    const bool same = i == refSize && i == altSize;
+    if (frameshift) {
+        effect->consequence = CodingConsequence::Frameshift;
+        if (same || i >= refSize || i >= altSize)
+            effect->hgvsP = "p.=";
+        else if (alt[i] == '*')
+            effect->hgvsP = "p." + residue(protein, i) + "Ter";
+        else if (protein[i] == '*')
+            effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" + stopDistance(alt, i);
+        else
+            effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "fsTer" + stopDistance(alt, i);
+        return;
+    }
+    if (same) {
+        effect->consequence = CodingConsequence::Synonymous;
+        effect->hgvsP = "p." + residue(protein, firstCodon) + '=';
+        return;
+    }
+    // Where the stop would be had the change only added or removed residues.
+    const bool refStops = protein.endsWith('*');
+    const bool altStops = alt.endsWith('*');
+    const int expectedStop = refSize - (refStops ? 1 : 0) + lengthChange / 3;
+    if (refStops && (!altStops || altSize - 1 > expectedStop)) {
+        effect->consequence = CodingConsequence::StopLost;
+        effect->hgvsP = i < altSize ? "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" +
+                                          stopDistance(alt, i)
+                                    : QByteArray("p.?");
+        return;
+    }
+    QByteArray deleted;
+    QByteArray inserted;
+    if (altStops && altSize - 1 < expectedStop) {
+        effect->consequence = CodingConsequence::StopGained;
+        if (alt[i] == '*') {
+            effect->hgvsP = "p." + residue(protein, i) + "Ter";
+            return;
+        }
+        inserted = alt.mid(i);
+        deleted = protein.mid(i, std::max(0, inserted.size() - lengthChange / 3));
+    } else {
+        int shared = 0;
+        while (shared < refSize - i && shared < altSize - i &&
+               protein[refSize - 1 - shared] == alt[altSize - 1 - shared])
+            ++shared;
+        deleted = protein.mid(i, refSize - shared - i);
+        inserted = alt.mid(i, altSize - shared - i);
+        effect->consequence = lengthChange > 0   ? CodingConsequence::InframeInsertion
+                              : lengthChange < 0 ? CodingConsequence::InframeDeletion
+                                                 : CodingConsequence::Missense;
+    }
+    if (deleted.isEmpty()) {
+        const int size = inserted.size();
+        if (i >= size && protein.mid(i - size, size) == inserted)
+            effect->hgvsP = "p." + range(protein, i - size, i - 1) + "dup";
+        else
+            effect->hgvsP = "p." + residue(protein, i - 1) + '_' + residue(protein, i) + "ins" +
+                            threeLetters(inserted);
+    } else if (inserted.isEmpty()) {
+        effect->hgvsP = "p." + range(protein, i, i + deleted.size() - 1) + "del";
+    } else if (deleted.size() == 1 && inserted.size() == 1) {
+        effect->hgvsP = "p." + residue(protein, i) + threeLetter(inserted[0]);
+    } else {
+        effect->hgvsP = "p." + range(protein, i, i + deleted.size() - 1) + "delins" + threeLetters(inserted);
+    }
+}
