@@ -230,7 +230,6 @@ TEST(AnnotateCommand, UnusableSourcesAndAlgorithmsStillToComeFailWithTheirReason
 
     const QList<QPair<QStringList, QByteArray>> unavailable = {
         {{"dbnsfp", "--predFields=SIFT_pred,Polyphen2_HDIV_pred"}, "annotateDbNSFP"},
-        {{"transcript", "--referenceUrl=hg19.2bit"}, "annotateTranscript"},
     };
     for (const auto& algorithm : unavailable) {
         const CliResult result =

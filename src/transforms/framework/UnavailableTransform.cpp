@@ -15,7 +15,6 @@ const KnownTransform kKnownTransforms[] = {
     {"annotateOverlapRegion", 1},
     {"annotateVariant", 2},
     {"annotateDbNSFP", 1},
-    {"annotateTranscript", 1},
     {"batchAnnotateRegion", 2},
     {"batchAnnotateOverlapRegion", 2},
     {"batchAnnotateVariant", 2},
