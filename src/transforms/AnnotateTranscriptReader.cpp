@@ -68,8 +68,9 @@ bool AnnotateTranscriptReader::annotate(const VkFeature& left, QString* error) {
     return true;
 }
 
-// The allele loses the bases it shares with the reference at either end, so that it says which
-// bases change: "ACG/AG" at 100 becomes the deletion of the C at 101.
+// The allele loses the bases it shares with the reference, first at the front (the base a VCF
+// record keeps before an indel), then at the back: "ACG/AG" at 100 becomes the deletion of the C
+// at 101.
 bool AnnotateTranscriptReader::annotateAllele(const VkFeature& left, const QByteArray& ref, const QByteArray& alt,
                                               QString* error) {
     m_allele.start = left.segment().start();
@@ -78,17 +79,17 @@ bool AnnotateTranscriptReader::annotateAllele(const VkFeature& left, const QByte
     if (isPlainBases(m_allele.ref) && isPlainBases(m_allele.alt)) {
         QByteArray& r = m_allele.ref;
         QByteArray& a = m_allele.alt;
-        int suffix = 0;
-        while (suffix < r.size() && suffix < a.size() && r[r.size() - 1 - suffix] == a[a.size() - 1 - suffix])
-            ++suffix;
-        r.chop(suffix);
-        a.chop(suffix);
         int prefix = 0;
         while (prefix < r.size() && prefix < a.size() && r[prefix] == a[prefix])
             ++prefix;
         r.remove(0, prefix);
         a.remove(0, prefix);
         m_allele.start += prefix;
+        int suffix = 0;
+        while (suffix < r.size() && suffix < a.size() && r[r.size() - 1 - suffix] == a[a.size() - 1 - suffix])
+            ++suffix;
+        r.chop(suffix);
+        a.chop(suffix);
     }
     m_allele.stop = m_allele.start + m_allele.ref.size();
     if (!m_catalog.near(left.segment().chromosome(), m_allele.start, m_allele.stop, &m_near, error))

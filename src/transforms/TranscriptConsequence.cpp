@@ -138,16 +138,54 @@ void TranscriptConsequence::compute(const TranscriptModel& model, const Transcri
     } else {
         const int first = model.mrnaIndex(model.isReverse() ? allele.stop - 1 : allele.start);
         const int last = model.mrnaIndex(model.isReverse() ? allele.start : allele.stop - 1);
-        // Contiguous in the mRNA: the change lies within one exon or spans whole introns only
-        // when it does not; a change across a splice junction is described on the genome.
+        // Within one exon its ends are as far apart in the mRNA as on the genome; a change
+        // across a splice junction is described on the genome.
         if (first >= 0 && last - first == length - 1)
             change = Change{first, last + 1, m_alt};
     }
     const bool onMrna = change.start >= 0 && sequence.mrna.size() == model.mrnaLength();
-    effect->hgvsC = (model.isCoding() ? "c." : "n.") +
-                    (onMrna ? hgvsMrna(model, sequence.mrna, change) : hgvsGenomic(model, allele));
-    if (onMrna && model.isCoding() && effect->location.region == TranscriptRegion::CodingExon)
+    if (!onMrna) {
+        effect->hgvsC = (model.isCoding() ? "c." : "n.") + hgvsGenomic(model, allele);
+        return;
+    }
+    shiftThreePrime(sequence.mrna, &change);
+    effect->hgvsC = (model.isCoding() ? "c." : "n.") + hgvsMrna(model, sequence.mrna, change);
+    if (!model.isCoding())
+        return;
+    effect->location.region = codingRegion(model, change);
+    if (effect->location.region == TranscriptRegion::CodingExon)
         codingEffect(model, sequence, change, effect);
+}
+
+// An insertion or deletion within a repeat is put at its most 3' place along the mRNA, where HGVS
+// describes it, and classed there: inserting an A into AAA at the start codon's end is the same
+// change wherever in the run it is written.
+void TranscriptConsequence::shiftThreePrime(const QByteArray& mrna, Change* change) {
+    const int length = mrna.size();
+    if (change->alt.isEmpty()) {
+        while (change->stop < length && mrna[change->start] == mrna[change->stop]) {
+            ++change->start;
+            ++change->stop;
+        }
+    } else if (change->start == change->stop) {
+        QByteArray& inserted = change->alt;
+        while (change->start < length && inserted[0] == mrna[change->start]) {
+            inserted = inserted.mid(1) + mrna[change->start];
+            change->stop = ++change->start;
+        }
+    }
+}
+
+// Where an exonic change of a coding transcript lies: an insertion at the coding start or just
+// after the stop codon is in the UTR.
+TranscriptRegion TranscriptConsequence::codingRegion(const TranscriptModel& model, const Change& change) {
+    const int offset = model.codingOffset();
+    const int end = model.codingEnd();
+    const bool coding = change.start == change.stop ? change.start > offset && change.start < end
+                                                    : change.start < end && change.stop > offset;
+    if (coding)
+        return TranscriptRegion::CodingExon;
+    return change.start <= offset ? TranscriptRegion::FivePrimeUtr : TranscriptRegion::ThreePrimeUtr;
 }
 
 // Positions in the transcript's direction, without shifting (introns are not read as sequence).
@@ -168,9 +206,8 @@ QByteArray TranscriptConsequence::hgvsGenomic(const TranscriptModel& model, cons
 
 QByteArray TranscriptConsequence::hgvsMrna(const TranscriptModel& model, const QByteArray& mrna,
                                            const Change& change) {
-    const int length = mrna.size();
-    int start = change.start;
-    int stop = change.stop;
+    const int start = change.start;
+    const int stop = change.stop;
     const auto place = [&model](int first, int last) {
         return first == last ? model.hgvsMrnaPosition(first)
                              : model.hgvsMrnaPosition(first) + '_' + model.hgvsMrnaPosition(last);
@@ -179,19 +216,10 @@ QByteArray TranscriptConsequence::hgvsMrna(const TranscriptModel& model, const Q
         return place(start, start) + mrna[start] + '>' + change.alt;
     if (!change.alt.isEmpty() && stop > start)
         return place(start, stop - 1) + "delins" + change.alt;
-    if (change.alt.isEmpty()) {
-        while (stop < length && mrna[start] == mrna[stop]) {
-            ++start;
-            ++stop;
-        }
+    if (change.alt.isEmpty())
         return place(start, stop - 1) + "del";
-    }
-    // An insertion, moved 3' past the bases it repeats; a copy of the bases before it is a dup.
-    QByteArray inserted = change.alt;
-    while (start < length && inserted[0] == mrna[start]) {
-        inserted = inserted.mid(1) + mrna[start];
-        ++start;
-    }
+    // An insertion that repeats the bases before it is a dup.
+    const QByteArray& inserted = change.alt;
     const int size = inserted.size();
     if (start >= size && mrna.mid(start - size, size) == inserted)
         return place(start - size, start - 1) + "dup";
@@ -226,7 +254,8 @@ void TranscriptConsequence::codingEffect(const TranscriptModel& model, const Tra
     m_altProtein = sequence.protein.left(firstCodon);
     translate(m_tail.constData(), m_tail.size(), &m_altProtein);
     const int lengthChange = change.alt.size() - (change.stop - change.start);
-    proteinChange(sequence.protein, firstCodon, lengthChange % 3 != 0, lengthChange, effect);
+    const int lastCodon = (windowStop - offset - 1) / 3;
+    proteinChange(sequence.protein, firstCodon, lastCodon, lengthChange, effect);
 }
 
 void TranscriptConsequence::describeWindow(const TranscriptSequence& sequence, const Change& change,
@@ -243,33 +272,35 @@ void TranscriptConsequence::describeWindow(const TranscriptSequence& sequence, c
 }
 
 // Compares the reference protein with the altered one (m_altProtein, which runs to its first
-// stop) from the first codon the change touches: the first residue that differs and, for a change
+// stop) from the first codon the change touches (lastCodon is the last it touches): the first residue that differs and, for a change
 // in frame, the residues after it that both still share, leave the residues deleted and inserted.
 // Scanning from the front puts a change within a repeat at its most 3' place.
-void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCodon, bool frameshift,
+void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCodon, int lastCodon,
                                           int lengthChange, TranscriptEffect* effect) {
+    const bool frameshift = lengthChange % 3 != 0;
     const QByteArray& alt = m_altProtein;
     const int refSize = protein.size();
     const int altSize = alt.size();
     int i = firstCodon;
     while (i < refSize && i < altSize && protein[i] == alt[i])
         ++i;
-    const bool same = i == refSize && i == altSize;
+    // A change that leaves the protein as it was (a frameshift past the stop's first base, one
+    // that keeps a stop in place) is synonymous whatever its length.
+    if (i == refSize && i == altSize) {
+        effect->consequence = CodingConsequence::Synonymous;
+        effect->hgvsP = "p." + residue(protein, firstCodon) + '=';
+        return;
+    }
     if (frameshift) {
         effect->consequence = CodingConsequence::Frameshift;
-        if (same || i >= refSize || i >= altSize)
-            effect->hgvsP = "p.=";
+        if (i >= refSize || i >= altSize)
+            effect->hgvsP = "p.?";
         else if (alt[i] == '*')
             effect->hgvsP = "p." + residue(protein, i) + "Ter";
         else if (protein[i] == '*')
             effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" + stopDistance(alt, i);
         else
             effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "fsTer" + stopDistance(alt, i);
-        return;
-    }
-    if (same) {
-        effect->consequence = CodingConsequence::Synonymous;
-        effect->hgvsP = "p." + residue(protein, firstCodon) + '=';
         return;
     }
     // Where the stop would be had the change only added or removed residues.
@@ -285,7 +316,9 @@ void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCo
     }
     QByteArray deleted;
     QByteArray inserted;
-    if (altStops && altSize - 1 < expectedStop) {
+    // A change to the stop codon that leaves a stop right after what it inserts keeps the stop.
+    const bool changesStop = refStops && lastCodon >= refSize - 1;
+    if (altStops && altSize - 1 < expectedStop && !changesStop) {
         effect->consequence = CodingConsequence::StopGained;
         if (alt[i] == '*') {
             effect->hgvsP = "p." + residue(protein, i) + "Ter";

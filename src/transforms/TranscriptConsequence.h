@@ -70,13 +70,15 @@ private:
         int stop;
         QByteArray alt;
     };
+    static void shiftThreePrime(const QByteArray& mrna, Change* change);
+    static TranscriptRegion codingRegion(const TranscriptModel& model, const Change& change);
     QByteArray hgvsGenomic(const TranscriptModel& model, const Allele& allele) const;
-    QByteArray hgvsMrna(const TranscriptModel& model, const QByteArray& mrna, const Change& change);
+    static QByteArray hgvsMrna(const TranscriptModel& model, const QByteArray& mrna, const Change& change);
     void codingEffect(const TranscriptModel& model, const TranscriptSequence& sequence, const Change& change,
                       TranscriptEffect* effect);
     void describeWindow(const TranscriptSequence& sequence, const Change& change, int windowStart,
                         int windowStop, TranscriptEffect* effect);
-    void proteinChange(const QByteArray& protein, int firstCodon, bool frameshift, int lengthChange,
+    void proteinChange(const QByteArray& protein, int firstCodon, int lastCodon, int lengthChange,
                        TranscriptEffect* effect);
 
     QByteArray m_ref;

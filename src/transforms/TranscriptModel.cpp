@@ -94,12 +94,9 @@ int TranscriptModel::intronNumber(int g) const {
 
 int TranscriptModel::insertionIndex(int32_t position) const {
     const int before = mrnaIndex(position - 1);
-    if (before >= 0)
-        return m_reverse ? before : before + 1;
-    const int after = mrnaIndex(position);
-    if (after >= 0)
-        return m_reverse ? after + 1 : after;
-    return -1;
+    if (before < 0 || mrnaIndex(position) < 0)
+        return -1;
+    return m_reverse ? before : before + 1;
 }
 
 namespace {
@@ -121,9 +118,11 @@ void TranscriptModel::locateIntron(int g, int32_t start, int32_t stop, Location*
     const int32_t b = m_exons[g + 1].start;
     int32_t distance = 0;
     if (start == stop) {
-        if (start <= a || start >= b)
+        // Between two intron bases, or between an exon and the intron: counted by the further
+        // neighbour, so that only an insertion that splits the splice site's two bases is in it.
+        if (start < a || start > b)
             return;
-        distance = std::min(start - a, b - start);
+        distance = std::min(start - a + 1, b - start + 1);
     } else {
         const int32_t first = std::max(start, a);
         const int32_t last = std::min(stop, b) - 1;
@@ -145,13 +144,12 @@ TranscriptModel::Location TranscriptModel::locate(int32_t start, int32_t stop) c
     if (insertion && insertionIndex(start) >= 0) {
         const int m = insertionIndex(start);
         const bool coding = isCoding() && m > m_codingOffset && m < m_codingEnd;
-        const int32_t exonic = mrnaIndex(start - 1) >= 0 ? start - 1 : start;
         location.region = !isCoding() ? TranscriptRegion::NoncodingExon
                           : coding    ? TranscriptRegion::CodingExon
                           : m <= m_codingOffset ? TranscriptRegion::FivePrimeUtr
                                                 : TranscriptRegion::ThreePrimeUtr;
         for (int g = 0; g < m_exons.size(); ++g)
-            if (exonic >= m_exons[g].start && exonic < m_exons[g].stop)
+            if (start > m_exons[g].start && start < m_exons[g].stop)
                 location.exon = exonNumber(g);
         return location;
     }

@@ -74,10 +74,11 @@ public:
     int32_t genomicPosition(int mrnaIndex) const;
 
     // Where the variant covering [start, stop) lies; an insertion (start == stop) lies between
-    // start - 1 and start, in the exon when either neighbour is exonic.
+    // start - 1 and start: in an exon when both are in it, at the splice site when it is between
+    // an exon and its intron.
     Location locate(int32_t start, int32_t stop) const;
-    // The mRNA index at which an insertion before genomic position p lands; -1 when neither
-    // neighbour is exonic.
+    // The mRNA index at which an insertion before genomic position p lands; -1 unless both
+    // neighbours are in one exon.
     int insertionIndex(int32_t position) const;
 
     // The HGVS position of a base: c. numbering for a coding transcript (c.-N before the coding

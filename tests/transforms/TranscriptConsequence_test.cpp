@@ -91,7 +91,7 @@ TEST_P(TranscriptConsequenceTest, HandWorkedAllelesGiveTheirEffects) {
         {8, "T", "C", R::CodingExon, 1, 0, C::StartLost, "aTg/aCg", "M/T", "c.2T>C", "p.Met1?"},
         {33, "A", "C", R::CodingExon, 2, 0, C::StopLost, "tAa/tCa", "*/S", "c.17A>C", "p.Ter6SerextTer?"},
         // One A of AAA: described at the last (3'-most) A; nothing stops the new frame.
-        {10, "A", "", R::CodingExon, 1, 0, C::Frameshift, "Aaa/aa", "K/X", "c.6del", "p.Lys2AsnfsTer?"},
+        {10, "A", "", R::CodingExon, 1, 0, C::Frameshift, "aaA/aa", "K/X", "c.6del", "p.Lys2AsnfsTer?"},
         {10, "AAA", "", R::CodingExon, 1, 0, C::InframeDeletion, "AAA/-", "K/-", "c.4_6del", "p.Lys2del"},
         {13, "", "AAA", R::CodingExon, 1, 0, C::InframeInsertion, "-/AAA", "-/K", "c.4_6dup", "p.Lys2dup"},
         // Splice site, splice region and the boundary-spanning deletion, named from the nearer exon.
