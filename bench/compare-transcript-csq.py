@@ -5,6 +5,7 @@ transcript per gene), prints the counts of agreements, of explained disagreement
 unexplained ones with an example each, and exits 1 when any is unexplained.
 
 Usage: compare-transcript-csq.py <calls.vcf> <varkit.vcf> <bcftools-csq.vcf>
+(transcripts.gtf is read from the folder of calls.vcf)
 """
 import collections
 import sys
@@ -25,9 +26,18 @@ EXPLANATIONS = {
                  "their most 3' place in the mRNA",
     "non-coding": "bcftools names every place within a non-coding transcript non_coding; varkit tells "
                   "its introns and splice sites apart",
-    "stop re-formed": "bcftools calls stop_lost when the stop codon's bases change; varkit sees the "
-                      "bases after it form the same stop again (the protein keeps its length or gains "
-                      "residues before the stop)",
+    "stop at the join": "bcftools calls an in-frame indel in-frame where the bases either side of it "
+                        "join into a stop codon (56017 GGAACCG>G of seed 7: TGG|AAC CGA becomes TGA); varkit "
+                        "translates the joined codon",
+    "split start codon": "bcftools does not see the start codon when an intron splits it, and calls a "
+                         "change to it missense or frameshift",
+    "two codons": "a two-base substitution across two codons that makes a stop of the second: bcftools "
+                  "reports the first codon's missense change only",
+    "stop in place": "an insertion that puts a stop where the old one was, before it: the protein is "
+                     "unchanged (varkit: synonymous), bcftools calls the stop gained",
+    "stop re-formed": "a change that reaches the stop codon where the bases after it form the same stop "
+                      "again: the protein keeps its length (varkit: synonymous) or only gains residues; "
+                      "bcftools calls stop_lost, or frameshift for a length not a multiple of 3",
 }
 
 
@@ -40,18 +50,34 @@ def records(path):
                 yield (int(cols[1]), cols[3], cols[4]), info
 
 
-def explanation(key, mine, terms, placements):
+def explanation(key, mine, terms, placements, split_starts, gene):
     if placements.get(key):
         return "placement"
+    if mine == "start_lost" and gene in split_starts and terms & {"missense", "frameshift", "synonymous"}:
+        return "split start codon"
+    if mine == "stop_gained" and len(key[1]) == len(key[2]) > 1 and "missense" in terms:
+        return "two codons"
+    if mine == "synonymous" and "stop_gained" in terms:
+        return "stop in place"
     if terms == {"non_coding"} and mine in {"intron", "splice_site", "splice_region"}:
         return "non-coding"
-    if "stop_lost" in terms and mine in {"synonymous", "inframe_insertion", "inframe_deletion"}:
+    if mine == "stop_gained" and terms - {"splice_region"} <= {"inframe_deletion", "inframe_insertion"}:
+        return "stop at the join"
+    if terms & {"stop_lost", "frameshift"} and mine in {"synonymous", "inframe_insertion", "inframe_deletion"}:
         return "stop re-formed"
     return None
 
 
 def main():
     placements = {key: info.get("PLACEMENT") for key, info in records(sys.argv[1])}
+    # Genes whose start codon an intron splits (two start_codon lines in the GTF beside calls.vcf).
+    start_codons = collections.Counter()
+    with open(sys.argv[1].rsplit("/", 1)[0] + "/transcripts.gtf" if "/" in sys.argv[1] else "transcripts.gtf") as f:
+        for line in f:
+            cols = line.split("\t")
+            if cols[2] == "start_codon":
+                start_codons[cols[8].split('gene_id "')[1].split('"')[0]] += 1
+    split_starts = {gene for gene, n in start_codons.items() if n > 1}
     ours = collections.defaultdict(dict)
     for key, info in records(sys.argv[2]):
         ours.setdefault(key, {})
@@ -76,7 +102,7 @@ def main():
             if agree:
                 label = "agree"
             else:
-                reason = explanation(key, mine, terms, placements)
+                reason = explanation(key, mine, terms, placements, split_starts, gene)
                 label = "%s: %s vs %s" % ("explained (%s)" % reason if reason else "UNEXPLAINED", mine,
                                           "&".join(sorted(terms)) or "(none)")
             counts[label] += 1

@@ -23,9 +23,12 @@ bool AnnotateTranscriptTransform::openReference(QString* error) {
                                 "genome: none was found, name one with --referenceUrl");
         return false;
     }
-    if (!m_reference->isValid() || !ReferenceSequence::of(*m_reference)) {
-        *error = QStringLiteral("The reference %1 is not a FASTA or 2bit reference sequence: %2")
-                     .arg(url, m_reference->errorText());
+    if (!m_reference->isValid()) {
+        *error = QStringLiteral("The reference %1 cannot be opened: %2").arg(url, m_reference->errorText());
+        return false;
+    }
+    if (!ReferenceSequence::of(*m_reference)) {
+        *error = QStringLiteral("The reference %1 is not a FASTA or 2bit reference sequence").arg(url);
         return false;
     }
     return true;

@@ -316,9 +316,12 @@ void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCo
     }
     QByteArray deleted;
     QByteArray inserted;
-    // A change to the stop codon that leaves a stop right after what it inserts keeps the stop.
+    // A stop sooner than the residues the change leaves in place would put it is gained, unless
+    // the change is to the stop codon itself and keeps every residue before it (an insertion
+    // into the stop codon that ends in a stop only adds residues).
     const bool changesStop = refStops && lastCodon >= refSize - 1;
-    if (altStops && altSize - 1 < expectedStop && !changesStop) {
+    const bool residuesLost = !changesStop || altSize < refSize;
+    if (altStops && altSize - 1 < expectedStop && residuesLost) {
         effect->consequence = CodingConsequence::StopGained;
         if (alt[i] == '*') {
             effect->hgvsP = "p." + residue(protein, i) + "Ter";

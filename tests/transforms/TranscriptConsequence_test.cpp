@@ -94,6 +94,9 @@ TEST_P(TranscriptConsequenceTest, HandWorkedAllelesGiveTheirEffects) {
         {10, "A", "", R::CodingExon, 1, 0, C::Frameshift, "aaA/aa", "K/X", "c.6del", "p.Lys2AsnfsTer?"},
         {10, "AAA", "", R::CodingExon, 1, 0, C::InframeDeletion, "AAA/-", "K/-", "c.4_6del", "p.Lys2del"},
         {13, "", "AAA", R::CodingExon, 1, 0, C::InframeInsertion, "-/AAA", "-/K", "c.4_6dup", "p.Lys2dup"},
+        // Into the stop codon, ending in a new stop: T|ACTGAC|AA reads TAC TGA, a Tyr added.
+        {33, "", "ACTGAC", R::CodingExon, 2, 0, C::InframeInsertion, "taa/taCTGACAa", "*/Y*Q",
+         "c.17_18insCTGACA", "p.Gly5_Ter6insTyr"},
         // Splice site, splice region and the boundary-spanning deletion, named from the nearer exon.
         {16, "T", "C", R::SpliceSite, 0, 1, C::None, "", "", "c.8+2T>C", ""},
         {20, "T", "G", R::SpliceRegion, 0, 1, C::None, "", "", "c.9-5T>G", ""},
