@@ -117,7 +117,7 @@ QByteArray TranscriptConsequence::reverseComplement(const QByteArray& bases) {
 QByteArray TranscriptConsequence::protein(const TranscriptModel& model, const QByteArray& mrna) {
     QByteArray aas;
     if (model.isCoding() && model.codingEnd() <= mrna.size())
-        translate(mrna.constData() + model.codingOffset(), model.codingEnd() - model.codingOffset(), &aas);
+        translate(mrna.constData() + model.codonOffset(), model.codingEnd() - model.codonOffset(), &aas);
     return aas;
 }
 
@@ -148,7 +148,7 @@ void TranscriptConsequence::compute(const TranscriptModel& model, const Transcri
         effect->hgvsC = (model.isCoding() ? "c." : "n.") + hgvsGenomic(model, allele);
         return;
     }
-    shiftThreePrime(sequence.mrna, &change);
+    shiftThreePrime(model, sequence.mrna, &change);
     effect->hgvsC = (model.isCoding() ? "c." : "n.") + hgvsMrna(model, sequence.mrna, change);
     if (!model.isCoding())
         return;
@@ -157,19 +157,22 @@ void TranscriptConsequence::compute(const TranscriptModel& model, const Transcri
         codingEffect(model, sequence, change, effect);
 }
 
-// An insertion or deletion within a repeat is put at its most 3' place along the mRNA, where HGVS
+// An insertion or deletion within a repeat is put at its most 3' place in its exon, where HGVS
 // describes it, and classed there: inserting an A into AAA at the start codon's end is the same
-// change wherever in the run it is written.
-void TranscriptConsequence::shiftThreePrime(const QByteArray& mrna, Change* change) {
-    const int length = mrna.size();
+// change wherever in the run it is written. It does not cross into the next exon, where the same
+// mRNA would come from another change of the genome.
+void TranscriptConsequence::shiftThreePrime(const TranscriptModel& model, const QByteArray& mrna, Change* change) {
+    const bool insertion = change->start == change->stop;
+    const int exonEnd =
+        std::min(model.exonEndIndex(insertion ? change->start - 1 : change->start), int(mrna.size()));
     if (change->alt.isEmpty()) {
-        while (change->stop < length && mrna[change->start] == mrna[change->stop]) {
+        while (change->stop < exonEnd && mrna[change->start] == mrna[change->stop]) {
             ++change->start;
             ++change->stop;
         }
-    } else if (change->start == change->stop) {
+    } else if (insertion) {
         QByteArray& inserted = change->alt;
-        while (change->start < length && inserted[0] == mrna[change->start]) {
+        while (change->start + 1 < exonEnd && inserted[0] == mrna[change->start]) {
             inserted = inserted.mid(1) + mrna[change->start];
             change->stop = ++change->start;
         }
@@ -228,9 +231,13 @@ QByteArray TranscriptConsequence::hgvsMrna(const TranscriptModel& model, const Q
 
 void TranscriptConsequence::codingEffect(const TranscriptModel& model, const TranscriptSequence& sequence,
                                          const Change& change, TranscriptEffect* effect) {
-    const int offset = model.codingOffset();
+    const int offset = model.codonOffset();
     const int end = model.codingEnd();
     const QByteArray& mrna = sequence.mrna;
+    // The bases before the first whole codon of a coding sequence that starts mid-codon code
+    // for nothing known.
+    if (change.stop <= offset && change.stop > change.start)
+        return;
     // The codons the change touches; an insertion between two codons touches none.
     int windowStart = change.start;
     int windowStop = change.start;
@@ -241,8 +248,9 @@ void TranscriptConsequence::codingEffect(const TranscriptModel& model, const Tra
     }
     describeWindow(sequence, change, windowStart, windowStop, effect);
 
+    // A coding sequence that starts mid-codon, or not with Met, has no start codon to lose.
     const bool startCodon = change.start < offset + 3 && (change.stop > offset || change.start > offset);
-    if (startCodon) {
+    if (startCodon && sequence.protein.startsWith('M') && offset == model.codingOffset()) {
         effect->consequence = CodingConsequence::StartLost;
         effect->hgvsP = "p." + residue(sequence.protein, 0) + '?';
         return;

@@ -70,7 +70,7 @@ private:
         int stop;
         QByteArray alt;
     };
-    static void shiftThreePrime(const QByteArray& mrna, Change* change);
+    static void shiftThreePrime(const TranscriptModel& model, const QByteArray& mrna, Change* change);
     static TranscriptRegion codingRegion(const TranscriptModel& model, const Change& change);
     QByteArray hgvsGenomic(const TranscriptModel& model, const Allele& allele) const;
     static QByteArray hgvsMrna(const TranscriptModel& model, const QByteArray& mrna, const Change& change);

@@ -6,9 +6,12 @@
 TranscriptModel::TranscriptModel(QByteArray id, QByteArray gene, QByteArray chromosome, bool reverse)
     : m_id(std::move(id)), m_gene(std::move(gene)), m_chromosome(std::move(chromosome)), m_reverse(reverse) {}
 
-void TranscriptModel::addCoding(int32_t start, int32_t stop) {
+void TranscriptModel::addCoding(int32_t start, int32_t stop, int phase) {
     if (stop <= start)
         return;
+    const bool first = !isCoding() || (m_reverse ? stop > m_codingStop : start < m_codingStart);
+    if (first)
+        m_phase = phase >= 0 && phase <= 2 ? phase : 0;
     if (!isCoding()) {
         m_codingStart = start;
         m_codingStop = stop;
@@ -58,6 +61,8 @@ bool TranscriptModel::finish(QString* error) {
     }
     m_codingOffset = first;
     m_codingEnd = last + 1;
+    if (m_codingOffset + m_phase >= m_codingEnd)
+        m_phase = 0;
     return true;
 }
 
@@ -81,6 +86,15 @@ int32_t TranscriptModel::genomicPosition(int index) const {
             return m_reverse ? exon.stop - 1 - within : exon.start + within;
     }
     return -1;
+}
+
+int TranscriptModel::exonEndIndex(int index) const {
+    for (int g = 0; g < m_exons.size(); ++g) {
+        const int end = m_exonOffsets[g] + m_exons[g].stop - m_exons[g].start;
+        if (index >= m_exonOffsets[g] && index < end)
+            return end;
+    }
+    return m_mrnaLength;
 }
 
 int TranscriptModel::exonNumber(int g) const {

@@ -46,8 +46,10 @@ public:
     TranscriptModel(QByteArray id, QByteArray gene, QByteArray chromosome, bool reverse);
 
     void addExon(int32_t start, int32_t stop) { m_exons.append({start, stop}); }
-    // Widens the coding stretch to take in [start, stop).
-    void addCoding(int32_t start, int32_t stop);
+    // Widens the coding stretch to take in [start, stop); phase is the number of bases before the
+    // stretch's first whole codon, kept from the piece that begins the coding sequence (not 0
+    // where an annotation's coding sequence starts mid-codon).
+    void addCoding(int32_t start, int32_t stop, int phase = 0);
     // Sorts and joins the exons and checks that the coding stretch starts and ends in exons;
     // false with the reason.
     bool finish(QString* error);
@@ -68,10 +70,14 @@ public:
     // included); both 0 for a non-coding transcript.
     int codingOffset() const { return m_codingOffset; }
     int codingEnd() const { return m_codingEnd; }
+    // The mRNA index of the first whole codon.
+    int codonOffset() const { return m_codingOffset + m_phase; }
     // The mRNA index of an exonic base; -1 for a base outside every exon.
     int mrnaIndex(int32_t position) const;
     // The genomic position of an mRNA index.
     int32_t genomicPosition(int mrnaIndex) const;
+    // The mRNA index just after the exon that holds an mRNA index.
+    int exonEndIndex(int mrnaIndex) const;
 
     // Where the variant covering [start, stop) lies; an insertion (start == stop) lies between
     // start - 1 and start: in an exon when both are in it, at the splice site when it is between
@@ -102,6 +108,7 @@ private:
     QVector<int> m_exonOffsets;
     int32_t m_codingStart = 0;
     int32_t m_codingStop = 0;
+    int m_phase = 0;
     int m_mrnaLength = 0;
     int m_codingOffset = 0;
     int m_codingEnd = 0;

@@ -18,6 +18,7 @@ bool TranscriptSource::setup(const VkFieldList& schema, QString* error) {
     const auto find = [&schema](const char* key) { return JoinFields::find(schema, QLatin1String(key)); };
     m_strand = find("Strand");
     m_feature = find("Feature");
+    m_frame = find("Frame");
     m_transcript = find("transcript_id");
     m_gene = find("gene_name") >= 0 ? find("gene_name") : find("gene_id");
     m_name = find("Name");
@@ -42,7 +43,7 @@ bool TranscriptSource::setup(const VkFieldList& schema, QString* error) {
 QList<int> TranscriptSource::fields() const {
     QList<int> fields;
     const QList<int> wanted = m_layout == Layout::Gtf
-                                  ? QList<int>{m_feature, m_strand, m_transcript, m_gene}
+                                  ? QList<int>{m_feature, m_strand, m_transcript, m_gene, m_frame}
                                   : QList<int>{m_name, m_strand, m_thickStart, m_thickEnd, m_blockCount,
                                                m_blockSizes, m_blockStarts};
     for (int field : wanted)
@@ -101,7 +102,7 @@ void TranscriptSource::addGtfLine(const VkFeature& feature, QHash<QByteArray, in
     if (type == "exon")
         model.addExon(segment.start(), segment.stop());
     else if (type == "CDS" || type == "start_codon" || type == "stop_codon")
-        model.addCoding(segment.start(), segment.stop());
+        model.addCoding(segment.start(), segment.stop(), m_frame >= 0 ? feature.value(m_frame).intValue() : 0);
 }
 
 bool TranscriptSource::fromBed(const VkFeature& feature, TranscriptModel* model, QString* error) const {

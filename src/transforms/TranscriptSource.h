@@ -7,7 +7,8 @@
 // Reads transcript models out of an annotation source, whichever of the two layouts it has:
 // - GTF lines (a GTF file, or a TSF written from one): "Feature", "Strand" and the attributes
 //   "transcript_id" and "gene_name" (else "gene_id"); exon lines give the exons, CDS, start_codon
-//   and stop_codon lines the coding stretch (the stop codon included);
+//   and stop_codon lines the coding stretch (the stop codon included), the frame of its first
+//   piece where the coding sequence starts mid-codon;
 // - BED12 records (a BED file or a TSF of one): one transcript per record, "Name", "Strand",
 //   "ThickStart"/"ThickEnd" for the coding stretch and the blocks for the exons (one exon
 //   spanning the record when it has no blocks).
@@ -30,6 +31,7 @@ private:
 
     Layout m_layout = Layout::Gtf;
     int m_feature = -1;
+    int m_frame = -1;
     int m_strand = -1;
     int m_transcript = -1;
     int m_gene = -1;
