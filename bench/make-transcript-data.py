@@ -2,7 +2,7 @@
 """Writes a generated genome with planted transcripts and variants around them, for comparing
 annotate transcript with bcftools csq:
 
-  genome.fa       one chromosome of random bases with the transcripts' exons written into it
+  genome.fa       random bases with the transcripts' exons written into them
   transcripts.gtf the transcripts as Ensembl GTF lines (exon, CDS without the stop, start_codon,
                   stop_codon)
   transcripts.gff3 the same transcripts as Ensembl GFF3 (gene, mRNA, exon, CDS with the stop), as
@@ -16,7 +16,14 @@ annotate transcript with bcftools csq:
                   indel can slide along a repeat into another class of place
 
 Usage: make-transcript-data.py <folder> [genes] [seed]
+       make-transcript-data.py <folder> --from-gtf <annotation.gtf[.gz]> [seed]
+
+With --from-gtf the transcripts are those of a GTF (its exon, CDS, start_codon and stop_codon
+lines; a coding sequence with both codons gets an open reading frame written into its exons), on
+random chromosomes as long as the annotation needs.
 """
+import collections
+import gzip
 import os
 import random
 import sys
@@ -112,19 +119,28 @@ def coding_pieces(tx, start, stop):
     return [(max(a, start), min(b, stop)) for a, b in tx["exons"] if a < stop and start < b]
 
 
-def write_annotations(folder, chrom, transcripts):
+def write_annotations(folder, transcripts):
     gtf = []
     gff = ["##gff-version 3"]
     bed = []
+    genes = {}
     for tx in transcripts:
+        span = genes.setdefault(tx["gene"], [tx["exons"][0][0], tx["exons"][-1][1]])
+        span[0], span[1] = min(span[0], tx["exons"][0][0]), max(span[1], tx["exons"][-1][1])
+    for tx in transcripts:
+        chrom = tx["chrom"]
         strand = "-" if tx["reverse"] else "+"
         a, b = tx["exons"][0][0], tx["exons"][-1][1]
         biotype = "protein_coding" if tx["coding"] else "lincRNA"
         attrs = 'gene_id "%s"; transcript_id "%s"; gene_name "%s"; transcript_biotype "%s";' % (
             tx["gene"], tx["id"], tx["gene"], biotype)
         gtf.append("\t".join([chrom, "gen", "transcript", str(a + 1), str(b), ".", strand, ".", attrs]))
-        gff.append("\t".join([chrom, "gen", "gene", str(a + 1), str(b), ".", strand, ".",
-                              "ID=gene:%s;Name=%s;biotype=%s" % (tx["gene"], tx["gene"], biotype)]))
+        if tx["gene"] in genes:
+            g0, g1 = genes.pop(tx["gene"])
+            gene_biotype = "protein_coding" if any(t["coding"] for t in transcripts if t["gene"] == tx["gene"]) \
+                else biotype
+            gff.append("\t".join([chrom, "gen", "gene", str(g0 + 1), str(g1), ".", strand, ".",
+                                  "ID=gene:%s;Name=%s;biotype=%s" % (tx["gene"], tx["gene"], gene_biotype)]))
         gff.append("\t".join([chrom, "gen", "mRNA" if tx["coding"] else "lincRNA", str(a + 1), str(b), ".", strand,
                               ".", "ID=transcript:%s;Parent=gene:%s;Name=%s;biotype=%s" % (
                                   tx["id"], tx["gene"], tx["id"], biotype)]))
@@ -274,39 +290,119 @@ def placement(genome, pos, ref, alt, classifiers):
     return ",".join(reasons)
 
 
-def main():
-    folder = sys.argv[1]
-    genes = int(sys.argv[2]) if len(sys.argv) > 2 else 40
-    rng = random.Random(int(sys.argv[3]) if len(sys.argv) > 3 else 1)
-    os.makedirs(folder, exist_ok=True)
-    chrom = "chr1"
+def inner_stop(genome, tx):
+    """Whether a stop codon comes before the end of a transcript's coding sequence."""
+    _, _, positions = coding_stretch(tx)
+    bases = "".join(genome[p] for p in positions[tx["utr5"]:tx["utr5"] + tx["cds"]])
+    if tx["reverse"]:
+        bases = bases.translate(COMPLEMENT)
+    return any(bases[i:i + 3] in STOPS for i in range(0, len(bases) - 3, 3))
+
+
+def random_transcripts(rng, genes):
+    """Transcripts of random layout one after another on chr1, written onto its genome."""
     transcripts = []
     position = GAP
     for i in range(genes):
         tx = make_transcript(rng, i + 1, position, coding=rng.random() < 0.9)
+        tx["chrom"] = "chr1"
         transcripts.append(tx)
         position = tx["exons"][-1][1] + GAP
     genome = list(random_bases(rng, position))
     for tx in transcripts:
         place_on_genome(genome, tx, reverse=rng.random() < 0.5)
+    return transcripts, {"chr1": genome}
+
+
+def gtf_transcripts(rng, path):
+    """The transcripts of a GTF on random chromosomes, each coding one's open reading frame and each
+    intron's GT and AG written in."""
+    opener = gzip.open if path.endswith(".gz") else open
+    found = {}
+    order = []
+    with opener(path, "rt") as f:
+        for line in f:
+            cols = line.rstrip("\n").split("\t")
+            if line.startswith("#") or len(cols) < 9 or 'transcript_id "' not in cols[8]:
+                continue
+            attrs = dict((kv.strip().split(" ", 1)[0], kv.strip().split(" ", 1)[1].strip('"'))
+                         for kv in cols[8].split(";") if " " in kv.strip())
+            tid = attrs["transcript_id"]
+            if tid not in found:
+                found[tid] = {"id": tid, "gene": attrs.get("gene_name", attrs.get("gene_id")), "chrom": cols[0],
+                              "reverse": cols[6] == "-", "exons": [], "coding_parts": [], "codons": set()}
+                order.append(tid)
+            part = (int(cols[3]) - 1, int(cols[4]))
+            if cols[2] == "exon":
+                found[tid]["exons"].append(part)
+            elif cols[2] in ("CDS", "stop_codon", "start_codon"):
+                found[tid]["coding_parts"].append(part)
+                found[tid]["codons"].add(cols[2])
+    transcripts = [found[t] for t in order if found[t]["exons"]]
+    lengths = collections.Counter()
+    for tx in transcripts:
+        tx["exons"].sort()
+        lengths[tx["chrom"]] = max(lengths[tx["chrom"]], tx["exons"][-1][1] + GAP)
+    genomes = {chrom: list(random_bases(rng, n)) for chrom, n in sorted(lengths.items())}
+    for tx in sorted(transcripts, key=lambda t: bool(t["coding_parts"])):
+        positions = [p for a, b in tx["exons"] for p in range(a, b)]
+        if tx["reverse"]:
+            positions.reverse()
+        coding = [i for i, p in enumerate(positions) if any(a <= p < b for a, b in tx["coding_parts"])]
+        tx["coding"] = bool(coding)
+        tx["utr5"] = coding[0] if coding else 0
+        tx["cds"] = len(coding)
+        genome = genomes[tx["chrom"]]
+        mrna = [genome[p] if not tx["reverse"] else revcomp(genome[p]) for p in positions]
+        if tx["codons"] >= {"start_codon", "stop_codon"} and tx["cds"] % 3 == 0 and tx["cds"] >= 6:
+            orf = "ATG" + random_codons(rng, tx["cds"] // 3 - 2) + rng.choice(sorted(STOPS))
+            mrna[tx["utr5"]:tx["utr5"] + tx["cds"]] = list(orf)
+        for p, base in zip(positions, mrna):
+            genome[p] = revcomp(base) if tx["reverse"] else base
+        for (a, b), (c, d) in zip(tx["exons"], tx["exons"][1:]):
+            if c - b >= 4:
+                donor, acceptor = ("CT", "AC") if tx["reverse"] else ("GT", "AG")
+                genome[b:b + 2], genome[c - 2:c] = list(donor), list(acceptor)
+    return transcripts, genomes
+
+
+def main():
+    folder = sys.argv[1]
+    from_gtf = len(sys.argv) > 3 and sys.argv[2] == "--from-gtf"
+    seed = sys.argv[4 if from_gtf else 3] if len(sys.argv) > (4 if from_gtf else 3) else 1
+    rng = random.Random(int(seed))
+    os.makedirs(folder, exist_ok=True)
+    if from_gtf:
+        transcripts, genomes = gtf_transcripts(rng, sys.argv[3])
+    else:
+        transcripts, genomes = random_transcripts(rng, int(sys.argv[2]) if len(sys.argv) > 2 else 40)
     with open(os.path.join(folder, "genome.fa"), "w") as f:
-        f.write(">%s\n" % chrom)
-        text = "".join(genome)
-        for i in range(0, len(text), 60):
-            f.write(text[i:i + 60] + "\n")
-    write_annotations(folder, chrom, transcripts)
+        for chrom, genome in genomes.items():
+            f.write(">%s\n" % chrom)
+            text = "".join(genome)
+            for i in range(0, len(text), 60):
+                f.write(text[i:i + 60] + "\n")
+    write_annotations(folder, transcripts)
     records = {}
     for tx in transcripts:
-        classify = position_classes(tx)
-        for p in variant_places(rng, tx):
+        genome = genomes[tx["chrom"]]
+        near = [position_classes(t) for t in transcripts if t["chrom"] == tx["chrom"] and
+                t["exons"][0][0] - GAP < tx["exons"][-1][1] and tx["exons"][0][0] < t["exons"][-1][1] + GAP]
+        for p in sorted(p for p in variant_places(rng, tx) if 1 <= p < len(genome) - 10):
             for v in variants_at(rng, genome, p):
-                records[v] = placement(genome, v[0], v[1], v[2], [classify])
+                records[(tx["chrom"],) + v] = placement(genome, v[0], v[1], v[2], near)
     with open(os.path.join(folder, "calls.vcf"), "w") as f:
-        f.write("##fileformat=VCFv4.2\n##contig=<ID=%s,length=%d>\n" % (chrom, len(genome)))
+        f.write("##fileformat=VCFv4.2\n")
+        # Overlapping transcripts of an annotation share bases, so one's reading frame may hold a
+        # stop written by another's.
+        broken = [tx["id"] for tx in transcripts if tx["coding"] and inner_stop(genomes[tx["chrom"]], tx)]
+        f.write("##transcriptsWithInnerStop=%s\n" % ",".join(broken))
+        for chrom, genome in genomes.items():
+            f.write("##contig=<ID=%s,length=%d>\n" % (chrom, len(genome)))
         f.write('##INFO=<ID=PLACEMENT,Number=.,Type=String,Description="Why the place of the indel '
                 'depends on how it is written: anchor, repeat">\n')
         f.write("#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n")
-        for (pos, ref, alt), why in sorted(records.items()):
+        for (chrom, pos, ref, alt), why in sorted(records.items()):
             f.write("%s\t%d\t.\t%s\t%s\t.\tPASS\t%s\n" % (chrom, pos + 1, ref, alt,
                                                           "PLACEMENT=" + why if why else "."))
 

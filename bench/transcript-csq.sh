@@ -5,7 +5,8 @@
 # GTF (written to VCF through its URL) and by `bcftools csq -l` from the GFF3 of the same
 # transcripts. Prints the time and peak memory of both and the comparison of every
 # variant-transcript pair's class (bench/compare-transcript-csq.py); exits 1 when a disagreement
-# is unexplained.
+# is unexplained. GTF=<annotation.gtf[.gz]> takes the transcripts of a real annotation instead
+# (their structures on random chromosomes, open reading frames written into the coding ones).
 #
 #   bench/transcript-csq.sh [build-dir] [genes] [seeds...]
 set -euo pipefail
@@ -20,8 +21,13 @@ trap 'rm -rf "$work"' EXIT
 status=0
 for seed in "${seeds[@]}"; do
     data="$work/$seed"
-    python3 "$here/make-transcript-data.py" "$data" "$genes" "$seed"
-    echo "seed $seed: $genes genes, $(grep -vc '^#' "$data/calls.vcf") variants"
+    if [ -n "${GTF:-}" ]; then
+        python3 "$here/make-transcript-data.py" "$data" --from-gtf "$GTF" "$seed"
+        echo "seed $seed: the transcripts of $GTF, $(grep -vc '^#' "$data/calls.vcf") variants"
+    else
+        python3 "$here/make-transcript-data.py" "$data" "$genes" "$seed"
+        echo "seed $seed: $genes genes, $(grep -vc '^#' "$data/calls.vcf") variants"
+    fi
     url=$("$build/varkit" annotate transcript --referenceUrl="$data/genome.fa" "$data/calls.vcf" \
         "$data/transcripts.gtf" --url)
     best ours 1 "$build/varkit" writevcf "$url" "$data/varkit.vcf"

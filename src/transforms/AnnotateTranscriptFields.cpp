@@ -8,12 +8,25 @@
 
 namespace {
 
-enum Field { Alt, Gene, Transcript, Strand, Region, Exon, Intron, Consequence, Codons, AminoAcids, HgvsC, HgvsP };
+enum Field {
+    Alt,
+    Gene,
+    Transcript,
+    Strand,
+    Region,
+    Exon,
+    Intron,
+    Consequence,
+    Codons,
+    AminoAcids,
+    HgvsC,
+    HgvsP
+};
 
 // In the order of TranscriptRegion and of CodingConsequence (after None).
-const char* const kRegions[] = {"splice_site",    "coding_exon", "splice_region", "5_prime_UTR",
-                                "3_prime_UTR",    "noncoding_exon", "intron",     "upstream",
-                                "downstream",     "intergenic"};
+const char* const kRegions[] = {"splice_site", "coding_exon",    "splice_region", "5_prime_UTR",
+                                "3_prime_UTR", "noncoding_exon", "intron",        "upstream",
+                                "downstream",  "intergenic"};
 const char* const kConsequences[] = {"synonymous", "missense",   "stop_gained",       "stop_lost",
                                      "start_lost", "frameshift", "inframe_insertion", "inframe_deletion"};
 
@@ -60,20 +73,23 @@ PVariant number(int value) {
 bool AnnotateTranscriptFields::setup(const VkSource& left, const VkSource&, QString* error) {
     m_refAlt = JoinFields::find(left.schema(), QStringLiteral("RefAlt"));
     if (m_refAlt < 0) {
-        *error = QStringLiteral("The transcript annotation needs variants: the input source has no Ref/Alt field");
+        *error =
+            QStringLiteral("The transcript annotation needs variants: the input source has no Ref/Alt field");
         return false;
     }
     m_fields = {
-        field(Alt, "Alt", "TX_ALT", ValueType::String,
-              "The alternate allele the record describes; a multi-allelic variant has records per alternate."),
+        field(
+            Alt, "Alt", "TX_ALT", ValueType::String,
+            "The alternate allele the record describes; a multi-allelic variant has records per alternate."),
         field(Gene, "Gene", "TX_GENE", ValueType::String,
               "The gene of the transcript (its gene_name, else gene_id; a BED record's name)."),
         field(Transcript, "Transcript", "TX_ID", ValueType::String, "The transcript identifier."),
         field(Strand, "Strand", "TX_STRAND", ValueType::String, "The strand of the transcript, + or -."),
-        field(Region, "Region", "TX_REGION", ValueType::Categorical,
-              "Where the allele lies on the transcript: in a coding exon, a UTR, a non-coding exon, an intron, "
-              "a splice site (intronic, within 2 bases of an exon), a splice region (3 to 8 bases), up- or "
-              "downstream within 5 kb, or near no transcript (intergenic)."),
+        field(
+            Region, "Region", "TX_REGION", ValueType::Categorical,
+            "Where the allele lies on the transcript: in a coding exon, a UTR, a non-coding exon, an intron, "
+            "a splice site (intronic, within 2 bases of an exon), a splice region (3 to 8 bases), up- or "
+            "downstream within 5 kb, or near no transcript (intergenic)."),
         field(Exon, "Exon", "TX_EXON", ValueType::Int,
               "The exon the allele covers (the first, if several), counted from the transcript's start."),
         field(Intron, "Intron", "TX_INTRON", ValueType::Int,

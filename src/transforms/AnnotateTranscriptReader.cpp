@@ -19,7 +19,8 @@ bool isPlainBases(const QByteArray& allele) {
 AnnotateTranscriptReader::AnnotateTranscriptReader(FeatureCursorPtr left, TranscriptCatalog catalog,
                                                    std::shared_ptr<const AnnotateTranscriptFields> fields,
                                                    JoinRows rows)
-    : m_left(std::move(left)), m_catalog(std::move(catalog)), m_fields(std::move(fields)), m_rows(std::move(rows)) {}
+    : m_left(std::move(left)), m_catalog(std::move(catalog)), m_fields(std::move(fields)),
+      m_rows(std::move(rows)) {}
 
 bool AnnotateTranscriptReader::atEnd() const {
     return m_output.empty() && m_nextLeft >= m_leftBatch.size() && m_left->atEnd();
@@ -71,8 +72,8 @@ bool AnnotateTranscriptReader::annotate(const VkFeature& left, QString* error) {
 // The allele loses the bases it shares with the reference, first at the front (the base a VCF
 // record keeps before an indel), then at the back: "ACG/AG" at 100 becomes the deletion of the C
 // at 101.
-bool AnnotateTranscriptReader::annotateAllele(const VkFeature& left, const QByteArray& ref, const QByteArray& alt,
-                                              QString* error) {
+bool AnnotateTranscriptReader::annotateAllele(const VkFeature& left, const QByteArray& ref,
+                                              const QByteArray& alt, QString* error) {
     m_allele.start = left.segment().start();
     m_allele.ref = ref;
     m_allele.alt = bases(alt.constData(), alt.size());

@@ -16,8 +16,8 @@ bool AnnotateTranscriptTransform::open(QString* error) {
 
 bool AnnotateTranscriptTransform::openReference(QString* error) {
     const QString url = AnnotateTranscriptOptions(options()).referenceUrl();
-    m_reference = url.isEmpty() ? ReferenceLookup::findFor(left()->info())
-                                : VkSourceTypeRegistry::instance().open(url);
+    m_reference =
+        url.isEmpty() ? ReferenceLookup::findFor(left()->info()) : VkSourceTypeRegistry::instance().open(url);
     if (!m_reference) {
         *error = QStringLiteral("The transcript annotation needs the reference sequence of the variants' "
                                 "genome: none was found, name one with --referenceUrl");
@@ -63,5 +63,6 @@ FeatureCursorPtr AnnotateTranscriptTransform::createJoinReader(const ReadRequest
     if (!leftCursor)
         return nullptr;
     TranscriptCatalog catalog(right(), m_layout, ReferenceSequence::of(*m_reference));
-    return std::make_unique<AnnotateTranscriptReader>(std::move(leftCursor), std::move(catalog), m_fields, rows());
+    return std::make_unique<AnnotateTranscriptReader>(std::move(leftCursor), std::move(catalog), m_fields,
+                                                      rows());
 }

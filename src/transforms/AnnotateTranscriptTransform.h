@@ -22,8 +22,8 @@ protected:
     bool buildFieldGroups(QString* error) override;
     bool validateInputs(QString* error) const override;
     QString defaultOutputName() const override;
-    FeatureCursorPtr createJoinReader(const ReadRequest& request, ReadRequest leftRequest, QList<int> rightFields,
-                                      QString* error) const override;
+    FeatureCursorPtr createJoinReader(const ReadRequest& request, ReadRequest leftRequest,
+                                      QList<int> rightFields, QString* error) const override;
 
 private:
     bool openReference(QString* error);

@@ -17,7 +17,8 @@ public:
 
     // The indexes of the transcripts that lie within UpDownstreamDistance of [start, stop) (an
     // insertion: of its place) on a chromosome, in position order; false with the reason.
-    bool near(const QByteArray& chromosome, int32_t start, int32_t stop, QVector<int>* indexes, QString* error);
+    bool near(const QByteArray& chromosome, int32_t start, int32_t stop, QVector<int>* indexes,
+              QString* error);
     const TranscriptModel& model(int index) const { return m_models[index]; }
     // The bases and protein of a transcript; null, with the reason, when the reference cannot give them.
     const TranscriptSequence* sequence(int index, QString* error);

@@ -161,7 +161,8 @@ void TranscriptConsequence::compute(const TranscriptModel& model, const Transcri
 // describes it, and classed there: inserting an A into AAA at the start codon's end is the same
 // change wherever in the run it is written. It does not cross into the next exon, where the same
 // mRNA would come from another change of the genome.
-void TranscriptConsequence::shiftThreePrime(const TranscriptModel& model, const QByteArray& mrna, Change* change) {
+void TranscriptConsequence::shiftThreePrime(const TranscriptModel& model, const QByteArray& mrna,
+                                            Change* change) {
     const bool insertion = change->start == change->stop;
     const int exonEnd =
         std::min(model.exonEndIndex(insertion ? change->start - 1 : change->start), int(mrna.size()));
@@ -249,19 +250,31 @@ void TranscriptConsequence::codingEffect(const TranscriptModel& model, const Tra
     describeWindow(sequence, change, windowStart, windowStop, effect);
 
     // A coding sequence that starts mid-codon, or not with Met, has no start codon to lose.
+    const int lengthChange = change.alt.size() - (change.stop - change.start);
     const bool startCodon = change.start < offset + 3 && (change.stop > offset || change.start > offset);
     if (startCodon && sequence.protein.startsWith('M') && offset == model.codingOffset()) {
         effect->consequence = CodingConsequence::StartLost;
         effect->hgvsP = "p." + residue(sequence.protein, 0) + '?';
         return;
     }
+    // Without a start codon, a change from before the first codon on leaves no frame to compare.
+    if (change.start < offset) {
+        effect->consequence = lengthChange % 3 != 0 ? CodingConsequence::Frameshift
+                              : lengthChange > 0    ? CodingConsequence::InframeInsertion
+                              : lengthChange < 0    ? CodingConsequence::InframeDeletion
+                                                    : CodingConsequence::Missense;
+        return;
+    }
     const int firstCodon = (windowStart - offset) / 3;
+    if (firstCodon >= sequence.protein.size()) {
+        localChange(firstCodon, lengthChange, effect);
+        return;
+    }
     m_tail = mrna.mid(offset + firstCodon * 3, change.start - offset - firstCodon * 3);
     m_tail += change.alt;
     m_tail.append(mrna.constData() + change.stop, mrna.size() - change.stop);
     m_altProtein = sequence.protein.left(firstCodon);
     translate(m_tail.constData(), m_tail.size(), &m_altProtein);
-    const int lengthChange = change.alt.size() - (change.stop - change.start);
     const int lastCodon = (windowStop - offset - 1) / 3;
     proteinChange(sequence.protein, firstCodon, lastCodon, lengthChange, effect);
 }
@@ -274,15 +287,32 @@ void TranscriptConsequence::describeWindow(const TranscriptSequence& sequence, c
     const int changed = change.start - windowStart;
     effect->codons = casedCodons(refWindow, changed, change.stop - windowStart) + '/' +
                      casedCodons(altWindow, changed, changed + change.alt.size());
-    const QByteArray refAas = windowAminoAcids(refWindow);
-    const QByteArray altAas = windowAminoAcids(altWindow);
-    effect->aminoAcids = refAas == altAas ? refAas : refAas + '/' + altAas;
+    m_refAas = windowAminoAcids(refWindow);
+    m_altAas = windowAminoAcids(altWindow);
+    effect->aminoAcids = m_refAas == m_altAas ? m_refAas : m_refAas + '/' + m_altAas;
+}
+
+// Codon by codon, for a change after a stop within the annotated coding sequence (a read-through
+// or an annotation that does not translate), where the protein ends before it.
+void TranscriptConsequence::localChange(int firstCodon, int lengthChange, TranscriptEffect* effect) const {
+    const bool refStop = m_refAas.contains('*');
+    const bool altStop = m_altAas.contains('*');
+    effect->consequence = lengthChange % 3 != 0  ? CodingConsequence::Frameshift
+                          : altStop && !refStop  ? CodingConsequence::StopGained
+                          : refStop && !altStop  ? CodingConsequence::StopLost
+                          : lengthChange > 0     ? CodingConsequence::InframeInsertion
+                          : lengthChange < 0     ? CodingConsequence::InframeDeletion
+                          : m_refAas == m_altAas ? CodingConsequence::Synonymous
+                                                 : CodingConsequence::Missense;
+    if (m_refAas.size() == 1 && m_altAas.size() == 1 && lengthChange == 0)
+        effect->hgvsP = QByteArray("p.") + threeLetter(m_refAas[0]) + QByteArray::number(firstCodon + 1) +
+                        (m_refAas == m_altAas ? QByteArray("=") : QByteArray(threeLetter(m_altAas[0])));
 }
 
 // Compares the reference protein with the altered one (m_altProtein, which runs to its first
-// stop) from the first codon the change touches (lastCodon is the last it touches): the first residue that differs and, for a change
-// in frame, the residues after it that both still share, leave the residues deleted and inserted.
-// Scanning from the front puts a change within a repeat at its most 3' place.
+// stop) from the first codon the change touches (lastCodon is the last it touches): the first residue that
+// differs and, for a change in frame, the residues after it that both still share, leave the residues deleted
+// and inserted. Scanning from the front puts a change within a repeat at its most 3' place.
 void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCodon, int lastCodon,
                                           int lengthChange, TranscriptEffect* effect) {
     const bool frameshift = lengthChange % 3 != 0;
@@ -306,7 +336,8 @@ void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCo
         else if (alt[i] == '*')
             effect->hgvsP = "p." + residue(protein, i) + "Ter";
         else if (protein[i] == '*')
-            effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" + stopDistance(alt, i);
+            effect->hgvsP =
+                "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" + stopDistance(alt, i);
         else
             effect->hgvsP = "p." + residue(protein, i) + threeLetter(alt[i]) + "fsTer" + stopDistance(alt, i);
         return;
@@ -317,9 +348,9 @@ void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCo
     const int expectedStop = refSize - (refStops ? 1 : 0) + lengthChange / 3;
     if (refStops && (!altStops || altSize - 1 > expectedStop)) {
         effect->consequence = CodingConsequence::StopLost;
-        effect->hgvsP = i < altSize ? "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" +
-                                          stopDistance(alt, i)
-                                    : QByteArray("p.?");
+        effect->hgvsP =
+            i < altSize ? "p." + residue(protein, i) + threeLetter(alt[i]) + "extTer" + stopDistance(alt, i)
+                        : QByteArray("p.?");
         return;
     }
     QByteArray deleted;
@@ -353,8 +384,8 @@ void TranscriptConsequence::proteinChange(const QByteArray& protein, int firstCo
         if (i >= size && protein.mid(i - size, size) == inserted)
             effect->hgvsP = "p." + range(protein, i - size, i - 1) + "dup";
         else
-            effect->hgvsP = "p." + residue(protein, i - 1) + '_' + residue(protein, i) + "ins" +
-                            threeLetters(inserted);
+            effect->hgvsP =
+                "p." + residue(protein, i - 1) + '_' + residue(protein, i) + "ins" + threeLetters(inserted);
     } else if (inserted.isEmpty()) {
         effect->hgvsP = "p." + range(protein, i, i + deleted.size() - 1) + "del";
     } else if (deleted.size() == 1 && inserted.size() == 1) {

@@ -78,6 +78,7 @@ private:
                       TranscriptEffect* effect);
     void describeWindow(const TranscriptSequence& sequence, const Change& change, int windowStart,
                         int windowStop, TranscriptEffect* effect);
+    void localChange(int firstCodon, int lengthChange, TranscriptEffect* effect) const;
     void proteinChange(const QByteArray& protein, int firstCodon, int lastCodon, int lengthChange,
                        TranscriptEffect* effect);
 
@@ -85,4 +86,6 @@ private:
     QByteArray m_alt;
     QByteArray m_tail;
     QByteArray m_altProtein;
+    QByteArray m_refAas;
+    QByteArray m_altAas;
 };

@@ -158,8 +158,8 @@ TranscriptModel::Location TranscriptModel::locate(int32_t start, int32_t stop) c
     if (insertion && insertionIndex(start) >= 0) {
         const int m = insertionIndex(start);
         const bool coding = isCoding() && m > m_codingOffset && m < m_codingEnd;
-        location.region = !isCoding() ? TranscriptRegion::NoncodingExon
-                          : coding    ? TranscriptRegion::CodingExon
+        location.region = !isCoding()           ? TranscriptRegion::NoncodingExon
+                          : coding              ? TranscriptRegion::CodingExon
                           : m <= m_codingOffset ? TranscriptRegion::FivePrimeUtr
                                                 : TranscriptRegion::ThreePrimeUtr;
         for (int g = 0; g < m_exons.size(); ++g)

@@ -44,8 +44,8 @@ QList<int> TranscriptSource::fields() const {
     QList<int> fields;
     const QList<int> wanted = m_layout == Layout::Gtf
                                   ? QList<int>{m_feature, m_strand, m_transcript, m_gene, m_frame}
-                                  : QList<int>{m_name, m_strand, m_thickStart, m_thickEnd, m_blockCount,
-                                               m_blockSizes, m_blockStarts};
+                                  : QList<int>{m_name,       m_strand,     m_thickStart, m_thickEnd,
+                                               m_blockCount, m_blockSizes, m_blockStarts};
     for (int field : wanted)
         if (field >= 0)
             fields << field;
@@ -94,7 +94,8 @@ void TranscriptSource::addGtfLine(const VkFeature& feature, QHash<QByteArray, in
     if (found == byId.end()) {
         const bool reverse = feature.value(m_strand).bytes() == "-";
         found = byId.insert(id, models.size());
-        models.append(TranscriptModel(id, feature.value(m_gene).bytes(), feature.segment().chromosome(), reverse));
+        models.append(
+            TranscriptModel(id, feature.value(m_gene).bytes(), feature.segment().chromosome(), reverse));
     }
     TranscriptModel& model = models[found.value()];
     const QByteArray& type = feature.value(m_feature).bytes();
@@ -102,7 +103,8 @@ void TranscriptSource::addGtfLine(const VkFeature& feature, QHash<QByteArray, in
     if (type == "exon")
         model.addExon(segment.start(), segment.stop());
     else if (type == "CDS" || type == "start_codon" || type == "stop_codon")
-        model.addCoding(segment.start(), segment.stop(), m_frame >= 0 ? feature.value(m_frame).intValue() : 0);
+        model.addCoding(segment.start(), segment.stop(),
+                        m_frame >= 0 ? feature.value(m_frame).intValue() : 0);
 }
 
 bool TranscriptSource::fromBed(const VkFeature& feature, TranscriptModel* model, QString* error) const {

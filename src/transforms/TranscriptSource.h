@@ -27,7 +27,8 @@ private:
     // The transcript of one BED record; false with the reason when its blocks do not fit it.
     bool fromBed(const VkFeature& feature, TranscriptModel* model, QString* error) const;
     // Adds what one GTF line says to its transcript.
-    void addGtfLine(const VkFeature& feature, QHash<QByteArray, int>& byId, QVector<TranscriptModel>& models) const;
+    void addGtfLine(const VkFeature& feature, QHash<QByteArray, int>& byId,
+                    QVector<TranscriptModel>& models) const;
 
     Layout m_layout = Layout::Gtf;
     int m_feature = -1;

@@ -32,13 +32,15 @@ const int kMirror = 12050;
 class AnnotateTranscriptCommand : public ::testing::Test {
 protected:
     void SetUp() override {
-        FormatTest::writeFile(path("genome.fa"),
-                              FormatTest::fastaRecord("chr1", kLocus + QByteArray("ACGT").repeated(3000) +
-                                                                  reverseComplement(kLocus),
-                                                      60));
-        FormatTest::writeFile(path("tx.gtf"), gtfLines("T1", "G1", "+", 0) + gtfLines("T2", "G2", "-", kMirror));
-        FormatTest::writeFile(path("tx.bed"), "chr1\t5\t40\tT1\t0\t+\t7\t35\t0\t2\t10,15\t0,20\n"
-                                              "chr1\t12060\t12095\tT2\t0\t-\t12065\t12093\t0\t2\t15,10\t0,25\n");
+        FormatTest::writeFile(
+            path("genome.fa"),
+            FormatTest::fastaRecord(
+                "chr1", kLocus + QByteArray("ACGT").repeated(3000) + reverseComplement(kLocus), 60));
+        FormatTest::writeFile(path("tx.gtf"),
+                              gtfLines("T1", "G1", "+", 0) + gtfLines("T2", "G2", "-", kMirror));
+        FormatTest::writeFile(path("tx.bed"),
+                              "chr1\t5\t40\tT1\t0\t+\t7\t35\t0\t2\t10,15\t0,20\n"
+                              "chr1\t12060\t12095\tT2\t0\t-\t12065\t12093\t0\t2\t15,10\t0,25\n");
         FormatTest::writeFile(path("calls.vcf"), "##fileformat=VCFv4.2\n##contig=<ID=chr1,length=12100>\n"
                                                  "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\n"
                                                  "chr1\t6\t.\tG\tT\t.\tPASS\t.\n"
@@ -56,8 +58,11 @@ protected:
     // onto the reverse strand at offset mirror when the strand is "-".
     static QByteArray gtfLines(const QByteArray& id, const QByteArray& gene, const QByteArray& strand,
                                int mirror) {
-        const QList<QPair<QByteArray, QPair<int, int>>> parts = {
-            {"exon", {5, 15}}, {"CDS", {7, 15}}, {"exon", {25, 40}}, {"CDS", {25, 32}}, {"stop_codon", {32, 35}}};
+        const QList<QPair<QByteArray, QPair<int, int>>> parts = {{"exon", {5, 15}},
+                                                                 {"CDS", {7, 15}},
+                                                                 {"exon", {25, 40}},
+                                                                 {"CDS", {25, 32}},
+                                                                 {"stop_codon", {32, 35}}};
         QByteArray text;
         for (const auto& part : parts) {
             const int start = mirror ? mirror + 50 - part.second.second : part.second.first;
@@ -89,10 +94,12 @@ protected:
 TEST_F(AnnotateTranscriptCommand, GivesHandWorkedConsequencesOnBothStrandsFromGtfAndBed) {
     const QList<QByteArray> expected = {
         "6 TX_ALT=T;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=5_prime_UTR;TX_EXON=1;TX_HGVS_C=c.-2G>T",
-        "10 TX_ALT=G;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=coding_exon;TX_EXON=1;TX_CONSEQUENCE=frameshift;"
+        "10 "
+        "TX_ALT=G;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=coding_exon;TX_EXON=1;TX_CONSEQUENCE=frameshift;"
         "TX_CODONS=aaA/aa;TX_AMINO_ACIDS=K/X;TX_HGVS_C=c.6del;TX_HGVS_P=p.Lys2AsnfsTer?",
         "13 TX_ALT=AAAA;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=coding_exon;TX_EXON=1;"
-        "TX_CONSEQUENCE=inframe_insertion;TX_CODONS=-/AAA;TX_AMINO_ACIDS=-/K;TX_HGVS_C=c.4_6dup;TX_HGVS_P=p.Lys2dup",
+        "TX_CONSEQUENCE=inframe_insertion;TX_CODONS=-/AAA;TX_AMINO_ACIDS=-/"
+        "K;TX_HGVS_C=c.4_6dup;TX_HGVS_P=p.Lys2dup",
         "17 TX_ALT=C;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=splice_site;TX_INTRON=1;TX_HGVS_C=c.8+2T>C",
         // One record per alternate.
         "27 TX_ALT=A;TX_GENE=G1;TX_ID=T1;TX_STRAND=+;TX_REGION=coding_exon;TX_EXON=2;TX_CONSEQUENCE=missense;"
@@ -102,7 +109,8 @@ TEST_F(AnnotateTranscriptCommand, GivesHandWorkedConsequencesOnBothStrandsFromGt
         "6000 TX_ALT=G;TX_REGION=intergenic",
         // The reverse strand: the same splice site and the stop made from the split Trp codon.
         "12084 TX_ALT=G;TX_GENE=G2;TX_ID=T2;TX_STRAND=-;TX_REGION=splice_site;TX_INTRON=1;TX_HGVS_C=c.8+2T>C",
-        "12086 TX_ALT=T;TX_GENE=G2;TX_ID=T2;TX_STRAND=-;TX_REGION=coding_exon;TX_EXON=1;TX_CONSEQUENCE=stop_gained;"
+        "12086 "
+        "TX_ALT=T;TX_GENE=G2;TX_ID=T2;TX_STRAND=-;TX_REGION=coding_exon;TX_EXON=1;TX_CONSEQUENCE=stop_gained;"
         "TX_CODONS=tGg/tAg;TX_AMINO_ACIDS=W/*;TX_HGVS_C=c.8G>A;TX_HGVS_P=p.Trp3Ter",
     };
     const QList<QByteArray> fromGtf = annotate(path("tx.gtf"));
@@ -117,8 +125,8 @@ TEST_F(AnnotateTranscriptCommand, GivesHandWorkedConsequencesOnBothStrandsFromGt
     EXPECT_EQ(fromBed, expected);
 
     // Without --url the join is written to TSF beside the input.
-    const CliResult written = runVarkit({"annotate", "transcript", "--referenceUrl=" + path("genome.fa"),
-                                         path("calls.vcf"), path("tx.gtf")});
+    const CliResult written = runVarkit(
+        {"annotate", "transcript", "--referenceUrl=" + path("genome.fa"), path("calls.vcf"), path("tx.gtf")});
     EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
     EXPECT_TRUE(QFileInfo::exists(path("calls_tx_transcript.tsf")));
 }
@@ -146,27 +154,35 @@ TEST_F(AnnotateTranscriptCommand, FailsWithTheReasonWhenTranscriptsOrReferenceAr
     }
 }
 
-// Generated transcripts on both strands, variants at and around every exon boundary and codon of
-// note: every variant-transcript pair has the class bcftools csq gives it, or a disagreement the
-// comparison explains (an indel bcftools places by its anchor base, non-coding introns, a stop
-// codon formed or re-formed where an indel joins bases); the comparison fails otherwise.
+// Generated transcripts on both strands, and the transcripts of a real Ensembl GTF written onto a
+// generated genome, with variants at and around every exon boundary and codon of note: every
+// variant-transcript pair has the class bcftools csq gives it, or a disagreement the comparison
+// explains (an indel bcftools places by its anchor base, its coarser naming of introns and
+// non-coding transcripts, a stop codon formed or re-formed where an indel joins bases); the
+// comparison fails otherwise.
 TEST(AnnotateTranscriptCsq, ClassesAreThoseOfBcftoolsCsq) {
-    if (QStandardPaths::findExecutable("bcftools").isEmpty() || QStandardPaths::findExecutable("python3").isEmpty())
+    if (QStandardPaths::findExecutable("bcftools").isEmpty() ||
+        QStandardPaths::findExecutable("python3").isEmpty())
         GTEST_SKIP() << "needs bcftools and python3";
-    QTemporaryDir dir;
-    const QString folder = dir.path();
-    FormatTest::runTool("python3", {kDataScript, folder, "25", "7"});
-    FormatTest::runTool("bcftools", {"csq", "-l", "-f", folder + "/genome.fa", "-g", folder + "/transcripts.gff3",
-                                     folder + "/calls.vcf", "-o", folder + "/csq.vcf"});
-    const CliResult url = runVarkit({"annotate", "transcript", "--referenceUrl=" + folder + "/genome.fa",
-                                     folder + "/calls.vcf", folder + "/transcripts.gtf", "--url"});
-    ASSERT_EQ(url.exitCode, 0) << url.err.toStdString();
-    const CliResult vcf =
-        runVarkit({"writevcf", QString::fromUtf8(url.out.trimmed()), folder + "/varkit.vcf"});
-    ASSERT_EQ(vcf.exitCode, 0) << vcf.err.toStdString();
-    const QByteArray report = FormatTest::runTool(
-        "python3", {kCompareScript, folder + "/calls.vcf", folder + "/varkit.vcf", folder + "/csq.vcf"});
-    EXPECT_TRUE(report.contains("pairs,")) << report.toStdString();
+    const QList<QStringList> dataSets = {
+        {"25", "7"}, {"--from-gtf", QStringLiteral(VARKIT_TEST_DATA "/gtf/genes.gtf"), "3"}};
+    for (const QStringList& arguments : dataSets) {
+        QTemporaryDir dir;
+        const QString folder = dir.path();
+        FormatTest::runTool("python3", QStringList{kDataScript, folder} + arguments);
+        FormatTest::runTool("bcftools",
+                            {"csq", "-l", "-f", folder + "/genome.fa", "-g", folder + "/transcripts.gff3",
+                             folder + "/calls.vcf", "-o", folder + "/csq.vcf"});
+        const CliResult url = runVarkit({"annotate", "transcript", "--referenceUrl=" + folder + "/genome.fa",
+                                         folder + "/calls.vcf", folder + "/transcripts.gtf", "--url"});
+        ASSERT_EQ(url.exitCode, 0) << url.err.toStdString();
+        const CliResult vcf =
+            runVarkit({"writevcf", QString::fromUtf8(url.out.trimmed()), folder + "/varkit.vcf"});
+        ASSERT_EQ(vcf.exitCode, 0) << vcf.err.toStdString();
+        const QByteArray report = FormatTest::runTool(
+            "python3", {kCompareScript, folder + "/calls.vcf", folder + "/varkit.vcf", folder + "/csq.vcf"});
+        EXPECT_TRUE(report.contains("pairs,")) << arguments.join(' ').toStdString();
+    }
 }
 
 } // namespace

@@ -109,8 +109,8 @@ TEST_P(TranscriptConsequenceTest, HandWorkedAllelesGiveTheirEffects) {
     };
     for (const Case& c : cases) {
         const TranscriptEffect effect = effectOf(c);
-        const std::string label = "allele at " + std::to_string(c.start) + " " + c.ref.toStdString() + ">" +
-                                  c.alt.toStdString();
+        const std::string label =
+            "allele at " + std::to_string(c.start) + " " + c.ref.toStdString() + ">" + c.alt.toStdString();
         EXPECT_EQ(effect.location.region, c.region) << label;
         EXPECT_EQ(effect.location.exon, c.exon) << label;
         EXPECT_EQ(effect.location.intron, c.intron) << label;
