@@ -41,10 +41,12 @@ EXPLANATIONS = {
                         "translates the joined codon",
     "split start codon": "bcftools does not see the start codon when an intron splits it, and calls a "
                          "change to it missense or frameshift",
-    "two codons": "a two-base substitution across two codons that makes a stop of the second: bcftools "
-                  "reports the first codon's missense change only",
-    "stop in place": "an insertion that puts a stop where the old one was, before it: the protein is "
-                     "unchanged (varkit: synonymous), bcftools calls the stop gained",
+    "multi-base substitution": "a substitution of several bases across two codons, or across the stop "
+                               "codon's end: bcftools reads one codon of it (a missense where the second "
+                               "codon becomes a stop, a stop retained where TGA becomes TGG)",
+    "stop in place": "an insertion or deletion that leaves a stop codon where the old one was: the protein "
+                     "is unchanged (varkit: synonymous), bcftools names it by its length or calls the stop "
+                     "gained",
     "stop re-formed": "a change that reaches the stop codon where the bases after it form the same stop "
                       "again: the protein keeps its length (varkit: synonymous) or only gains residues; "
                       "bcftools calls stop_lost, or frameshift for a length not a multiple of 3",
@@ -60,7 +62,7 @@ def records(path):
                 yield (cols[0], int(cols[1]), cols[3], cols[4]), info
 
 
-def explanation(key, mine, terms, placements, split_starts, tx, hgvs, isoform_entry, gene_level, at_key,
+def explanation(key, mine, terms, placements, split_starts, tx, hgvs, codons, isoform_entry, gene_level, at_key,
                 inner_stops):
     if placements.get(key):
         return "placement"
@@ -77,9 +79,9 @@ def explanation(key, mine, terms, placements, split_starts, tx, hgvs, isoform_en
         return "UTR intron"
     if mine == "start_lost" and tx in split_starts and terms & {"missense", "frameshift", "synonymous"}:
         return "split start codon"
-    if mine == "stop_gained" and len(key[2]) == len(key[3]) > 1 and "missense" in terms:
-        return "two codons"
-    if mine == "synonymous" and "stop_gained" in terms:
+    if mine in CODING and len(key[2]) == len(key[3]) > 1 and len(codons.split("/")[0]) > 3:
+        return "multi-base substitution"
+    if mine == "synonymous" and terms & {"stop_gained", "inframe_insertion", "inframe_deletion"}:
         return "stop in place"
     if "non_coding" in terms and terms <= {"non_coding", "intron"} and mine in {"intron", "splice_site",
                                                                              "splice_region"}:
@@ -116,7 +118,8 @@ def main():
     for key, info in records(sys.argv[2]):
         ours.setdefault(key, {})
         if "TX_ID" in info:
-            ours[key][info["TX_ID"]] = (info.get("TX_CONSEQUENCE") or info["TX_REGION"], info.get("TX_HGVS_C", ""))
+            ours[key][info["TX_ID"]] = (info.get("TX_CONSEQUENCE") or info["TX_REGION"], info.get("TX_HGVS_C", ""),
+                                        info.get("TX_CODONS", ""))
             genes[info["TX_ID"]] = info["TX_GENE"]
     # bcftools names the transcript of each entry but for intron and non_coding ones, which name
     # the gene only: those stand for whichever of its transcripts has no entry of its own.
@@ -133,15 +136,15 @@ def main():
     counts = collections.Counter()
     examples = {}
 
-    def count(key, tx, mine, terms, hgvs):
+    def count(key, tx, mine, terms, hgvs, codons):
         if agrees(mine, terms):
             label = "agree"
         else:
             isoform_entry = any(gene_of.get(other) == genes.get(tx) for other in theirs.get(key, {}))
             gene_level = set().union(*by_gene.get(key, {}).values())
-            at_key = [h for _, h in ours.get(key, {}).values()]
-            reason = explanation(key, mine, terms, placements, split_starts, tx, hgvs, isoform_entry, gene_level,
-                                 at_key, inner_stops)
+            at_key = [h for _, h, _ in ours.get(key, {}).values()]
+            reason = explanation(key, mine, terms, placements, split_starts, tx, hgvs, codons, isoform_entry,
+                                 gene_level, at_key, inner_stops)
             label = "%s: %s vs %s" % ("explained (%s)" % reason if reason else "UNEXPLAINED", mine,
                                       "&".join(sorted(terms)) or "(none)")
         counts[label] += 1
@@ -149,7 +152,7 @@ def main():
 
     for key in sorted(set(ours) | set(theirs) | set(by_gene)):
         used = set()
-        for tx, (mine, hgvs) in sorted(ours.get(key, {}).items()):
+        for tx, (mine, hgvs, codons) in sorted(ours.get(key, {}).items()):
             terms = theirs.get(key, {}).get(tx)
             if terms is None:
                 gene_terms = by_gene.get(key, {}).get(genes[tx], set())
@@ -157,13 +160,13 @@ def main():
                 terms = gene_terms if not (mine in NOT_REPORTED and gene_terms) else set()
                 if agrees(mine, gene_terms) or mine in NOT_REPORTED:
                     used.add(genes[tx])
-            count(key, tx, mine, terms, hgvs)
+            count(key, tx, mine, terms, hgvs, codons)
         for tx, terms in theirs.get(key, {}).items():
             if tx not in ours.get(key, {}):
-                count(key, tx, "(none)", terms, "")
+                count(key, tx, "(none)", terms, "", "")
         for gene, terms in by_gene.get(key, {}).items():
             if gene not in used and not any(genes.get(tx) == gene for tx in ours.get(key, {})):
-                count(key, gene, "(none)", terms, "")
+                count(key, gene, "(none)", terms, "", "")
     pairs = sum(counts.values())
     print("%d variant-transcript pairs, %d agree (%.2f%%)" % (pairs, counts["agree"], 100.0 * counts["agree"] / pairs))
     for label, n in sorted(counts.items(), key=lambda item: (item[0].startswith("explained"), -item[1])):

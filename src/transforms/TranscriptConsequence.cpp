@@ -270,10 +270,14 @@ void TranscriptConsequence::codingEffect(const TranscriptModel& model, const Tra
         localChange(firstCodon, lengthChange, effect);
         return;
     }
-    m_tail = mrna.mid(offset + firstCodon * 3, change.start - offset - firstCodon * 3);
-    m_tail += change.alt;
+    // The scratch buffers keep their room from one change to the next.
+    const int tailStart = offset + firstCodon * 3;
+    m_tail.resize(0);
+    m_tail.append(mrna.constData() + tailStart, change.start - tailStart);
+    m_tail.append(change.alt);
     m_tail.append(mrna.constData() + change.stop, mrna.size() - change.stop);
-    m_altProtein = sequence.protein.left(firstCodon);
+    m_altProtein.resize(0);
+    m_altProtein.append(sequence.protein.constData(), firstCodon);
     translate(m_tail.constData(), m_tail.size(), &m_altProtein);
     const int lastCodon = (windowStop - offset - 1) / 3;
     proteinChange(sequence.protein, firstCodon, lastCodon, lengthChange, effect);
