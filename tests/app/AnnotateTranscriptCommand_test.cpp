@@ -118,11 +118,16 @@ TEST_F(AnnotateTranscriptCommand, GivesHandWorkedConsequencesOnBothStrandsFromGt
     for (int i = 0; i < expected.size(); ++i)
         EXPECT_EQ(fromGtf[i], expected[i]);
 
-    // A BED12 record names its gene by the transcript.
+    // A BED12 record names its gene by the transcript; a TSF of the BED reads the same.
     QList<QByteArray> fromBed = annotate(path("tx.bed"));
     for (QByteArray& info : fromBed)
         info.replace("TX_GENE=T", "TX_GENE=G");
     EXPECT_EQ(fromBed, expected);
+    ASSERT_EQ(runVarkit({"writetsf", path("tx.bed"), path("tx.tsf")}).exitCode, 0);
+    QList<QByteArray> fromTsf = annotate(path("tx.tsf"));
+    for (QByteArray& info : fromTsf)
+        info.replace("TX_GENE=T", "TX_GENE=G");
+    EXPECT_EQ(fromTsf, expected);
 
     // Without --url the join is written to TSF beside the input.
     const CliResult written = runVarkit(
