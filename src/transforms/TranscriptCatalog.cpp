@@ -8,11 +8,26 @@ TranscriptCatalog::TranscriptCatalog(VkSourcePtr source, TranscriptSource layout
                                      const ReferenceSequence* reference)
     : m_source(std::move(source)), m_layout(std::move(layout)), m_reference(reference) {}
 
+namespace {
+// The same chromosome under the other usual naming: "1" for "chr1", "MT" for "chrM" and back.
+QByteArray otherNaming(const QByteArray& chromosome) {
+    if (chromosome == "chrM")
+        return "MT";
+    if (chromosome == "MT")
+        return "chrM";
+    return chromosome.startsWith("chr") ? chromosome.mid(3) : "chr" + chromosome;
+}
+} // namespace
+
+// Annotations and variants often name chromosomes differently; the other naming is tried when
+// the variants' finds no transcript.
 bool TranscriptCatalog::load(const QByteArray& chromosome, QString* error) {
     m_chromosome = chromosome;
     m_loaded = false;
     m_models.clear();
     if (!m_layout.read(m_source, chromosome, &m_models, error))
+        return false;
+    if (m_models.isEmpty() && !m_layout.read(m_source, otherNaming(chromosome), &m_models, error))
         return false;
     std::sort(m_models.begin(), m_models.end(),
               [](const TranscriptModel& a, const TranscriptModel& b) { return a.start() < b.start(); });

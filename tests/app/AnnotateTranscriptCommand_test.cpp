@@ -75,9 +75,9 @@ protected:
     }
 
     // The INFO column of each record of the annotation written as VCF.
-    QList<QByteArray> annotate(const QString& transcripts) const {
+    QList<QByteArray> annotate(const QString& transcripts, const QString& calls = QString()) const {
         const CliResult url = runVarkit({"annotate", "transcript", "--referenceUrl=" + path("genome.fa"),
-                                         path("calls.vcf"), transcripts, "--url"});
+                                         calls.isEmpty() ? path("calls.vcf") : calls, transcripts, "--url"});
         EXPECT_EQ(url.exitCode, 0) << url.err.toStdString();
         const CliResult vcf = runVarkit({"writevcf", QString::fromUtf8(url.out.trimmed()), "/dev/stdout"});
         EXPECT_EQ(vcf.exitCode, 0) << vcf.err.toStdString();
@@ -128,6 +128,12 @@ TEST_F(AnnotateTranscriptCommand, GivesHandWorkedConsequencesOnBothStrandsFromGt
     for (QByteArray& info : fromTsf)
         info.replace("TX_GENE=T", "TX_GENE=G");
     EXPECT_EQ(fromTsf, expected);
+
+    // Variants on "1" find the transcripts on "chr1".
+    QFile calls(path("calls.vcf"));
+    ASSERT_TRUE(calls.open(QIODevice::ReadOnly));
+    FormatTest::writeFile(path("calls-1.vcf"), calls.readAll().replace("chr1", "1"));
+    EXPECT_EQ(annotate(path("tx.gtf"), path("calls-1.vcf")), expected);
 
     // Without --url the join is written to TSF beside the input.
     const CliResult written = runVarkit(
