@@ -114,10 +114,9 @@ int TranscriptModel::insertionIndex(int32_t position) const {
 }
 
 namespace {
-TranscriptRegion utrOrCoding(bool coding, bool before, bool reverse) {
-    if (coding)
-        return TranscriptRegion::CodingExon;
-    return before != reverse ? TranscriptRegion::FivePrimeUtr : TranscriptRegion::ThreePrimeUtr;
+// The UTR of the exonic bases before the coding stretch on the genome, or after it.
+TranscriptRegion utr(bool beforeCoding, bool reverse) {
+    return beforeCoding != reverse ? TranscriptRegion::FivePrimeUtr : TranscriptRegion::ThreePrimeUtr;
 }
 
 // Keeps the number of the first exon or intron met in the transcript's direction.
@@ -173,16 +172,14 @@ TranscriptModel::Location TranscriptModel::locate(int32_t start, int32_t stop) c
             keepFirst(&location.exon, exonNumber(g));
             const int32_t first = std::max(start, exon.start);
             const int32_t last = std::min(stop, exon.stop);
-            if (!isCoding()) {
+            if (!isCoding())
                 best = std::min(best, int(TranscriptRegion::NoncodingExon));
-                continue;
-            }
-            if (first < m_codingStop && m_codingStart < last)
+            if (isCoding() && first < m_codingStop && m_codingStart < last)
                 best = std::min(best, int(TranscriptRegion::CodingExon));
-            if (first < m_codingStart)
-                best = std::min(best, int(utrOrCoding(false, true, m_reverse)));
-            if (last > m_codingStop)
-                best = std::min(best, int(utrOrCoding(false, false, m_reverse)));
+            if (isCoding() && first < m_codingStart)
+                best = std::min(best, int(utr(true, m_reverse)));
+            if (isCoding() && last > m_codingStop)
+                best = std::min(best, int(utr(false, m_reverse)));
         }
         if (g + 1 < m_exons.size())
             locateIntron(g, start, stop, &location, &best);

@@ -122,6 +122,27 @@ TEST_P(TranscriptConsequenceTest, HandWorkedAllelesGiveTheirEffects) {
     }
 }
 
+// The same exons without a coding stretch: n. numbering from the transcript's first base, and a
+// deletion from an exon into the splice site is in the splice site.
+TEST(TranscriptConsequence, NonCodingTranscriptsCountFromTheirFirstBase) {
+    TranscriptModel model("N1", "G1", "chr1", false);
+    model.addExon(5, 15);
+    model.addExon(25, 40);
+    QString error;
+    ASSERT_TRUE(model.finish(&error)) << error.toStdString();
+    TranscriptSequence sequence;
+    sequence.mrna = kGenome.mid(5, 10) + kGenome.mid(25, 15);
+    TranscriptConsequence calculator;
+    TranscriptEffect effect;
+    calculator.compute(model, sequence, {26, 27, "C", "A"}, &effect);
+    EXPECT_EQ(effect.location.region, R::NoncodingExon);
+    EXPECT_EQ(effect.consequence, C::None);
+    EXPECT_EQ(effect.hgvsC, "n.12C>A");
+    calculator.compute(model, sequence, {14, 17, "GGT", ""}, &effect);
+    EXPECT_EQ(effect.location.region, R::SpliceSite);
+    EXPECT_EQ(effect.hgvsC, "n.10_10+2del");
+}
+
 INSTANTIATE_TEST_SUITE_P(BothStrands, TranscriptConsequenceTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& info) {
                              return std::string(info.param ? "Reverse" : "Forward");
