@@ -78,16 +78,6 @@ int TranscriptModel::mrnaIndex(int32_t position) const {
     return m_exonOffsets[g] + (m_reverse ? exon.stop - 1 - position : position - exon.start);
 }
 
-int32_t TranscriptModel::genomicPosition(int index) const {
-    for (int g = 0; g < m_exons.size(); ++g) {
-        const Interval& exon = m_exons[g];
-        const int within = index - m_exonOffsets[g];
-        if (within >= 0 && within < exon.stop - exon.start)
-            return m_reverse ? exon.stop - 1 - within : exon.start + within;
-    }
-    return -1;
-}
-
 int TranscriptModel::exonEndIndex(int index) const {
     for (int g = 0; g < m_exons.size(); ++g) {
         const int end = m_exonOffsets[g] + m_exons[g].stop - m_exons[g].start;

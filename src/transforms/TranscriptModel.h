@@ -74,8 +74,6 @@ public:
     int codonOffset() const { return m_codingOffset + m_phase; }
     // The mRNA index of an exonic base; -1 for a base outside every exon.
     int mrnaIndex(int32_t position) const;
-    // The genomic position of an mRNA index.
-    int32_t genomicPosition(int mrnaIndex) const;
     // The mRNA index just after the exon that holds an mRNA index.
     int exonEndIndex(int mrnaIndex) const;
 
