@@ -219,7 +219,7 @@ TEST(AnnotateCommand, PrintsTheUrlStartsTheViewerOrWritesTheTsfNamedAfterBothSou
     EXPECT_GT(joinedRows(tsf).size(), 50);
 }
 
-TEST(AnnotateCommand, UnusableSourcesAndAlgorithmsStillToComeFailWithTheirReason) {
+TEST(AnnotateCommand, UnusableSourcesFailWithTheirReason) {
     QTemporaryDir dir;
     const QString missing = dir.filePath("none.bed");
     const CliResult invalid = runVarkit({"annotate", "region", kExample, missing});
@@ -227,17 +227,6 @@ TEST(AnnotateCommand, UnusableSourcesAndAlgorithmsStillToComeFailWithTheirReason
     EXPECT_TRUE(invalid.out.startsWith("varkit annotate"));
     EXPECT_TRUE(invalid.err.startsWith("\nsource " + missing.toUtf8() + " is not valid:\n"))
         << invalid.err.toStdString();
-
-    const QList<QPair<QStringList, QByteArray>> unavailable = {
-        {{"transcript", "--referenceUrl=hg19.2bit"}, "annotateTranscript"},
-    };
-    for (const auto& algorithm : unavailable) {
-        const CliResult result =
-            runVarkit(QStringList{"annotate"} + algorithm.first + QStringList{kExample, kGenes});
-        EXPECT_EQ(result.exitCode, 1);
-        EXPECT_EQ(result.err,
-                  "The transform " + algorithm.second + " is not available in this version of varkit\n");
-    }
 }
 
 TEST(AnnotateCommand, RegionCountsAndMatchesAreBedtoolsOnes) {

@@ -147,7 +147,9 @@ LeftJoinAnnotationOptions Annotate::buildOptions(const VkSource& input) const {
         options = dbNSFP;
     } else if (m_algorithm == QLatin1String("transcript")) {
         AnnotateTranscriptOptions transcript;
-        transcript.setReferenceUrl(m_referenceUrl);
+        // The URL of the transform reopens from any folder, so a file is named by its absolute path.
+        const bool isFile = !m_referenceUrl.isEmpty() && !m_referenceUrl.contains(QLatin1String("://"));
+        transcript.setReferenceUrl(isFile ? QFileInfo(m_referenceUrl).absoluteFilePath() : m_referenceUrl);
         options = transcript;
     } else {
         AnnotateOverlapRegionOptions region;

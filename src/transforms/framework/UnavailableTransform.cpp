@@ -14,7 +14,6 @@ const KnownTransform kKnownTransforms[] = {
     {"annotateRegion", 1},
     {"annotateOverlapRegion", 1},
     {"annotateVariant", 2},
-    {"annotateTranscript", 1},
     {"batchAnnotateRegion", 2},
     {"batchAnnotateOverlapRegion", 2},
     {"batchAnnotateVariant", 2},
