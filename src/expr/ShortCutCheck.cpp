@@ -22,17 +22,29 @@ int identifierEnd(const QString& text, int at) {
     return at;
 }
 
+// A number ends where the library's number reader stops: digits and a point, then an exponent, or
+// hexadecimal digits after "0x"; a word right after it ("30and") is the next token.
 int numberEnd(const QString& text, int at) {
-    while (at < text.size()) {
-        const QChar c = text.at(at);
-        const bool exponentSign =
-            (c == QLatin1Char('-') || c == QLatin1Char('+')) &&
-            (text.at(at - 1) == QLatin1Char('e') || text.at(at - 1) == QLatin1Char('E'));
-        if (!c.isLetterOrNumber() && c != QLatin1Char('.') && !exponentSign)
-            break;
-        ++at;
+    auto digitsEnd = [&](int from, bool hex) {
+        while (from < text.size() &&
+               (text.at(from).isDigit() || (hex && QStringLiteral("abcdefABCDEF").contains(text.at(from)))))
+            ++from;
+        return from;
+    };
+    if (text.midRef(at, 2).compare(QLatin1String("0x"), Qt::CaseInsensitive) == 0)
+        return digitsEnd(at + 2, true);
+    int end = at;
+    while (end < text.size() && (text.at(end).isDigit() || text.at(end) == QLatin1Char('.')))
+        ++end;
+    if (end < text.size() && (text.at(end) == QLatin1Char('e') || text.at(end) == QLatin1Char('E'))) {
+        int exponent = end + 1;
+        if (exponent < text.size() &&
+            (text.at(exponent) == QLatin1Char('-') || text.at(exponent) == QLatin1Char('+')))
+            ++exponent;
+        if (exponent < text.size() && text.at(exponent).isDigit())
+            end = digitsEnd(exponent, false);
     }
-    return at;
+    return end;
 }
 
 int stringEnd(const QString& text, int at) {
