@@ -447,11 +447,32 @@ void compareNotEqual(mup::IValue& ret, const mup::IValue& left, const mup::IValu
         ret = !equalValues(left, right);
 }
 
+// Whether two lists have shapes an operator can combine. The library asserts on some mismatches
+// instead of reporting them (a row times a column of another length), which would end the process.
+template <class Library> bool shapesFit(const mup::IValue&, const mup::IValue&) {
+    return true;
+}
+template <> bool shapesFit<mup::OprtMul>(const mup::IValue& left, const mup::IValue& right) {
+    return left.GetType() != 'm' || right.GetType() != 'm' || left.GetCols() == right.GetRows();
+}
+bool sameShape(const mup::IValue& left, const mup::IValue& right) {
+    return left.GetType() != 'm' || right.GetType() != 'm' ||
+           (left.GetRows() == right.GetRows() && left.GetCols() == right.GetCols());
+}
+template <> bool shapesFit<mup::OprtAdd>(const mup::IValue& left, const mup::IValue& right) {
+    return sameShape(left, right);
+}
+template <> bool shapesFit<mup::OprtSub>(const mup::IValue& left, const mup::IValue& right) {
+    return sameShape(left, right);
+}
+
 // One of the library's arithmetic operators, giving a missing value when an operand is one: the
 // sentinel of a missing number must not take part in a sum as if it were a value.
 template <class Library> class MissingPropagating : public Library {
 public:
     void Eval(mup::ptr_val_type& ret, const mup::ptr_val_type* args, int argc) override {
+        if (argc == 2 && !shapesFit<Library>(*args[0], *args[1]))
+            throw mup::ParserError(mup::ErrorContext(mup::ecMATRIX_DIMENSION_MISMATCH, -1, this->GetIdent()));
         bool missing = false;
         bool integers = true;
         for (int i = 0; i < argc; ++i) {
