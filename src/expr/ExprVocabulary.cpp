@@ -473,6 +473,13 @@ public:
     void Eval(mup::ptr_val_type& ret, const mup::ptr_val_type* args, int argc) override {
         if (argc == 2 && !shapesFit<Library>(*args[0], *args[1]))
             throw mup::ParserError(mup::ErrorContext(mup::ecMATRIX_DIMENSION_MISMATCH, -1, this->GetIdent()));
+        // An empty list gives an empty list: the library asserts on some of them (a transposed one).
+        for (int i = 0; i < argc; ++i) {
+            if (args[i]->GetType() == 'm' && args[i]->GetRows() * args[i]->GetCols() == 0) {
+                *ret = mup::Value(0, mup::float_type(0));
+                return;
+            }
+        }
         bool missing = false;
         bool integers = true;
         for (int i = 0; i < argc; ++i) {
