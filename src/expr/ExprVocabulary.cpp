@@ -361,7 +361,9 @@ void modulo(mup::IValue& ret, const mup::IValue& left, const mup::IValue& right)
     } else if (integers) {
         if (right.GetInteger() == 0)
             fail("Division by zero in \"%\"");
-        ret = mup::int_type(left.GetInteger() % right.GetInteger());
+        // x % -1 is 0; computing it would overflow for the smallest integer.
+        ret = right.GetInteger() == -1 ? mup::int_type(0)
+                                       : mup::int_type(left.GetInteger() % right.GetInteger());
     } else {
         ret = std::fmod(left.GetFloat(), right.GetFloat());
     }
