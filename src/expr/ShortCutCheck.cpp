@@ -89,7 +89,9 @@ Token tokenAt(const QString& text, int at) {
 std::vector<Token> tokensOf(const QString& text) {
     std::vector<Token> tokens;
     for (int at = 0; at < text.size();) {
-        if (text.at(at).isSpace()) {
+        // A line break separates expressions for the library: it is a token, not a space.
+        const bool lineBreak = text.at(at) == QLatin1Char('\n') || text.at(at) == QLatin1Char('\r');
+        if (text.at(at).isSpace() && !lineBreak) {
             ++at;
             continue;
         }
