@@ -19,37 +19,10 @@ bool isPlainBases(const QByteArray& allele) {
 AnnotateTranscriptReader::AnnotateTranscriptReader(FeatureCursorPtr left, TranscriptCatalog catalog,
                                                    std::shared_ptr<const AnnotateTranscriptFields> fields,
                                                    JoinRows rows)
-    : m_left(std::move(left)), m_catalog(std::move(catalog)), m_fields(std::move(fields)),
+    : LeftFeatureCursor(std::move(left)), m_catalog(std::move(catalog)), m_fields(std::move(fields)),
       m_rows(std::move(rows)) {}
 
-bool AnnotateTranscriptReader::atEnd() const {
-    return m_output.empty() && m_nextLeft >= m_leftBatch.size() && m_left->atEnd();
-}
-
-bool AnnotateTranscriptReader::fill(VkFeatureList& batch, int maxCount, QString* error) {
-    const int wanted = batch.size() + maxCount;
-    while (batch.size() < wanted) {
-        if (!m_output.empty()) {
-            batch.append(std::move(m_output.front()));
-            m_output.pop_front();
-            continue;
-        }
-        if (m_nextLeft >= m_leftBatch.size()) {
-            if (m_left->atEnd())
-                break;
-            m_leftBatch.clear();
-            m_nextLeft = 0;
-            if (!m_left->fill(m_leftBatch, kLeftBatch, error))
-                return false;
-            continue;
-        }
-        if (!annotate(m_leftBatch[m_nextLeft++], error))
-            return false;
-    }
-    return true;
-}
-
-bool AnnotateTranscriptReader::annotate(const VkFeature& left, QString* error) {
+bool AnnotateTranscriptReader::join(const VkFeature& left, std::deque<VkFeature>& output, QString* error) {
     m_matches.clear();
     const QByteArray& alleles = left.value(m_fields->refAltField()).bytes();
     const char* p = alleles.constData();
@@ -65,7 +38,7 @@ bool AnnotateTranscriptReader::annotate(const VkFeature& left, QString* error) {
                 return false;
         }
     }
-    m_rows.append(left, m_matches, m_output);
+    m_rows.append(left, m_matches, output);
     return true;
 }
 

@@ -2,40 +2,9 @@
 
 #include "source/readers/ReadMode.h"
 
-namespace {
-constexpr int kLeftBatch = 256;
-} // namespace
-
 LeftJoinReader::LeftJoinReader(FeatureCursorPtr left, std::unique_ptr<RightMatcher> right, int mode,
                                JoinRows rows)
-    : m_left(std::move(left)), m_right(std::move(right)), m_mode(mode), m_rows(std::move(rows)) {}
-
-bool LeftJoinReader::atEnd() const {
-    return m_output.empty() && m_nextLeft >= m_leftBatch.size() && m_left->atEnd();
-}
-
-bool LeftJoinReader::fill(VkFeatureList& batch, int maxCount, QString* error) {
-    const int wanted = batch.size() + maxCount;
-    while (batch.size() < wanted) {
-        if (!m_output.empty()) {
-            batch.append(std::move(m_output.front()));
-            m_output.pop_front();
-            continue;
-        }
-        if (m_nextLeft >= m_leftBatch.size()) {
-            if (m_left->atEnd())
-                break;
-            m_leftBatch.clear();
-            m_nextLeft = 0;
-            if (!m_left->fill(m_leftBatch, kLeftBatch, error))
-                return false;
-            continue;
-        }
-        if (!join(m_leftBatch[m_nextLeft++], error))
-            return false;
-    }
-    return true;
-}
+    : LeftFeatureCursor(std::move(left)), m_right(std::move(right)), m_mode(mode), m_rows(std::move(rows)) {}
 
 // Within keeps the regions that contain the left feature, Exact those with its start and stop.
 bool LeftJoinReader::qualifies(const VkSegment& right, const VkSegment& left) const {
@@ -49,7 +18,7 @@ bool LeftJoinReader::qualifies(const VkSegment& right, const VkSegment& left) co
     }
 }
 
-bool LeftJoinReader::join(const VkFeature& left, QString* error) {
+bool LeftJoinReader::join(const VkFeature& left, std::deque<VkFeature>& output, QString* error) {
     if (!m_right->candidates(left.segment(), &m_candidates, error))
         return false;
     m_flags.assign(size_t(m_candidates.size()), 0);
@@ -63,6 +32,6 @@ bool LeftJoinReader::join(const VkFeature& left, QString* error) {
         if (m_flags[size_t(i)])
             m_matches.append(m_candidates[i]);
 
-    m_rows.append(left, m_matches, m_output);
+    m_rows.append(left, m_matches, output);
     return true;
 }
