@@ -1,6 +1,7 @@
 #include "transforms/AltRatioTransform.h"
 
 #include "source/values/SampleMatrix.h"
+#include "transforms/framework/FeatureEditCursor.h"
 #include "transforms/framework/TransformRegistry.h"
 
 #include <algorithm>
@@ -413,35 +414,22 @@ std::unique_ptr<AltRatioComputation> chooseComputation(const VkFieldList& schema
 }
 
 // The transform's reader: the input's features with the fraction inserted.
-class AltRatioReader : public FeatureCursor {
+class AltRatioReader : public FeatureEditCursor {
 public:
     AltRatioReader(FeatureCursorPtr input, std::shared_ptr<const AltRatioComputation> computation,
                    int insertAt)
-        : m_input(std::move(input)), m_computation(std::move(computation)), m_insertAt(insertAt) {}
-
-    bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
-        const int first = batch.size();
-        if (!m_input->fill(batch, maxCount, error))
-            return false;
-        for (int i = first; i < batch.size(); ++i) {
-            VkFeature& feature = batch[i];
-            PVariant value = m_computation ? m_computation->compute(feature) : PVariant();
-            PVariantVector& values = feature.values();
-            if (values.size() < m_insertAt)
-                values.resize(m_insertAt);
-            values.insert(m_insertAt, std::move(value));
-        }
-        return true;
-    }
-    bool atEnd() const override { return m_input->atEnd(); }
-    int percentDone() const override { return m_input->percentDone(); }
-    bool canReseek() const override { return m_input->canReseek(); }
-    bool reseek(const QList<VkSegment>& regions, QString* error) override {
-        return m_input->reseek(regions, error);
-    }
+        : FeatureEditCursor(std::move(input)), m_computation(std::move(computation)), m_insertAt(insertAt) {}
 
 private:
-    FeatureCursorPtr m_input;
+    bool edit(VkFeature& feature, QString*) override {
+        PVariant value = m_computation ? m_computation->compute(feature) : PVariant();
+        PVariantVector& values = feature.values();
+        if (values.size() < m_insertAt)
+            values.resize(m_insertAt);
+        values.insert(m_insertAt, std::move(value));
+        return true;
+    }
+
     std::shared_ptr<const AltRatioComputation> m_computation;
     int m_insertAt;
 };

@@ -1,6 +1,7 @@
 #include "transforms/BAMCoverageStatsTransform.h"
 
 #include "transforms/BAMCoverageStatsCounter.h"
+#include "transforms/framework/FeatureEditCursor.h"
 #include "transforms/framework/TransformRegistry.h"
 
 #include <QFileInfo>
@@ -53,30 +54,14 @@ VkField statField(const QString& prefix, const QString& name, const char* symbol
 using Counters = std::vector<std::unique_ptr<BAMCoverageStatsCounter>>;
 
 // The input's features with the span and each file's statistics appended.
-class BAMCoverageStatsReader : public FeatureCursor {
+class BAMCoverageStatsReader : public FeatureEditCursor {
 public:
     BAMCoverageStatsReader(FeatureCursorPtr input, Counters counters, int inputFieldCount, int targetDepth)
-        : m_input(std::move(input)), m_counters(std::move(counters)), m_inputFieldCount(inputFieldCount),
-          m_targetDepth(targetDepth) {}
-
-    bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
-        const int first = batch.size();
-        if (!m_input->fill(batch, maxCount, error))
-            return false;
-        for (int i = first; i < batch.size(); ++i)
-            if (!appendStats(batch[i], error))
-                return false;
-        return true;
-    }
-    bool atEnd() const override { return m_input->atEnd(); }
-    int percentDone() const override { return m_input->percentDone(); }
-    bool canReseek() const override { return m_input->canReseek(); }
-    bool reseek(const QList<VkSegment>& regions, QString* error) override {
-        return m_input->reseek(regions, error);
-    }
+        : FeatureEditCursor(std::move(input)), m_counters(std::move(counters)),
+          m_inputFieldCount(inputFieldCount), m_targetDepth(targetDepth) {}
 
 private:
-    bool appendStats(VkFeature& feature, QString* error) {
+    bool edit(VkFeature& feature, QString* error) override {
         PVariantVector& values = feature.values();
         values.resize(m_inputFieldCount);
         const int span = feature.segment().length();
@@ -95,7 +80,6 @@ private:
         return true;
     }
 
-    FeatureCursorPtr m_input;
     Counters m_counters;
     int m_inputFieldCount;
     int m_targetDepth;

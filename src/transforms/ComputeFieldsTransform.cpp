@@ -2,6 +2,7 @@
 
 #include "expr/Expression.h"
 #include "source/values/ShortType.h"
+#include "transforms/framework/FeatureEditCursor.h"
 #include "transforms/framework/TransformRegistry.h"
 
 #include <QVarLengthArray>
@@ -83,31 +84,15 @@ private:
 };
 
 // The input's features with the computed values inserted.
-class ComputeFieldsReader : public FeatureCursor {
+class ComputeFieldsReader : public FeatureEditCursor {
 public:
     ComputeFieldsReader(FeatureCursorPtr input, QVector<ComputeFieldsTransform::Computed> computed,
                         std::vector<std::unique_ptr<Expression>> expressions, int insertAt, int sampleCount)
-        : m_input(std::move(input)), m_computed(std::move(computed)), m_expressions(std::move(expressions)),
-          m_insertAt(insertAt), m_sampleCount(sampleCount) {}
-
-    bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
-        const int first = batch.size();
-        if (!m_input->fill(batch, maxCount, error))
-            return false;
-        for (int i = first; i < batch.size(); ++i)
-            if (!addValues(batch[i], error))
-                return false;
-        return true;
-    }
-    bool atEnd() const override { return m_input->atEnd(); }
-    int percentDone() const override { return m_input->percentDone(); }
-    bool canReseek() const override { return m_input->canReseek(); }
-    bool reseek(const QList<VkSegment>& regions, QString* error) override {
-        return m_input->reseek(regions, error);
-    }
+        : FeatureEditCursor(std::move(input)), m_computed(std::move(computed)),
+          m_expressions(std::move(expressions)), m_insertAt(insertAt), m_sampleCount(sampleCount) {}
 
 private:
-    bool addValues(VkFeature& feature, QString* error) {
+    bool edit(VkFeature& feature, QString* error) override {
         // Every expression reads the input's fields where they are, before any value is inserted.
         QVarLengthArray<PVariant, 8> computed(m_computed.size());
         for (int k = 0; k < m_computed.size(); ++k)
@@ -137,7 +122,6 @@ private:
         return true;
     }
 
-    FeatureCursorPtr m_input;
     QVector<ComputeFieldsTransform::Computed> m_computed;
     std::vector<std::unique_ptr<Expression>> m_expressions;
     int m_insertAt;
