@@ -2,16 +2,14 @@
 
 #include "app/Console.h"
 #include "app/GetOpt.h"
+#include "app/commands/WriterCommand.h"
 #include "formats/vcf/VCFWriterRunner.h"
 #include "source/model/VkSourceInfo.h"
 #include "source/reference/ReferenceLookup.h"
 #include "source/registry/LocalSourceWatcher.h"
-#include "tasks/CmdWorkerRunnerLogger.h"
-#include "tasks/workers/VkEventedThread.h"
 #include "transforms/AlignTransform.h"
 #include "transforms/framework/FnTransformSourceTypeManager.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -69,19 +67,7 @@ int LeftAlign::run() {
     VCFWriterTask task;
     task.setOutputFilePath(m_destinationPath);
     task.setSortWindowSize(kSortWindow);
-    QPointer<VkEventedThread> writerThread = new VkEventedThread(QStringLiteral("Writer Thread"));
-    int status = 0;
-    {
-        VCFWriterRunner runner(FnTransformSourceTypeManager::sourceFor(transform), task, writerThread);
-        CmdWorkerRunnerLogger logger(&runner);
-        runner.start();
-        QCoreApplication::exec();
-        for (const QString& warning : runner.warnings())
-            Console::err(warning);
-        status = runner.hasError() ? 1 : 0;
-    }
-    VkEventedThread::shutdownAndWait(writerThread);
-    return status;
+    return WriterCommand::runVcfWriter(FnTransformSourceTypeManager::sourceFor(transform), task);
 }
 
 // The reference of the source's build in the folder, else the folder's reference of whatever

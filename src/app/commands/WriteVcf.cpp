@@ -6,10 +6,7 @@
 #include "app/commands/WriterCommand.h"
 #include "formats/vcf/VCFWriterRunner.h"
 #include "source/model/VkSourceInfo.h"
-#include "tasks/CmdWorkerRunnerLogger.h"
-#include "tasks/workers/VkEventedThread.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 bool WriteVcf::parseArgs() {
@@ -56,17 +53,5 @@ int WriteVcf::run() {
     task.setOutputFilePath(m_destinationPath);
     task.setFieldList(m_fieldIndexes);
     task.setSortWindowSize(kSortWindow);
-    QPointer<VkEventedThread> writerThread = new VkEventedThread(QStringLiteral("Writer Thread"));
-    int status = 0;
-    {
-        VCFWriterRunner runner(source, task, writerThread);
-        CmdWorkerRunnerLogger logger(&runner);
-        runner.start();
-        QCoreApplication::exec();
-        for (const QString& warning : runner.warnings())
-            Console::err(warning);
-        status = runner.hasError() ? 1 : 0;
-    }
-    VkEventedThread::shutdownAndWait(writerThread);
-    return status;
+    return WriterCommand::runVcfWriter(source, task);
 }

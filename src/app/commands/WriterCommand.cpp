@@ -2,6 +2,7 @@
 
 #include "app/Console.h"
 #include "app/Task.h"
+#include "formats/vcf/VCFWriterRunner.h"
 #include "output/OutputDestination.h"
 #include "source/readers/RegionSubsetSource.h"
 #include "source/readers/SegmentQuery.h"
@@ -57,6 +58,22 @@ int WriterCommand::run(const std::function<WriterWorker*(VkEventedThread* reader
     return status;
 }
 
+int WriterCommand::runVcfWriter(const VkSourcePtr& source, const VCFWriterTask& task) {
+    QPointer<VkEventedThread> writerThread = new VkEventedThread(QStringLiteral("Writer Thread"));
+    int status = 0;
+    {
+        VCFWriterRunner runner(source, task, writerThread);
+        CmdWorkerRunnerLogger logger(&runner);
+        runner.start();
+        QCoreApplication::exec();
+        for (const QString& warning : runner.warnings())
+            Console::err(warning);
+        status = runner.hasError() ? 1 : 0;
+    }
+    VkEventedThread::shutdownAndWait(writerThread);
+    return status;
+}
+
 int WriterCommand::selectTabularFields(const VkFieldList& schema, QVector<int>& fields) {
     if (fields.isEmpty())
         fields = tabularFields(schema);
@@ -90,5 +107,6 @@ QString WriterCommand::baseName(const VkSource& source) {
 }
 
 QString WriterCommand::outputBesideSource(const VkSource& source, const QString& suffix) {
-    return QFileInfo(source.inputPaths().value(0)).canonicalPath() + QLatin1Char('/') + baseName(source) + suffix;
+    return QFileInfo(source.inputPaths().value(0)).canonicalPath() + QLatin1Char('/') + baseName(source) +
+           suffix;
 }

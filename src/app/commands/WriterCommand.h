@@ -8,6 +8,7 @@
 
 #include <functional>
 
+class VCFWriterTask;
 class VkEventedThread;
 class WriterWorker;
 
@@ -18,6 +19,8 @@ namespace WriterCommand {
 // progress and the outcome on standard error, until it ends. Returns the exit status: 1 when the
 // writer reported an error.
 int run(const std::function<WriterWorker*(VkEventedThread* readerThread)>& makeWorker);
+// The same for the VCF writer task, its warnings printed after it ends.
+int runVcfWriter(const VkSourcePtr& source, const VCFWriterTask& task);
 
 // Settles the fields a tabular output writes: an empty selection becomes every locus and sample
 // field of the schema, in order. Then checks each index is inside the schema and names a locus or
