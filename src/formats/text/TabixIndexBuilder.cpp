@@ -1,5 +1,6 @@
 #include "formats/text/TabixIndexBuilder.h"
 
+#include "formats/text/CompressedFile.h"
 #include "output/OutputFile.h"
 
 #include <QFile>
@@ -28,19 +29,6 @@ struct BgzfCloser {
 };
 using BgzfPtr = std::unique_ptr<BGZF, BgzfCloser>;
 
-bool isGzip(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray magic = file.read(2);
-    return magic.size() == 2 && uchar(magic[0]) == 0x1f && uchar(magic[1]) == 0x8b;
-}
-
-bool isBgzf(const QString& path) {
-    const BgzfPtr file(bgzf_open(QFile::encodeName(path).constData(), "r"));
-    return file && bgzf_compression(file.get()) == bgzf;
-}
-
 } // namespace
 
 TabixIndexBuilder::TabixIndexBuilder(QString textPath, QString bgzipPath, const tbx_conf_t& conf)
@@ -52,7 +40,7 @@ bool TabixIndexBuilder::run(const PrecomputeProgress& progress, QString* error) 
         *error = QStringLiteral("%1 does not exist").arg(m_textPath);
         return false;
     }
-    if ((compressing && isGzip(m_textPath)) || (!compressing && !isBgzf(m_bgzipPath))) {
+    if ((compressing && TextFile::isGzip(m_textPath)) || (!compressing && !TextFile::isBgzf(m_bgzipPath))) {
         *error = QStringLiteral("Not a BGZF file: %1").arg(m_textPath);
         return false;
     }

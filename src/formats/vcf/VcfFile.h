@@ -9,10 +9,6 @@ class Reader;
 // Opening a VCF file in the line-reading mode that fits it.
 namespace VcfFile {
 
-// Whether the file starts like a gzip stream (BGZF or plain gzip).
-bool isCompressed(const QString& path);
-// Whether the file is BGZF-compressed, the form tabix indexes.
-bool isBgzf(const QString& path);
 // The path of the file's tabix index ("<path>.tbi") when it exists; empty otherwise.
 QString indexPath(const QString& path);
 

@@ -1,5 +1,6 @@
 #include "formats/vcf/VcfSourceTypeManager.h"
 
+#include "formats/text/CompressedFile.h"
 #include "formats/text/TabixIndexBuilder.h"
 #include "formats/text/TextFileReader.h"
 #include "formats/vcf/VcfFeatureCursor.h"
@@ -55,9 +56,9 @@ void declareUsedKeys(TextFile::Reader& reader, VcfHeader& header) {
 
 // The bgzip copy, its index and its coverage companion, each only when it exists.
 void addCompanionFiles(const QString& path, PVariantMap& properties) {
-    const QString bgzip = VcfFile::isCompressed(path) ? (VcfFile::isBgzf(path) ? path : QString())
-                                                      : path + QStringLiteral(".gz");
-    if (bgzip.isEmpty() || !VcfFile::isBgzf(bgzip))
+    const QString bgzip =
+        TextFile::isGzip(path) ? (TextFile::isBgzf(path) ? path : QString()) : path + QStringLiteral(".gz");
+    if (bgzip.isEmpty() || !TextFile::isBgzf(bgzip))
         return;
     properties.insert("BgzipFile", PVariant(bgzip));
     const QString index = VcfFile::indexPath(bgzip);
@@ -136,14 +137,14 @@ bool VcfSourceTypeManager::describe(VkSource& source, QString* error) const {
         return false;
     }
     TextFile::Reader reader;
-    const QString index = VcfFile::isBgzf(path) ? VcfFile::indexPath(path) : QString();
+    const QString index = TextFile::isBgzf(path) ? VcfFile::indexPath(path) : QString();
     if (!VcfFile::open(reader, path, index, error))
         return false;
     VcfHeader header;
     if (!header.read(reader, error)) {
         if (error->isEmpty())
-            *error = (VcfFile::isCompressed(path) ? QStringLiteral("Error while opening VCF.GZ %1")
-                                                  : QStringLiteral("Unable to open VCF %1"))
+            *error = (TextFile::isGzip(path) ? QStringLiteral("Error while opening VCF.GZ %1")
+                                             : QStringLiteral("Unable to open VCF %1"))
                          .arg(path);
         return false;
     }
@@ -179,8 +180,7 @@ PrecomputeJob VcfSourceTypeManager::precomputeJob(const VkSourcePtr& source, con
     const QString path = source->path();
     const QString bgzip = source->info().properties.value("BgzipFile").toQString();
     const QString text = bgzip.isEmpty() ? path : bgzip;
-    const QString target =
-        !bgzip.isEmpty() || VcfFile::isCompressed(path) ? text : path + QStringLiteral(".gz");
+    const QString target = !bgzip.isEmpty() || TextFile::isGzip(path) ? text : path + QStringLiteral(".gz");
     return [text, target](const PrecomputeProgress& progress, QString* error) {
         return TabixIndexBuilder(text, target, tbx_conf_vcf).run(progress, error);
     };
@@ -215,7 +215,7 @@ FeatureCursorPtr VcfSourceTypeManager::openSequentialCursor(const VkSourcePtr& s
 FeatureCursorPtr VcfSourceTypeManager::openIndexedCursor(const VkSourcePtr& source,
                                                          const QList<VkSegment>& regions,
                                                          const QList<int>& fields, QString* error) const {
-    const QString index = VcfFile::isBgzf(source->path()) ? VcfFile::indexPath(source->path()) : QString();
+    const QString index = TextFile::isBgzf(source->path()) ? VcfFile::indexPath(source->path()) : QString();
     if (index.isEmpty())
         return nullptr;
     const VcfSchema* vcf = vcfSchema(*source, error);
