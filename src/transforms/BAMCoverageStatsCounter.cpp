@@ -1,13 +1,13 @@
 #include "transforms/BAMCoverageStatsCounter.h"
 
+#include "formats/bam/BamDepth.h"
+
 #include <htslib/bgzf.h>
 #include <htslib/sam.h>
 
 #include <algorithm>
 
 namespace {
-// Reads samtools depth and bedcov leave out by default.
-constexpr uint16_t kExcludedFlags = BAM_FUNMAP | BAM_FSECONDARY | BAM_FQCFAIL | BAM_FDUP;
 // A long feature is measured a window at a time, so memory stays bounded whatever its length.
 constexpr int32_t kWindow = 1 << 20;
 constexpr int kBlockCacheBytes = 16 << 20;
@@ -71,7 +71,7 @@ bool BAMCoverageStatsCounter::measureWindow(int tid, int32_t begin, int32_t end,
     m_changes.fill(0, end - begin + 1);
     int status;
     while ((status = sam_itr_next(m_file->file(), reads.get(), m_read)) >= 0)
-        if (!(m_read->core.flag & kExcludedFlags))
+        if (BamDepth::counts(m_read))
             addRead(begin, end);
     // -1 is the end of the reads; less is a record htslib could not decode.
     if (status < -1) {
@@ -92,20 +92,13 @@ bool BAMCoverageStatsCounter::measureWindow(int tid, int32_t begin, int32_t end,
 
 void BAMCoverageStatsCounter::addRead(int32_t begin, int32_t end) {
     int32_t* changes = m_changes.data();
-    const uint32_t* cigar = bam_get_cigar(m_read);
-    int64_t position = m_read->core.pos;
-    for (uint32_t i = 0; i < m_read->core.n_cigar && position < end; ++i) {
-        const int64_t length = bam_cigar_oplen(cigar[i]);
-        const int op = bam_cigar_op(cigar[i]);
-        if (op == BAM_CMATCH || op == BAM_CEQUAL || op == BAM_CDIFF) {
-            const int64_t from = std::max<int64_t>(position, begin);
-            const int64_t to = std::min<int64_t>(position + length, end);
-            if (from < to) {
-                ++changes[from - begin];
-                --changes[to - begin];
-            }
+    BamDepth::forEachCoveredRun(m_read, [&](int64_t start, int64_t stop) {
+        const int64_t from = std::max<int64_t>(start, begin);
+        const int64_t to = std::min<int64_t>(stop, end);
+        if (from < to) {
+            ++changes[from - begin];
+            --changes[to - begin];
         }
-        if (bam_cigar_type(op) & 2)
-            position += length;
-    }
+        return stop < end;
+    });
 }

@@ -1,5 +1,6 @@
 #include "formats/bam/BamCoverageBuilder.h"
 
+#include "formats/bam/BamDepth.h"
 #include "formats/bam/BamFile.h"
 #include "formats/tsf/TsfSparseArraySourceWriter.h"
 
@@ -14,7 +15,6 @@ namespace {
 constexpr int kBatchSize = 256;
 // A feature holds at most this many bases, so that runs of coverage stay small values.
 constexpr int64_t kMaxRun = 4096;
-constexpr uint16_t kUncountedFlags = BAM_FUNMAP | BAM_FSECONDARY | BAM_FQCFAIL | BAM_FDUP;
 
 } // namespace
 
@@ -73,23 +73,15 @@ bool BamCoverageBuilder::readAll(BamFile& file, const PrecomputeProgress& progre
         lastStart = core.pos;
         if (!flushUntil(core.pos, error))
             return false;
-        if (!(core.flag & kUncountedFlags)) {
-            const uint32_t* cigar = bam_get_cigar(read.get());
-            int64_t at = core.pos;
-            for (uint32_t i = 0; i < core.n_cigar; ++i) {
-                const int op = bam_cigar_op(cigar[i]);
-                const int64_t length = bam_cigar_oplen(cigar[i]);
-                if (!(bam_cigar_type(op) & 2))
-                    continue;
-                if (op == BAM_CMATCH || op == BAM_CEQUAL || op == BAM_CDIFF) {
-                    const size_t end = size_t(at + length - m_windowStart);
-                    if (m_window.size() < end)
-                        m_window.resize(end, 0);
-                    for (size_t p = size_t(at - m_windowStart); p < end; ++p)
-                        ++m_window[p];
-                }
-                at += length;
-            }
+        if (BamDepth::counts(read.get())) {
+            BamDepth::forEachCoveredRun(read.get(), [this](int64_t start, int64_t stop) {
+                const size_t end = size_t(stop - m_windowStart);
+                if (m_window.size() < end)
+                    m_window.resize(end, 0);
+                for (size_t p = size_t(start - m_windowStart); p < end; ++p)
+                    ++m_window[p];
+                return true;
+            });
         }
         if (++count % 65536 == 0 && !progress(file.percentRead(), 100)) {
             *error = QStringLiteral("Cancelled");
