@@ -1,9 +1,13 @@
 #include "transforms/MergeFieldValues.h"
 
 #include "source/values/SampleMatrix.h"
+#include "source/values/TextCache.h"
+
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 
 namespace MergeFieldValues {
@@ -173,6 +177,13 @@ struct ListLayout {
     int width = 0;
 };
 
+// Decimal digits of a non-negative number.
+void appendNumber(int number, QVarLengthArray<char, 64>& text) {
+    char digits[12];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, number);
+    text.append(digits, int(written.ptr - digits));
+}
+
 int genotypeCount(int alleles) {
     return alleles * (alleles + 1) / 2;
 }
@@ -192,8 +203,8 @@ QVector<int> genotypeMap(const QVector<int>& alleleMap) {
 }
 
 template <class T, class Layout>
-PVariant reindexMatrixTyped(const SampleMatrix& matrix, Layout layoutOf, const QVector<T>& (PVariant::*vector)() const,
-                            T missing) {
+PVariant reindexMatrixTyped(const SampleMatrix& matrix, Layout layoutOf,
+                            const QVector<T>& (PVariant::*vector)() const, T missing) {
     const int samples = matrix.sampleCount();
     QVector<T> out;
     QVector<int32_t> offsets(samples + 1, 0);
@@ -267,7 +278,8 @@ AlleleNumber alleleNumberOf(const VkField& field) {
 }
 
 namespace {
-void reindexListWith(const PVariant& values, const QVector<int>& alleleMap, int offset, int outCount, PVariant* out) {
+void reindexListWith(const PVariant& values, const QVector<int>& alleleMap, int offset, int outCount,
+                     PVariant* out) {
     const PVariant* existing = out->type() == values.type() ? out : nullptr;
     switch (values.type()) {
     case ValueType::IntArray:
@@ -325,13 +337,20 @@ PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, Al
     });
 }
 
-PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap) {
+PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap, TextCache& texts) {
     if (genotypes.type() != ValueType::StringArray)
         return genotypes;
-    QVector<QByteArray> out = genotypes.stringVector();
-    for (QByteArray& text : out) {
-        QByteArray mapped;
-        mapped.reserve(text.size() + 2);
+    const QVector<QByteArray>& in = genotypes.stringVector();
+    QVector<QByteArray> out(in.size());
+    QVarLengthArray<char, 64> mapped;
+    for (int s = 0; s < in.size(); ++s) {
+        const QByteArray& text = in.at(s);
+        // Samples mostly share a handful of genotypes, held as one shared text each.
+        if (s > 0 && text.constData() == in.at(s - 1).constData()) {
+            out[s] = out.at(s - 1);
+            continue;
+        }
+        mapped.clear();
         for (int i = 0; i < text.size();) {
             if (!std::isdigit(static_cast<unsigned char>(text.at(i)))) {
                 mapped.append(text.at(i++));
@@ -340,11 +359,11 @@ PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleM
             int allele = 0;
             while (i < text.size() && std::isdigit(static_cast<unsigned char>(text.at(i))))
                 allele = std::min(allele * 10 + (text.at(i++) - '0'), 1 << 24);
-            mapped.append(QByteArray::number(allele < alleleMap.size() ? alleleMap.at(allele) : allele));
+            appendNumber(allele < alleleMap.size() ? alleleMap.at(allele) : allele, mapped);
         }
-        text = mapped;
+        out[s] = texts.text(mapped.constData(), mapped.size());
     }
-    return PVariant(out);
+    return PVariant(std::move(out));
 }
 
 } // namespace MergeFieldValues

@@ -5,6 +5,8 @@
 
 #include <QVector>
 
+class TextCache;
+
 // Combining the values of one field from the records merged into one.
 namespace MergeFieldValues {
 
@@ -29,7 +31,8 @@ void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNu
 // alleles; genotypes the sample's record did not have are missing.
 PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
                        int outputAlleles);
-// Genotype texts with their allele numbers laid onto the merged alleles.
-PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap);
+// Genotype texts with their allele numbers laid onto the merged alleles; the mapped texts are
+// shared ones from texts.
+PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap, TextCache& texts);
 
 } // namespace MergeFieldValues

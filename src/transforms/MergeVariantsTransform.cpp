@@ -1,5 +1,6 @@
 #include "transforms/MergeVariantsTransform.h"
 
+#include "source/values/TextCache.h"
 #include "transforms/AppendRecordsTransform.h"
 #include "transforms/MergeFieldValues.h"
 #include "transforms/MergeInputCursors.h"
@@ -302,7 +303,7 @@ private:
             if (m_plan->toSample.at(out))
                 value = perSample(value, samples);
             else if (genotype && !m_identity[i])
-                value = MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i]);
+                value = MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i], m_genotypeTexts);
             else if (number != AlleleNumber::None && !m_identity[i])
                 value = MergeFieldValues::reindexMatrix(value, m_alleleMaps[i], number, alleles);
             m_placed.push_back(std::move(value));
@@ -337,6 +338,7 @@ private:
     QVector<PVariant> m_inputValues;
     std::vector<PVariant> m_placed;
     MergeSampleColumn m_column;
+    TextCache m_genotypeTexts;
 };
 
 } // namespace
