@@ -63,35 +63,35 @@ PVariant MergeSampleColumn::takeScalars(const QVector<T>& (PVariant::*vector)() 
 }
 
 // Lists per sample: the output sample takes the elements of the last input sample mapped onto it.
+// Each input sample's elements are one block of its flat array, copied whole.
 template <class T> PVariant MergeSampleColumn::takeLists(const QVector<T>& (PVariant::*vector)() const) {
     const ValueType elementType = m_placed.front().value->sampleMatrix().elementType();
-    std::vector<Source>& sources = m_sources;
-    sources.assign(static_cast<size_t>(m_outputSamples), Source());
+    m_sources.assign(static_cast<size_t>(m_outputSamples), Source());
     for (const Placed& placed : m_placed) {
         if (!placed.value->isSampleMatrix() || placed.value->sampleMatrix().elementType() != elementType)
             continue;
         const SampleMatrix& matrix = placed.value->sampleMatrix();
+        const T* values = (matrix.values().*vector)().constData();
+        const int32_t* offsets = matrix.offsets().constData();
+        const int* targets = placed.sampleToOutput->constData();
         const int count = std::min(matrix.sampleCount(), placed.sampleToOutput->size());
         for (int i = 0; i < count; ++i) {
-            const int target = placed.sampleToOutput->at(i);
+            const int target = targets[i];
             if (target >= 0 && target < m_outputSamples)
-                sources[size_t(target)] = {&matrix, i};
+                m_sources[size_t(target)] = {values + offsets[i], offsets[i + 1] - offsets[i]};
         }
     }
     QVector<int32_t> offsets(m_outputSamples + 1);
-    offsets[0] = 0;
-    for (int s = 0; s < m_outputSamples; ++s) {
-        const Source& source = sources[size_t(s)];
-        offsets[s + 1] = offsets[s] + (source.matrix ? source.matrix->count(source.sample) : 0);
+    int32_t* offset = offsets.data();
+    *offset = 0;
+    for (const Source& source : m_sources) {
+        offset[1] = offset[0] + source.count;
+        ++offset;
     }
     QVector<T> values(offsets.last());
     T* out = values.data();
-    for (const Source& source : sources) {
-        if (!source.matrix)
-            continue;
-        const T* in = (source.matrix->values().*vector)().constData() + source.matrix->offset(source.sample);
-        out = std::copy(in, in + source.matrix->count(source.sample), out);
-    }
+    for (const Source& source : m_sources)
+        out = std::copy_n(static_cast<const T*>(source.values), source.count, out);
     return PVariant(SampleMatrix(PVariant(std::move(values)), std::move(offsets)));
 }
 

@@ -25,9 +25,10 @@ public:
     PVariant take(const QByteArray& missingText = QByteArray());
 
 private:
+    // The elements an output sample takes: count values of the placed matrices' element type.
     struct Source {
-        const SampleMatrix* matrix = nullptr;
-        int sample = 0;
+        const void* values = nullptr;
+        int count = 0;
     };
     struct Placed {
         const PVariant* value;

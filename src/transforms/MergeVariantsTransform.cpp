@@ -18,7 +18,7 @@ namespace {
 [[maybe_unused]] const TransformRegistration<MergeVariantsTransform> kRegistration;
 
 // A merged genotype no input called.
-const QByteArray kMissingGenotype("./.");
+const QByteArray kMissingGenotype = QByteArrayLiteral("./.");
 
 int symbolIndex(const VkFieldList& schema, const QByteArray& key) {
     for (const VkField& field : schema)
@@ -286,30 +286,36 @@ private:
         return merged;
     }
 
-    PVariant inputValue(const Site& site, int out) const {
+    const PVariant& inputValue(const Site& site, int out) const {
         return site.feature.value(m_plan->inputs.at(site.input).inputOf.value(out, -1));
     }
 
     PVariant sampleColumn(int out, const Group& group, int alleles) {
-        const bool genotype = out == m_plan->genotype;
-        const AlleleNumber number = m_plan->alleleNumbers.at(out);
         // Placed values are pointed to: no reallocation once placing starts.
         m_placed.clear();
         m_placed.reserve(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const Site& site = *group[i];
-            PVariant value = inputValue(site, out);
-            const int samples = m_plan->layout.input(site.input).samples.size();
-            if (m_plan->toSample.at(out))
-                value = perSample(value, samples);
-            else if (genotype && !m_identity[i])
-                value = MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i], m_genotypeTexts);
-            else if (number != AlleleNumber::None && !m_identity[i])
-                value = MergeFieldValues::reindexMatrix(value, m_alleleMaps[i], number, alleles);
-            m_placed.push_back(std::move(value));
-            m_column.place(m_placed.back(), m_plan->layout.input(site.input).samples);
+            const QVector<int>& samples = m_plan->layout.input(site.input).samples;
+            m_column.place(columnValue(out, i, inputValue(site, out), samples.size(), alleles), samples);
         }
-        return m_column.take(genotype ? kMissingGenotype : QByteArray());
+        return m_column.take(out == m_plan->genotype ? kMissingGenotype : QByteArray());
+    }
+
+    // A group member's value as its samples enter the column: the input's own value (which lives as
+    // long as its site) when nothing changes, else a re-indexed or widened copy held in m_placed.
+    const PVariant& columnValue(int out, size_t member, const PVariant& value, int samples, int alleles) {
+        const AlleleNumber number = m_plan->alleleNumbers.at(out);
+        if (m_plan->toSample.at(out))
+            m_placed.push_back(perSample(value, samples));
+        else if (out == m_plan->genotype && !m_identity[member])
+            m_placed.push_back(
+                MergeFieldValues::reindexGenotypes(value, m_alleleMaps[member], m_genotypeTexts));
+        else if (number != AlleleNumber::None && !m_identity[member])
+            m_placed.push_back(MergeFieldValues::reindexMatrix(value, m_alleleMaps[member], number, alleles));
+        else
+            return value;
+        return m_placed.back();
     }
 
     // A record-level value repeated for each of an input's samples.
