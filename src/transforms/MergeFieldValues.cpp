@@ -89,6 +89,17 @@ PVariant collect(const QVector<PVariant>& values, ValueType outputType, bool uni
     }
 }
 
+// The list every record has, when it has at most one element and the output's type: uniting
+// copies of it gives it back, so the usual case (no ID, one filter, no flags) builds nothing.
+const PVariant* commonShortList(const QVector<PVariant>& values, ValueType outputType) {
+    if (values.isEmpty() || values.first().type() != outputType || values.first().size() > 1)
+        return nullptr;
+    for (const PVariant& value : values)
+        if (value != values.first())
+            return nullptr;
+    return &values.first();
+}
+
 // Element by element over the records' numbers: mean, least or greatest of those present.
 PVariant numeric(int behavior, const QVector<PVariant>& values, ValueType outputType) {
     QVector<double> sums;
@@ -255,8 +266,11 @@ PVariant merge(int behavior, const QVector<PVariant>& values, ValueType outputTy
     case MergeClear:
         return clearUnlessEqual(values);
     case MergeUnique:
+        if (const PVariant* common = commonShortList(values, outputType))
+            return *common;
+        return collect(values, outputType, true);
     case MergeTakeAll:
-        return collect(values, outputType, behavior == MergeUnique);
+        return collect(values, outputType, false);
     case MergeNumericMean:
     case MergeNumericMin:
     case MergeNumericMax:

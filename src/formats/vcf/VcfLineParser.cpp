@@ -258,8 +258,17 @@ PVariant VcfLineParser::readQuality(const char* p) {
     return PVariant(quality);
 }
 
-// A filter the header does not declare keeps its name, with a missing code.
+// A filter the header does not declare keeps its name, with a missing code. Records mostly repeat
+// the FILTER text of the record before, and then share its value.
 PVariant VcfLineParser::readFilters(const char* p) {
+    if (m_lastFilters.isValid() && m_lastFilterText == p)
+        return m_lastFilters;
+    m_lastFilterText = p;
+    m_lastFilters = filtersOf(p);
+    return m_lastFilters;
+}
+
+PVariant VcfLineParser::filtersOf(const char* p) {
     CategoricalVector filters;
     if (isMissing(p, SemicolonListEnd))
         return PVariant(filters);
@@ -282,7 +291,7 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
     for (const VcfKey& key : m_schema.infoKeys())
         if (key.field >= 0 && m_wanted[size_t(key.field)])
             values[key.field] = PVariant::missing(m_schema.fields().at(key.field).valueType);
-    CategoricalVector flags;
+    m_flagCodes.clear();
     int32_t end = 0;
     while (*p) {
         const char* key = p;
@@ -308,13 +317,27 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
         if (!declared)
             warnUndeclared("INFO", key, int(id.size()));
         else if (declared->kind == VcfKey::Flag && m_wantFlags)
-            flags.append(declared->flagCode, m_schema.flagName(declared->flagCode));
+            m_flagCodes.push_back(declared->flagCode);
         else if (declared->field >= 0 && value && m_wanted[size_t(declared->field)])
             readInfoValue(*declared, value, &values[declared->field]);
     }
     if (m_wantFlags)
-        values[m_schema.flagsIdx()] = PVariant(flags);
+        values[m_schema.flagsIdx()] = flagsValue();
     return end > 0 ? end : 0;
+}
+
+// The flags of the line; records mostly repeat the flags of the record before, and then share
+// its value.
+PVariant VcfLineParser::flagsValue() {
+    if (m_lastFlags.isValid() && m_flagCodes == m_lastFlagCodes)
+        return m_lastFlags;
+    CategoricalVector flags;
+    flags.reserve(int(m_flagCodes.size()));
+    for (int32_t code : m_flagCodes)
+        flags.append(code, m_schema.flagName(code));
+    m_lastFlagCodes = m_flagCodes;
+    m_lastFlags = PVariant(flags);
+    return m_lastFlags;
 }
 
 // A key given twice keeps its first value, as htslib reads it, with a warning the first time.

@@ -63,8 +63,10 @@ private:
     PVariant readIds(const char* p) const;
     PVariant readQuality(const char* p);
     PVariant readFilters(const char* p);
+    PVariant filtersOf(const char* p);
     // Reads the INFO column; returns END, or 0 when there is none.
     int32_t readInfo(char* p, PVariantVector& values);
+    PVariant flagsValue();
     bool firstOnLine(const VcfKey& key);
     int32_t findEnd(const char* p) const;
     void readInfoValue(const VcfKey& key, const char* p, PVariant* value);
@@ -97,6 +99,12 @@ private:
     TextCache m_texts;
     QStringList m_warnings;
     QSet<QByteArray> m_warned;
+    // The last FILTER column and flags read, with their values.
+    std::string m_lastFilterText;
+    PVariant m_lastFilters;
+    std::vector<int32_t> m_flagCodes;
+    std::vector<int32_t> m_lastFlagCodes;
+    PVariant m_lastFlags;
     // Per INFO key, the number of the last line that gave it, to find keys given twice.
     std::vector<uint32_t> m_infoSeen;
     uint32_t m_lineStamp = 0;
