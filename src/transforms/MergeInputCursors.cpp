@@ -1,8 +1,10 @@
 #include "transforms/MergeInputCursors.h"
 
 namespace {
-constexpr int kBatchSize = 1024;
-}
+// Small batches: a record is merged soon after it is parsed, while its values are still in cache,
+// and its memory goes back to the allocator in time for the next records of its input.
+constexpr int kBatchSize = 32;
+} // namespace
 
 void MergeInputCursors::add(FeatureCursorPtr cursor) {
     Input input;
