@@ -47,19 +47,22 @@ PVariant MergeSampleColumn::take(const QByteArray& missingText) {
 
 template <class T>
 PVariant MergeSampleColumn::takeScalars(const QVector<T>& (PVariant::*vector)() const, T missing) const {
-    QVector<T> out(m_outputSamples, missing);
+    QVector<T> column(m_outputSamples, missing);
+    T* out = column.data();
     for (const Placed& placed : m_placed) {
         if (placed.value->type() != m_placed.front().value->type() || placed.value->isSampleMatrix())
             continue;
-        const QVector<T>& in = (placed.value->*vector)();
-        const int count = std::min(in.size(), placed.sampleToOutput->size());
+        const QVector<T>& values = (placed.value->*vector)();
+        const T* in = values.constData();
+        const int* targets = placed.sampleToOutput->constData();
+        const int count = std::min(values.size(), placed.sampleToOutput->size());
         for (int i = 0; i < count; ++i) {
-            const int target = placed.sampleToOutput->at(i);
+            const int target = targets[i];
             if (target >= 0 && target < m_outputSamples)
-                out[target] = in.at(i);
+                out[target] = in[i];
         }
     }
-    return PVariant(std::move(out));
+    return PVariant(std::move(column));
 }
 
 // Lists per sample: the output sample takes the elements of the last input sample mapped onto it.
