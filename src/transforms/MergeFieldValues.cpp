@@ -156,15 +156,15 @@ PVariant numeric(int behavior, const QVector<PVariant>& values, ValueType output
 }
 
 template <class T>
-void layAlleles(const QVector<T>& in, int begin, int count, const QVector<int>& alleleMap, int offset, T* out,
-                int outCount, const T& missing) {
+void layAlleles(const T* in, int count, const QVector<int>& alleleMap, int offset, T* out, int outCount,
+                const T& missing) {
     for (int k = 0; k < count; ++k) {
         const int allele = k + offset;
         if (allele >= alleleMap.size())
             break;
         const int target = alleleMap.at(allele) - offset;
         if (target >= 0 && target < outCount && out[target] == missing)
-            out[target] = in.at(begin + k);
+            out[target] = in[k];
     }
 }
 
@@ -176,17 +176,9 @@ PVariant reindexTyped(const QVector<T>& in, const QVector<int>& alleleMap, int o
         const QVector<T>& kept = (existing->*vector)();
         std::copy(kept.begin(), kept.begin() + std::min(kept.size(), outCount), out.begin());
     }
-    layAlleles(in, 0, in.size(), alleleMap, offset, out.data(), outCount, missing);
+    layAlleles(in.constData(), in.size(), alleleMap, offset, out.data(), outCount, missing);
     return PVariant(std::move(out));
 }
-
-// Where the values of one sample's list go: element k of the input to map[k] - offset of the output,
-// which has width elements; no map leaves the sample without values.
-struct ListLayout {
-    const QVector<int>* map = nullptr;
-    int offset = 0;
-    int width = 0;
-};
 
 // Decimal digits of a non-negative number.
 void appendNumber(int number, QVarLengthArray<char, 64>& text) {
@@ -197,52 +189,6 @@ void appendNumber(int number, QVarLengthArray<char, 64>& text) {
 
 int genotypeCount(int alleles) {
     return alleles * (alleles + 1) / 2;
-}
-
-// The output place of each diploid genotype of the input, in VCF order (a <= b at b(b+1)/2 + a).
-QVector<int> genotypeMap(const QVector<int>& alleleMap) {
-    const int alleles = alleleMap.size();
-    QVector<int> map(genotypeCount(alleles));
-    for (int b = 0; b < alleles; ++b) {
-        for (int a = 0; a <= b; ++a) {
-            const int low = std::min(alleleMap.at(a), alleleMap.at(b));
-            const int high = std::max(alleleMap.at(a), alleleMap.at(b));
-            map[genotypeCount(b) + a] = genotypeCount(high) + low;
-        }
-    }
-    return map;
-}
-
-template <class T, class Layout>
-PVariant reindexMatrixTyped(const SampleMatrix& matrix, Layout layoutOf,
-                            const QVector<T>& (PVariant::*vector)() const, T missing) {
-    const int samples = matrix.sampleCount();
-    QVector<T> out;
-    QVector<int32_t> offsets(samples + 1, 0);
-    const QVector<T>& in = (matrix.values().*vector)();
-    for (int s = 0; s < samples; ++s) {
-        const int count = matrix.count(s);
-        const ListLayout layout = count == 0 ? ListLayout() : layoutOf(count);
-        const int at = out.size();
-        out.resize(at + layout.width);
-        std::fill(out.begin() + at, out.end(), missing);
-        if (layout.map)
-            layAlleles(in, matrix.offset(s), count, *layout.map, layout.offset, out.data() + at, layout.width,
-                       missing);
-        offsets[s + 1] = out.size();
-    }
-    return PVariant(SampleMatrix(PVariant(std::move(out)), std::move(offsets)));
-}
-
-template <class Layout> PVariant reindexLists(const SampleMatrix& lists, Layout layoutOf) {
-    switch (lists.elementType()) {
-    case ValueType::IntArray:
-        return reindexMatrixTyped(lists, layoutOf, &PVariant::intVector, PVariant::MissingInt);
-    case ValueType::FloatArray:
-        return reindexMatrixTyped(lists, layoutOf, &PVariant::floatVector, PVariant::MissingFloat);
-    default:
-        return PVariant(lists);
-    }
 }
 
 } // namespace
@@ -323,32 +269,50 @@ void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNu
         reindexListWith(values, alleleMap, offset, outputAlleles - offset, out);
         return;
     }
-    const QVector<int> genotypes = genotypeMap(alleleMap);
+    QVector<int> genotypes;
+    genotypeMap(alleleMap, &genotypes);
     if (values.size() == genotypes.size())
         reindexListWith(values, genotypes, 0, genotypeCount(outputAlleles), out);
     else if (!out->isValid())
         *out = values;
 }
 
-PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
-                       int outputAlleles) {
-    if (!matrix.isSampleMatrix())
-        return matrix;
-    const SampleMatrix& lists = matrix.sampleMatrix();
-    if (number != AlleleNumber::PerGenotype) {
-        const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
-        const ListLayout layout{&alleleMap, offset, outputAlleles - offset};
-        return reindexLists(lists, [&layout](int) { return layout; });
+void genotypeMap(const QVector<int>& alleleMap, QVector<int>* map) {
+    const int alleles = alleleMap.size();
+    map->resize(genotypeCount(alleles));
+    int* places = map->data();
+    for (int b = 0; b < alleles; ++b) {
+        for (int a = 0; a <= b; ++a) {
+            const int low = std::min(alleleMap.at(a), alleleMap.at(b));
+            const int high = std::max(alleleMap.at(a), alleleMap.at(b));
+            places[genotypeCount(b) + a] = genotypeCount(high) + low;
+        }
+    }
+}
+
+ListLayout layoutOf(const ListRemap& remap, int count) {
+    if (count == 0)
+        return ListLayout();
+    if (remap.number != AlleleNumber::PerGenotype) {
+        const int offset = remap.number == AlleleNumber::PerAlternate ? 1 : 0;
+        return ListLayout{remap.alleles, offset, remap.outputAlleles - offset};
     }
     // Diploid samples have a value per genotype, haploid ones a value per allele.
-    const QVector<int> genotypes = genotypeMap(alleleMap);
-    return reindexLists(lists, [&](int count) {
-        if (count == genotypes.size())
-            return ListLayout{&genotypes, 0, genotypeCount(outputAlleles)};
-        if (count == alleleMap.size())
-            return ListLayout{&alleleMap, 0, outputAlleles};
-        return ListLayout();
-    });
+    if (count == remap.genotypes->size())
+        return ListLayout{remap.genotypes, 0, genotypeCount(remap.outputAlleles)};
+    if (count == remap.alleles->size())
+        return ListLayout{remap.alleles, 0, remap.outputAlleles};
+    return ListLayout();
+}
+
+void layList(const int32_t* in, int count, const ListLayout& layout, int32_t* out) {
+    std::fill_n(out, layout.width, PVariant::MissingInt);
+    layAlleles(in, count, *layout.map, layout.offset, out, layout.width, PVariant::MissingInt);
+}
+
+void layList(const float* in, int count, const ListLayout& layout, float* out) {
+    std::fill_n(out, layout.width, PVariant::MissingFloat);
+    layAlleles(in, count, *layout.map, layout.offset, out, layout.width, PVariant::MissingFloat);
 }
 
 PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap, TextCache& texts) {

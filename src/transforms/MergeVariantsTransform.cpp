@@ -228,12 +228,16 @@ private:
         // A record's values need no re-indexing when its alleles keep their numbers and nothing
         // was added after them (per-allele lists would have to widen).
         m_identity.clear();
+        if (m_genotypeMaps.size() < group.size())
+            m_genotypeMaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const QVector<int>& map = m_alleleMaps[i];
             bool same = map.size() == alts.size() + 1;
             for (int k = 0; k < map.size() && same; ++k)
                 same = map.at(k) == k;
             m_identity.push_back(same);
+            if (!same)
+                MergeFieldValues::genotypeMap(map, &m_genotypeMaps[i]);
         }
         return alts;
     }
@@ -291,31 +295,37 @@ private:
     }
 
     PVariant sampleColumn(int out, const Group& group, int alleles) {
-        // Placed values are pointed to: no reallocation once placing starts.
+        // Placed values and remaps are pointed to: no reallocation once placing starts. An input's
+        // own value belongs to its site, which outlives the column.
         m_placed.clear();
         m_placed.reserve(group.size());
+        m_remaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const Site& site = *group[i];
             const QVector<int>& samples = m_plan->layout.input(site.input).samples;
-            m_column.place(columnValue(out, i, inputValue(site, out), samples.size(), alleles), samples);
+            const PVariant& value = inputValue(site, out);
+            if (m_plan->toSample.at(out)) {
+                m_placed.push_back(perSample(value, samples.size()));
+                m_column.place(m_placed.back(), samples);
+            } else if (out == m_plan->genotype && !m_identity[i]) {
+                m_placed.push_back(
+                    MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i], m_genotypeTexts));
+                m_column.place(m_placed.back(), samples);
+            } else {
+                m_column.place(value, samples, remapOf(out, i, alleles));
+            }
         }
         return m_column.take(out == m_plan->genotype ? kMissingGenotype : QByteArray());
     }
 
-    // A group member's value as its samples enter the column: the input's own value (which lives as
-    // long as its site) when nothing changes, else a re-indexed or widened copy held in m_placed.
-    const PVariant& columnValue(int out, size_t member, const PVariant& value, int samples, int alleles) {
+    // How a group member's lists of a per-allele field are laid onto the merged alleles; none when
+    // the field has no values per allele or the member keeps its numbering.
+    const MergeFieldValues::ListRemap* remapOf(int out, size_t member, int alleles) {
         const AlleleNumber number = m_plan->alleleNumbers.at(out);
-        if (m_plan->toSample.at(out))
-            m_placed.push_back(perSample(value, samples));
-        else if (out == m_plan->genotype && !m_identity[member])
-            m_placed.push_back(
-                MergeFieldValues::reindexGenotypes(value, m_alleleMaps[member], m_genotypeTexts));
-        else if (number != AlleleNumber::None && !m_identity[member])
-            m_placed.push_back(MergeFieldValues::reindexMatrix(value, m_alleleMaps[member], number, alleles));
-        else
-            return value;
-        return m_placed.back();
+        if (number == AlleleNumber::None || m_identity[member])
+            return nullptr;
+        m_remaps[member] = {&m_alleleMaps[member], &m_genotypeMaps[member], number, alleles};
+        return &m_remaps[member];
     }
 
     // A record-level value repeated for each of an input's samples.
@@ -340,6 +350,8 @@ private:
     std::vector<Group> m_groups;
     size_t m_groupCount = 0;
     std::vector<QVector<int>> m_alleleMaps;
+    std::vector<QVector<int>> m_genotypeMaps;
+    std::vector<MergeFieldValues::ListRemap> m_remaps;
     std::vector<bool> m_identity;
     QVector<PVariant> m_inputValues;
     std::vector<PVariant> m_placed;
