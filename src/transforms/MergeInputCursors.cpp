@@ -1,11 +1,5 @@
 #include "transforms/MergeInputCursors.h"
 
-namespace {
-// Small batches: a record is merged soon after it is parsed, while its values are still in cache,
-// and its memory goes back to the allocator in time for the next records of its input.
-constexpr int kBatchSize = 32;
-} // namespace
-
 void MergeInputCursors::add(FeatureCursorPtr cursor) {
     Input input;
     input.cursor = std::move(cursor);
@@ -16,7 +10,7 @@ bool MergeInputCursors::refill(Input& input, QString* error) {
     while (input.next >= input.batch.size() && !input.cursor->atEnd()) {
         input.batch.clear();
         input.next = 0;
-        if (!input.cursor->fill(input.batch, kBatchSize, error))
+        if (!input.cursor->fill(input.batch, m_batchSize, error))
             return false;
     }
     return true;

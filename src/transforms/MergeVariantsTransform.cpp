@@ -517,7 +517,9 @@ QList<int> readFields(const MergeVariantsPlan::InputFields& fields) {
 
 FeatureCursorPtr MergeVariantsTransform::createFeatureReader(const ReadRequest& request,
                                                              QString* error) const {
-    MergeInputCursors cursors(outputInfo().chromosomeOrder);
+    // Small batches: a record is merged soon after it is parsed, while its values are still in
+    // cache, and its memory goes back to the allocator in time for the next records of its input.
+    MergeInputCursors cursors(outputInfo().chromosomeOrder, 32);
     for (int i = 0; i < inputs().size(); ++i) {
         const VkSourcePtr& input = inputs().at(i);
         const bool hasMatrix = std::any_of(input->schema().begin(), input->schema().end(),
