@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <deque>
+#include <string>
 
 using MergeFieldValues::AlleleNumber;
 
@@ -206,10 +207,10 @@ private:
         }
     }
 
-    // Numbers every record's alleles in the merged alternate list (m_alleleMaps) and notes which
-    // records keep their numbering (m_identity).
-    QVector<QByteArray> mapAlleles(const Group& group) {
-        QVector<QByteArray> alts;
+    // Numbers every record's alleles in the merged alternate list (m_alts, m_alleleMaps) and notes
+    // which records keep their numbering (m_identity).
+    void mapAlleles(const Group& group) {
+        m_alts.clear();
         if (m_alleleMaps.size() < group.size())
             m_alleleMaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
@@ -217,10 +218,10 @@ private:
             map.resize(1);
             map[0] = 0;
             for (const QByteArray& alt : group[i]->alts) {
-                int idx = alts.indexOf(alt);
+                int idx = m_alts.indexOf(alt);
                 if (idx < 0) {
-                    idx = alts.size();
-                    alts.append(alt);
+                    idx = m_alts.size();
+                    m_alts.append(alt);
                 }
                 map.append(idx + 1);
             }
@@ -232,18 +233,18 @@ private:
             m_genotypeMaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const QVector<int>& map = m_alleleMaps[i];
-            bool same = map.size() == alts.size() + 1;
+            bool same = map.size() == m_alts.size() + 1;
             for (int k = 0; k < map.size() && same; ++k)
                 same = map.at(k) == k;
             m_identity.push_back(same);
             if (!same)
                 MergeFieldValues::genotypeMap(map, &m_genotypeMaps[i]);
         }
-        return alts;
     }
 
     VkFeature merged(const Group& group) {
-        const QVector<QByteArray> alts = mapAlleles(group);
+        mapAlleles(group);
+        const int alleles = m_alts.size() + 1;
         VkSegment segment = group.front()->feature.segment();
         for (const Site* site : group)
             segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
@@ -251,22 +252,30 @@ private:
         const VkFieldList& schema = m_plan->layout.schema();
         PVariantVector values(schema.size());
         for (int out = 0; out < schema.size(); ++out)
-            values[out] = mergedValue(out, group, alts.size() + 1);
-        if (m_plan->ref >= 0)
-            values[m_plan->ref] = PVariant(group.front()->ref);
-        if (m_plan->alt >= 0)
-            values[m_plan->alt] = PVariant(alts);
-        if (m_plan->refAlt >= 0) {
-            QByteArray text = group.front()->ref;
-            for (const QByteArray& alt : alts)
-                text += '/' + alt;
-            values[m_plan->refAlt] = PVariant(text);
-        }
+            if (out != m_plan->ref && out != m_plan->alt && out != m_plan->refAlt)
+                values[out] = mergedValue(out, group, alleles);
+        setAlleles(*group.front(), values);
         if (m_plan->layout.samplesField() >= 0)
             values[m_plan->layout.samplesField()] = m_plan->sampleNames;
         if (m_plan->fileName >= 0)
             values[m_plan->fileName] = m_plan->fileNames;
         return VkFeature(segment, std::move(values));
+    }
+
+    // The merged record's REF, ALT and Ref/Alt. Its alternates are mostly the first record's own,
+    // and then shared with it; the joined text is a shared one.
+    void setAlleles(const Site& first, PVariantVector& values) {
+        const QVector<QByteArray>& alts = m_identity.front() ? first.alts : m_alts;
+        if (m_plan->ref >= 0)
+            values[m_plan->ref] = PVariant(first.ref);
+        if (m_plan->alt >= 0)
+            values[m_plan->alt] = PVariant(alts);
+        if (m_plan->refAlt < 0)
+            return;
+        m_joined.assign(first.ref.constData(), size_t(first.ref.size()));
+        for (const QByteArray& alt : alts)
+            m_joined.append(1, '/').append(alt.constData(), size_t(alt.size()));
+        values[m_plan->refAlt] = PVariant(m_alleleTexts.text(m_joined.data(), int(m_joined.size())));
     }
 
     PVariant mergedValue(int out, const Group& group, int alleles) {
@@ -357,6 +366,9 @@ private:
     std::vector<PVariant> m_placed;
     MergeSampleColumn m_column;
     TextCache m_genotypeTexts;
+    QVector<QByteArray> m_alts;
+    std::string m_joined;
+    TextCache m_alleleTexts;
 };
 
 } // namespace
