@@ -258,14 +258,17 @@ PVariant VcfLineParser::readQuality(const char* p) {
     return PVariant(quality);
 }
 
-// A filter the header does not declare keeps its name, with a missing code. Records mostly repeat
-// the FILTER text of the record before, and then share its value.
+// A filter the header does not declare keeps its name, with a missing code. A file uses a few
+// FILTER texts over and over: a record with a recent one shares its value.
 PVariant VcfLineParser::readFilters(const char* p) {
-    if (m_lastFilters.isValid() && m_lastFilterText == p)
-        return m_lastFilters;
-    m_lastFilterText = p;
-    m_lastFilters = filtersOf(p);
-    return m_lastFilters;
+    for (const RecentFilters& recent : m_recentFilters)
+        if (recent.value.isValid() && recent.text == p)
+            return recent.value;
+    RecentFilters& oldest = m_recentFilters[m_nextRecentFilters];
+    m_nextRecentFilters = (m_nextRecentFilters + 1) % m_recentFilters.size();
+    oldest.text = p;
+    oldest.value = filtersOf(p);
+    return oldest.value;
 }
 
 PVariant VcfLineParser::filtersOf(const char* p) {
@@ -326,18 +329,20 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
     return end > 0 ? end : 0;
 }
 
-// The flags of the line; records mostly repeat the flags of the record before, and then share
-// its value.
+// The flags of the line. A file sets a few combinations of flags over and over: a record with a
+// recent one shares its value.
 PVariant VcfLineParser::flagsValue() {
-    if (m_lastFlags.isValid() && m_flagCodes == m_lastFlagCodes)
-        return m_lastFlags;
+    for (const RecentFlags& recent : m_recentFlags)
+        if (recent.value.isValid() && recent.codes == m_flagCodes)
+            return recent.value;
     CategoricalVector flags;
-    flags.reserve(int(m_flagCodes.size()));
     for (int32_t code : m_flagCodes)
         flags.append(code, m_schema.flagName(code));
-    m_lastFlagCodes = m_flagCodes;
-    m_lastFlags = PVariant(flags);
-    return m_lastFlags;
+    RecentFlags& oldest = m_recentFlags[m_nextRecentFlags];
+    m_nextRecentFlags = (m_nextRecentFlags + 1) % m_recentFlags.size();
+    oldest.codes = m_flagCodes;
+    oldest.value = PVariant(flags);
+    return oldest.value;
 }
 
 // A key given twice keeps its first value, as htslib reads it, with a warning the first time.

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -99,12 +100,21 @@ private:
     TextCache m_texts;
     QStringList m_warnings;
     QSet<QByteArray> m_warned;
-    // The last FILTER column and flags read, with their values.
-    std::string m_lastFilterText;
-    PVariant m_lastFilters;
+    // The last few FILTER texts and flag combinations read, with their values; the flags of the
+    // current line.
+    struct RecentFilters {
+        std::string text;
+        PVariant value;
+    };
+    struct RecentFlags {
+        std::vector<int32_t> codes;
+        PVariant value;
+    };
+    std::array<RecentFilters, 4> m_recentFilters;
+    size_t m_nextRecentFilters = 0;
+    std::array<RecentFlags, 4> m_recentFlags;
+    size_t m_nextRecentFlags = 0;
     std::vector<int32_t> m_flagCodes;
-    std::vector<int32_t> m_lastFlagCodes;
-    PVariant m_lastFlags;
     // Per INFO key, the number of the last line that gave it, to find keys given twice.
     std::vector<uint32_t> m_infoSeen;
     uint32_t m_lineStamp = 0;
