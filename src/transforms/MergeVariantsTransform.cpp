@@ -142,21 +142,21 @@ private:
         return true;
     }
 
+    // Built around the moved feature: a default-made feature would allocate a record of its own.
     Site siteOf(int input, VkFeature feature) const {
         const MergeVariantsPlan::InputFields& fields = m_plan->inputs.at(input);
-        Site site;
-        site.input = input;
+        QByteArray ref;
+        QVector<QByteArray> alts;
         if (fields.ref >= 0 && fields.alt >= 0) {
-            site.ref = feature.value(fields.ref).toText();
-            site.alts = feature.value(fields.alt).stringVector();
+            ref = feature.value(fields.ref).toText();
+            alts = feature.value(fields.alt).stringVector();
         } else {
             const QList<QByteArray> alleles = feature.value(fields.refAlt).toText().split('/');
-            site.ref = alleles.value(0);
+            ref = alleles.value(0);
             for (int i = 1; i < alleles.size(); ++i)
-                site.alts.append(alleles.at(i));
+                alts.append(alleles.at(i));
         }
-        site.feature = std::move(feature);
-        return site;
+        return Site{input, std::move(feature), std::move(ref), std::move(alts)};
     }
 
     bool mergeable(const Site& a, const Site& b) const {
