@@ -110,7 +110,8 @@ bool AppendRecordsTransform::open(QString* error) {
 
 FeatureCursorPtr AppendRecordsTransform::createFeatureReader(const ReadRequest& request,
                                                              QString* error) const {
-    MergeInputCursors cursors(outputInfo().chromosomeOrder);
+    // Records pass through as they are read, so nothing is gained from small batches.
+    MergeInputCursors cursors(outputInfo().chromosomeOrder, 1024);
     for (int i = 0; i < inputs().size(); ++i) {
         ReadRequest inputRequest = request;
         inputRequest.fieldList = inputFields(m_layout->input(i), request.fieldList);

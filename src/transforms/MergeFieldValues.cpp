@@ -1,9 +1,13 @@
 #include "transforms/MergeFieldValues.h"
 
 #include "source/values/SampleMatrix.h"
+#include "source/values/TextCache.h"
+
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 
 namespace MergeFieldValues {
@@ -85,6 +89,17 @@ PVariant collect(const QVector<PVariant>& values, ValueType outputType, bool uni
     }
 }
 
+// The list every record has, when it has at most one element and the output's type: uniting
+// copies of it gives it back, so the usual case (no ID, one filter, no flags) builds nothing.
+const PVariant* commonShortList(const QVector<PVariant>& values, ValueType outputType) {
+    if (values.isEmpty() || values.first().type() != outputType || values.first().size() > 1)
+        return nullptr;
+    for (const PVariant& value : values)
+        if (value != values.first())
+            return nullptr;
+    return &values.first();
+}
+
 // Element by element over the records' numbers: mean, least or greatest of those present.
 PVariant numeric(int behavior, const QVector<PVariant>& values, ValueType outputType) {
     QVector<double> sums;
@@ -141,15 +156,15 @@ PVariant numeric(int behavior, const QVector<PVariant>& values, ValueType output
 }
 
 template <class T>
-void layAlleles(const QVector<T>& in, int begin, int count, const QVector<int>& alleleMap, int offset, T* out,
-                int outCount, const T& missing) {
+void layAlleles(const T* in, int count, const QVector<int>& alleleMap, int offset, T* out, int outCount,
+                const T& missing) {
     for (int k = 0; k < count; ++k) {
         const int allele = k + offset;
         if (allele >= alleleMap.size())
             break;
         const int target = alleleMap.at(allele) - offset;
         if (target >= 0 && target < outCount && out[target] == missing)
-            out[target] = in.at(begin + k);
+            out[target] = in[k];
     }
 }
 
@@ -161,66 +176,19 @@ PVariant reindexTyped(const QVector<T>& in, const QVector<int>& alleleMap, int o
         const QVector<T>& kept = (existing->*vector)();
         std::copy(kept.begin(), kept.begin() + std::min(kept.size(), outCount), out.begin());
     }
-    layAlleles(in, 0, in.size(), alleleMap, offset, out.data(), outCount, missing);
+    layAlleles(in.constData(), in.size(), alleleMap, offset, out.data(), outCount, missing);
     return PVariant(std::move(out));
 }
 
-// Where the values of one sample's list go: element k of the input to map[k] - offset of the output,
-// which has width elements; no map leaves the sample without values.
-struct ListLayout {
-    const QVector<int>* map = nullptr;
-    int offset = 0;
-    int width = 0;
-};
+// Decimal digits of a non-negative number.
+void appendNumber(int number, QVarLengthArray<char, 64>& text) {
+    char digits[12];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, number);
+    text.append(digits, int(written.ptr - digits));
+}
 
 int genotypeCount(int alleles) {
     return alleles * (alleles + 1) / 2;
-}
-
-// The output place of each diploid genotype of the input, in VCF order (a <= b at b(b+1)/2 + a).
-QVector<int> genotypeMap(const QVector<int>& alleleMap) {
-    const int alleles = alleleMap.size();
-    QVector<int> map(genotypeCount(alleles));
-    for (int b = 0; b < alleles; ++b) {
-        for (int a = 0; a <= b; ++a) {
-            const int low = std::min(alleleMap.at(a), alleleMap.at(b));
-            const int high = std::max(alleleMap.at(a), alleleMap.at(b));
-            map[genotypeCount(b) + a] = genotypeCount(high) + low;
-        }
-    }
-    return map;
-}
-
-template <class T, class Layout>
-PVariant reindexMatrixTyped(const SampleMatrix& matrix, Layout layoutOf, const QVector<T>& (PVariant::*vector)() const,
-                            T missing) {
-    const int samples = matrix.sampleCount();
-    QVector<T> out;
-    QVector<int32_t> offsets(samples + 1, 0);
-    const QVector<T>& in = (matrix.values().*vector)();
-    for (int s = 0; s < samples; ++s) {
-        const int count = matrix.count(s);
-        const ListLayout layout = count == 0 ? ListLayout() : layoutOf(count);
-        const int at = out.size();
-        out.resize(at + layout.width);
-        std::fill(out.begin() + at, out.end(), missing);
-        if (layout.map)
-            layAlleles(in, matrix.offset(s), count, *layout.map, layout.offset, out.data() + at, layout.width,
-                       missing);
-        offsets[s + 1] = out.size();
-    }
-    return PVariant(SampleMatrix(PVariant(std::move(out)), std::move(offsets)));
-}
-
-template <class Layout> PVariant reindexLists(const SampleMatrix& lists, Layout layoutOf) {
-    switch (lists.elementType()) {
-    case ValueType::IntArray:
-        return reindexMatrixTyped(lists, layoutOf, &PVariant::intVector, PVariant::MissingInt);
-    case ValueType::FloatArray:
-        return reindexMatrixTyped(lists, layoutOf, &PVariant::floatVector, PVariant::MissingFloat);
-    default:
-        return PVariant(lists);
-    }
 }
 
 } // namespace
@@ -244,8 +212,11 @@ PVariant merge(int behavior, const QVector<PVariant>& values, ValueType outputTy
     case MergeClear:
         return clearUnlessEqual(values);
     case MergeUnique:
+        if (const PVariant* common = commonShortList(values, outputType))
+            return *common;
+        return collect(values, outputType, true);
     case MergeTakeAll:
-        return collect(values, outputType, behavior == MergeUnique);
+        return collect(values, outputType, false);
     case MergeNumericMean:
     case MergeNumericMin:
     case MergeNumericMax:
@@ -267,7 +238,8 @@ AlleleNumber alleleNumberOf(const VkField& field) {
 }
 
 namespace {
-void reindexListWith(const PVariant& values, const QVector<int>& alleleMap, int offset, int outCount, PVariant* out) {
+void reindexListWith(const PVariant& values, const QVector<int>& alleleMap, int offset, int outCount,
+                     PVariant* out) {
     const PVariant* existing = out->type() == values.type() ? out : nullptr;
     switch (values.type()) {
     case ValueType::IntArray:
@@ -297,41 +269,66 @@ void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNu
         reindexListWith(values, alleleMap, offset, outputAlleles - offset, out);
         return;
     }
-    const QVector<int> genotypes = genotypeMap(alleleMap);
+    QVector<int> genotypes;
+    genotypeMap(alleleMap, &genotypes);
     if (values.size() == genotypes.size())
         reindexListWith(values, genotypes, 0, genotypeCount(outputAlleles), out);
     else if (!out->isValid())
         *out = values;
 }
 
-PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
-                       int outputAlleles) {
-    if (!matrix.isSampleMatrix())
-        return matrix;
-    const SampleMatrix& lists = matrix.sampleMatrix();
-    if (number != AlleleNumber::PerGenotype) {
-        const int offset = number == AlleleNumber::PerAlternate ? 1 : 0;
-        const ListLayout layout{&alleleMap, offset, outputAlleles - offset};
-        return reindexLists(lists, [&layout](int) { return layout; });
+void genotypeMap(const QVector<int>& alleleMap, QVector<int>* map) {
+    const int alleles = alleleMap.size();
+    map->resize(genotypeCount(alleles));
+    int* places = map->data();
+    for (int b = 0; b < alleles; ++b) {
+        for (int a = 0; a <= b; ++a) {
+            const int low = std::min(alleleMap.at(a), alleleMap.at(b));
+            const int high = std::max(alleleMap.at(a), alleleMap.at(b));
+            places[genotypeCount(b) + a] = genotypeCount(high) + low;
+        }
     }
-    // Diploid samples have a value per genotype, haploid ones a value per allele.
-    const QVector<int> genotypes = genotypeMap(alleleMap);
-    return reindexLists(lists, [&](int count) {
-        if (count == genotypes.size())
-            return ListLayout{&genotypes, 0, genotypeCount(outputAlleles)};
-        if (count == alleleMap.size())
-            return ListLayout{&alleleMap, 0, outputAlleles};
-        return ListLayout();
-    });
 }
 
-PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap) {
+ListLayout layoutOf(const ListRemap& remap, int count) {
+    if (count == 0)
+        return ListLayout();
+    if (remap.number != AlleleNumber::PerGenotype) {
+        const int offset = remap.number == AlleleNumber::PerAlternate ? 1 : 0;
+        return ListLayout{remap.alleles, offset, remap.outputAlleles - offset};
+    }
+    // Diploid samples have a value per genotype, haploid ones a value per allele.
+    if (count == remap.genotypes->size())
+        return ListLayout{remap.genotypes, 0, genotypeCount(remap.outputAlleles)};
+    if (count == remap.alleles->size())
+        return ListLayout{remap.alleles, 0, remap.outputAlleles};
+    return ListLayout();
+}
+
+void layList(const int32_t* in, int count, const ListLayout& layout, int32_t* out) {
+    std::fill_n(out, layout.width, PVariant::MissingInt);
+    layAlleles(in, count, *layout.map, layout.offset, out, layout.width, PVariant::MissingInt);
+}
+
+void layList(const float* in, int count, const ListLayout& layout, float* out) {
+    std::fill_n(out, layout.width, PVariant::MissingFloat);
+    layAlleles(in, count, *layout.map, layout.offset, out, layout.width, PVariant::MissingFloat);
+}
+
+PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap, TextCache& texts) {
     if (genotypes.type() != ValueType::StringArray)
         return genotypes;
-    QVector<QByteArray> out = genotypes.stringVector();
-    for (QByteArray& text : out) {
-        QByteArray mapped;
-        mapped.reserve(text.size() + 2);
+    const QVector<QByteArray>& in = genotypes.stringVector();
+    QVector<QByteArray> out(in.size());
+    QVarLengthArray<char, 64> mapped;
+    for (int s = 0; s < in.size(); ++s) {
+        const QByteArray& text = in.at(s);
+        // Samples mostly share a handful of genotypes, held as one shared text each.
+        if (s > 0 && text.constData() == in.at(s - 1).constData()) {
+            out[s] = out.at(s - 1);
+            continue;
+        }
+        mapped.clear();
         for (int i = 0; i < text.size();) {
             if (!std::isdigit(static_cast<unsigned char>(text.at(i)))) {
                 mapped.append(text.at(i++));
@@ -340,11 +337,11 @@ PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleM
             int allele = 0;
             while (i < text.size() && std::isdigit(static_cast<unsigned char>(text.at(i))))
                 allele = std::min(allele * 10 + (text.at(i++) - '0'), 1 << 24);
-            mapped.append(QByteArray::number(allele < alleleMap.size() ? alleleMap.at(allele) : allele));
+            appendNumber(allele < alleleMap.size() ? alleleMap.at(allele) : allele, mapped);
         }
-        text = mapped;
+        out[s] = texts.text(mapped.constData(), mapped.size());
     }
-    return PVariant(out);
+    return PVariant(std::move(out));
 }
 
 } // namespace MergeFieldValues

@@ -5,6 +5,8 @@
 
 #include <QVector>
 
+class TextCache;
+
 // Combining the values of one field from the records merged into one.
 namespace MergeFieldValues {
 
@@ -25,11 +27,32 @@ AlleleNumber alleleNumberOf(const VkField& field);
 // in out are kept (the first record's value wins).
 void reindexList(const PVariant& values, const QVector<int>& alleleMap, AlleleNumber number,
                  int outputAlleles, PVariant* out);
-// A per-sample list of per-allele or per-genotype values (a matrix of lists) laid onto the merged
-// alleles; genotypes the sample's record did not have are missing.
-PVariant reindexMatrix(const PVariant& matrix, const QVector<int>& alleleMap, AlleleNumber number,
-                       int outputAlleles);
-// Genotype texts with their allele numbers laid onto the merged alleles.
-PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap);
+// The output place of each diploid genotype of a record, in VCF order (a <= b at b(b+1)/2 + a).
+void genotypeMap(const QVector<int>& alleleMap, QVector<int>* map);
+
+// How one record's per-sample lists of a field with the given number are laid onto the merged
+// alleles: allele k of the record is allele (*alleles)[k] of the output, genotype g genotype
+// (*genotypes)[g] (genotypeMap), out of outputAlleles alleles.
+struct ListRemap {
+    const QVector<int>* alleles = nullptr;
+    const QVector<int>* genotypes = nullptr;
+    AlleleNumber number = AlleleNumber::None;
+    int outputAlleles = 0;
+};
+// Where the values of one sample's list go: value k to place (*map)[k + offset] - offset of a list
+// of width values; without a map the sample has no values.
+struct ListLayout {
+    const QVector<int>* map = nullptr;
+    int offset = 0;
+    int width = 0;
+};
+ListLayout layoutOf(const ListRemap& remap, int count);
+// A sample's count values laid out as layout.width values (layout has a map); places no value
+// reaches are missing.
+void layList(const int32_t* in, int count, const ListLayout& layout, int32_t* out);
+void layList(const float* in, int count, const ListLayout& layout, float* out);
+// Genotype texts with their allele numbers laid onto the merged alleles; the mapped texts are
+// shared ones from texts.
+PVariant reindexGenotypes(const PVariant& genotypes, const QVector<int>& alleleMap, TextCache& texts);
 
 } // namespace MergeFieldValues

@@ -1,9 +1,5 @@
 #include "transforms/MergeInputCursors.h"
 
-namespace {
-constexpr int kBatchSize = 1024;
-}
-
 void MergeInputCursors::add(FeatureCursorPtr cursor) {
     Input input;
     input.cursor = std::move(cursor);
@@ -14,7 +10,7 @@ bool MergeInputCursors::refill(Input& input, QString* error) {
     while (input.next >= input.batch.size() && !input.cursor->atEnd()) {
         input.batch.clear();
         input.next = 0;
-        if (!input.cursor->fill(input.batch, kBatchSize, error))
+        if (!input.cursor->fill(input.batch, m_batchSize, error))
             return false;
     }
     return true;

@@ -10,7 +10,9 @@
 // whatever the inputs' lengths.
 class MergeInputCursors {
 public:
-    explicit MergeInputCursors(ChromosomeOrder order) : m_order(std::move(order)) {}
+    // batchSize: the records read from an input at a time.
+    MergeInputCursors(ChromosomeOrder order, int batchSize)
+        : m_order(std::move(order)), m_batchSize(batchSize) {}
 
     void add(FeatureCursorPtr cursor);
     int count() const { return int(m_inputs.size()); }
@@ -44,5 +46,6 @@ private:
     bool refill(Input& input, QString* error);
 
     ChromosomeOrder m_order;
+    int m_batchSize;
     std::vector<Input> m_inputs;
 };

@@ -1,5 +1,6 @@
 #include "transforms/MergeVariantsTransform.h"
 
+#include "source/values/TextCache.h"
 #include "transforms/AppendRecordsTransform.h"
 #include "transforms/MergeFieldValues.h"
 #include "transforms/MergeInputCursors.h"
@@ -9,6 +10,7 @@
 #include <QHash>
 
 #include <deque>
+#include <string>
 
 using MergeFieldValues::AlleleNumber;
 
@@ -17,7 +19,7 @@ namespace {
 [[maybe_unused]] const TransformRegistration<MergeVariantsTransform> kRegistration;
 
 // A merged genotype no input called.
-const QByteArray kMissingGenotype("./.");
+const QByteArray kMissingGenotype = QByteArrayLiteral("./.");
 
 int symbolIndex(const VkFieldList& schema, const QByteArray& key) {
     for (const VkField& field : schema)
@@ -140,21 +142,21 @@ private:
         return true;
     }
 
+    // Built around the moved feature: a default-made feature would allocate a record of its own.
     Site siteOf(int input, VkFeature feature) const {
         const MergeVariantsPlan::InputFields& fields = m_plan->inputs.at(input);
-        Site site;
-        site.input = input;
+        QByteArray ref;
+        QVector<QByteArray> alts;
         if (fields.ref >= 0 && fields.alt >= 0) {
-            site.ref = feature.value(fields.ref).toText();
-            site.alts = feature.value(fields.alt).stringVector();
+            ref = feature.value(fields.ref).toText();
+            alts = feature.value(fields.alt).stringVector();
         } else {
             const QList<QByteArray> alleles = feature.value(fields.refAlt).toText().split('/');
-            site.ref = alleles.value(0);
+            ref = alleles.value(0);
             for (int i = 1; i < alleles.size(); ++i)
-                site.alts.append(alleles.at(i));
+                alts.append(alleles.at(i));
         }
-        site.feature = std::move(feature);
-        return site;
+        return Site{input, std::move(feature), std::move(ref), std::move(alts)};
     }
 
     bool mergeable(const Site& a, const Site& b) const {
@@ -205,10 +207,10 @@ private:
         }
     }
 
-    // Numbers every record's alleles in the merged alternate list (m_alleleMaps) and notes which
-    // records keep their numbering (m_identity).
-    QVector<QByteArray> mapAlleles(const Group& group) {
-        QVector<QByteArray> alts;
+    // Numbers every record's alleles in the merged alternate list (m_alts, m_alleleMaps) and notes
+    // which records keep their numbering (m_identity).
+    void mapAlleles(const Group& group) {
+        m_alts.clear();
         if (m_alleleMaps.size() < group.size())
             m_alleleMaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
@@ -216,10 +218,10 @@ private:
             map.resize(1);
             map[0] = 0;
             for (const QByteArray& alt : group[i]->alts) {
-                int idx = alts.indexOf(alt);
+                int idx = m_alts.indexOf(alt);
                 if (idx < 0) {
-                    idx = alts.size();
-                    alts.append(alt);
+                    idx = m_alts.size();
+                    m_alts.append(alt);
                 }
                 map.append(idx + 1);
             }
@@ -227,18 +229,22 @@ private:
         // A record's values need no re-indexing when its alleles keep their numbers and nothing
         // was added after them (per-allele lists would have to widen).
         m_identity.clear();
+        if (m_genotypeMaps.size() < group.size())
+            m_genotypeMaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const QVector<int>& map = m_alleleMaps[i];
-            bool same = map.size() == alts.size() + 1;
+            bool same = map.size() == m_alts.size() + 1;
             for (int k = 0; k < map.size() && same; ++k)
                 same = map.at(k) == k;
             m_identity.push_back(same);
+            if (!same)
+                MergeFieldValues::genotypeMap(map, &m_genotypeMaps[i]);
         }
-        return alts;
     }
 
     VkFeature merged(const Group& group) {
-        const QVector<QByteArray> alts = mapAlleles(group);
+        mapAlleles(group);
+        const int alleles = m_alts.size() + 1;
         VkSegment segment = group.front()->feature.segment();
         for (const Site* site : group)
             segment.setStop(std::max(segment.stop(), site->feature.segment().stop()));
@@ -246,22 +252,30 @@ private:
         const VkFieldList& schema = m_plan->layout.schema();
         PVariantVector values(schema.size());
         for (int out = 0; out < schema.size(); ++out)
-            values[out] = mergedValue(out, group, alts.size() + 1);
-        if (m_plan->ref >= 0)
-            values[m_plan->ref] = PVariant(group.front()->ref);
-        if (m_plan->alt >= 0)
-            values[m_plan->alt] = PVariant(alts);
-        if (m_plan->refAlt >= 0) {
-            QByteArray text = group.front()->ref;
-            for (const QByteArray& alt : alts)
-                text += '/' + alt;
-            values[m_plan->refAlt] = PVariant(text);
-        }
+            if (out != m_plan->ref && out != m_plan->alt && out != m_plan->refAlt)
+                values[out] = mergedValue(out, group, alleles);
+        setAlleles(*group.front(), values);
         if (m_plan->layout.samplesField() >= 0)
             values[m_plan->layout.samplesField()] = m_plan->sampleNames;
         if (m_plan->fileName >= 0)
             values[m_plan->fileName] = m_plan->fileNames;
         return VkFeature(segment, std::move(values));
+    }
+
+    // The merged record's REF, ALT and Ref/Alt. Its alternates are mostly the first record's own,
+    // and then shared with it; the joined text is a shared one.
+    void setAlleles(const Site& first, PVariantVector& values) {
+        const QVector<QByteArray>& alts = m_identity.front() ? first.alts : m_alts;
+        if (m_plan->ref >= 0)
+            values[m_plan->ref] = PVariant(first.ref);
+        if (m_plan->alt >= 0)
+            values[m_plan->alt] = PVariant(alts);
+        if (m_plan->refAlt < 0)
+            return;
+        m_joined.assign(first.ref.constData(), size_t(first.ref.size()));
+        for (const QByteArray& alt : alts)
+            m_joined.append(1, '/').append(alt.constData(), size_t(alt.size()));
+        values[m_plan->refAlt] = PVariant(m_alleleTexts.text(m_joined.data(), int(m_joined.size())));
     }
 
     PVariant mergedValue(int out, const Group& group, int alleles) {
@@ -285,30 +299,42 @@ private:
         return merged;
     }
 
-    PVariant inputValue(const Site& site, int out) const {
+    const PVariant& inputValue(const Site& site, int out) const {
         return site.feature.value(m_plan->inputs.at(site.input).inputOf.value(out, -1));
     }
 
     PVariant sampleColumn(int out, const Group& group, int alleles) {
-        const bool genotype = out == m_plan->genotype;
-        const AlleleNumber number = m_plan->alleleNumbers.at(out);
-        // Placed values are pointed to: no reallocation once placing starts.
+        // Placed values and remaps are pointed to: no reallocation once placing starts. An input's
+        // own value belongs to its site, which outlives the column.
         m_placed.clear();
         m_placed.reserve(group.size());
+        m_remaps.resize(group.size());
         for (size_t i = 0; i < group.size(); ++i) {
             const Site& site = *group[i];
-            PVariant value = inputValue(site, out);
-            const int samples = m_plan->layout.input(site.input).samples.size();
-            if (m_plan->toSample.at(out))
-                value = perSample(value, samples);
-            else if (genotype && !m_identity[i])
-                value = MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i]);
-            else if (number != AlleleNumber::None && !m_identity[i])
-                value = MergeFieldValues::reindexMatrix(value, m_alleleMaps[i], number, alleles);
-            m_placed.push_back(std::move(value));
-            m_column.place(m_placed.back(), m_plan->layout.input(site.input).samples);
+            const QVector<int>& samples = m_plan->layout.input(site.input).samples;
+            const PVariant& value = inputValue(site, out);
+            if (m_plan->toSample.at(out)) {
+                m_placed.push_back(perSample(value, samples.size()));
+                m_column.place(m_placed.back(), samples);
+            } else if (out == m_plan->genotype && !m_identity[i]) {
+                m_placed.push_back(
+                    MergeFieldValues::reindexGenotypes(value, m_alleleMaps[i], m_genotypeTexts));
+                m_column.place(m_placed.back(), samples);
+            } else {
+                m_column.place(value, samples, remapOf(out, i, alleles));
+            }
         }
-        return m_column.take(genotype ? kMissingGenotype : QByteArray());
+        return m_column.take(out == m_plan->genotype ? kMissingGenotype : QByteArray());
+    }
+
+    // How a group member's lists of a per-allele field are laid onto the merged alleles; none when
+    // the field has no values per allele or the member keeps its numbering.
+    const MergeFieldValues::ListRemap* remapOf(int out, size_t member, int alleles) {
+        const AlleleNumber number = m_plan->alleleNumbers.at(out);
+        if (number == AlleleNumber::None || m_identity[member])
+            return nullptr;
+        m_remaps[member] = {&m_alleleMaps[member], &m_genotypeMaps[member], number, alleles};
+        return &m_remaps[member];
     }
 
     // A record-level value repeated for each of an input's samples.
@@ -333,10 +359,16 @@ private:
     std::vector<Group> m_groups;
     size_t m_groupCount = 0;
     std::vector<QVector<int>> m_alleleMaps;
+    std::vector<QVector<int>> m_genotypeMaps;
+    std::vector<MergeFieldValues::ListRemap> m_remaps;
     std::vector<bool> m_identity;
     QVector<PVariant> m_inputValues;
     std::vector<PVariant> m_placed;
     MergeSampleColumn m_column;
+    TextCache m_genotypeTexts;
+    QVector<QByteArray> m_alts;
+    std::string m_joined;
+    TextCache m_alleleTexts;
 };
 
 } // namespace
@@ -497,7 +529,9 @@ QList<int> readFields(const MergeVariantsPlan::InputFields& fields) {
 
 FeatureCursorPtr MergeVariantsTransform::createFeatureReader(const ReadRequest& request,
                                                              QString* error) const {
-    MergeInputCursors cursors(outputInfo().chromosomeOrder);
+    // Small batches: a record is merged soon after it is parsed, while its values are still in
+    // cache, and its memory goes back to the allocator in time for the next records of its input.
+    MergeInputCursors cursors(outputInfo().chromosomeOrder, 32);
     for (int i = 0; i < inputs().size(); ++i) {
         const VkSourcePtr& input = inputs().at(i);
         const bool hasMatrix = std::any_of(input->schema().begin(), input->schema().end(),

@@ -83,16 +83,20 @@ TEST_F(MergeVariantsTest, SampleNamesAreDisambiguatedPrefixedOrShared) {
 TEST_F(MergeVariantsTest, AlternatesAreUnitedAndGenotypesAndPerAlleleValuesReindexed) {
     const QString a = input("a.vcf.gz", "S",
                             "1\t10\t.\tA\tC\t.\t.\tAF=0.5\tGT:AD:PL\t0/1:3,2:0,10,20\n"
-                            "1\t20\t.\tG\tT\t.\t.\tAF=0.1\tGT:AD:PL\t1/1:0,6:30,20,0\n");
+                            "1\t20\t.\tG\tT\t.\t.\tAF=0.1\tGT:AD:PL\t1/1:0,6:30,20,0\n"
+                            "1\t30\t.\tC\tA\t.\t.\tAF=0.6\tGT:AD:PL\t1:0,5:20,0\n");
     const QString b = input("b.vcf.gz", "S",
                             "1\t10\t.\tA\tG,C\t.\t.\tAF=0.2,0.3\tGT:AD:PL\t1/2:1,4,5:1,2,3,4,5,6\n"
-                            "1\t15\t.\tT\tA\t.\t.\tAF=0.4\tGT:AD:PL\t0/1:6,3:7,0,9\n");
+                            "1\t15\t.\tT\tA\t.\t.\tAF=0.4\tGT:AD:PL\t0/1:6,3:7,0,9\n"
+                            "1\t30\t.\tC\tG\t.\t.\tAF=0.7\tGT:AD:PL\t1:2,3:9,0\n");
     const QByteArray keepAf = ",\"fieldMergeBehaviors\":[" + behavior("AF", "TakeFirst") + "]";
-    // Genotype likelihoods follow their genotypes (A/G of b is A/G of the merged C,G alternates).
+    // Genotype likelihoods follow their genotypes (A/G of b is A/G of the merged C,G alternates); a
+    // haploid sample has one per allele.
     EXPECT_EQ(mergedRecords({a, b}, keepAf, "%POS %REF %ALT %AF[ %GT:%AD:%PL]\\n"),
               QByteArray("10 A C,G 0.5,0.2 0/1:3,2,.:0,10,20,.,.,. 2/1:1,5,4:1,4,6,2,5,3\n"
                          "15 T A 0.4 ./.:.:. 0/1:6,3:7,0,9\n"
-                         "20 G T 0.1 1/1:0,6:30,20,0 ./.:.:.\n"));
+                         "20 G T 0.1 1/1:0,6:30,20,0 ./.:.:.\n"
+                         "30 C A,G 0.6,0.7 1:0,5,.:20,0,. 2:2,.,3:9,.,0\n"));
 }
 
 TEST_F(MergeVariantsTest, SwitchesDecideWhichRecordsAtOnePlaceMerge) {

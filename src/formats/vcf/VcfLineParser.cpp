@@ -258,8 +258,20 @@ PVariant VcfLineParser::readQuality(const char* p) {
     return PVariant(quality);
 }
 
-// A filter the header does not declare keeps its name, with a missing code.
+// A filter the header does not declare keeps its name, with a missing code. A file uses a few
+// FILTER texts over and over: a record with a recent one shares its value.
 PVariant VcfLineParser::readFilters(const char* p) {
+    for (const RecentFilters& recent : m_recentFilters)
+        if (recent.value.isValid() && recent.text == p)
+            return recent.value;
+    RecentFilters& oldest = m_recentFilters[m_nextRecentFilters];
+    m_nextRecentFilters = (m_nextRecentFilters + 1) % m_recentFilters.size();
+    oldest.text = p;
+    oldest.value = filtersOf(p);
+    return oldest.value;
+}
+
+PVariant VcfLineParser::filtersOf(const char* p) {
     CategoricalVector filters;
     if (isMissing(p, SemicolonListEnd))
         return PVariant(filters);
@@ -282,7 +294,7 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
     for (const VcfKey& key : m_schema.infoKeys())
         if (key.field >= 0 && m_wanted[size_t(key.field)])
             values[key.field] = PVariant::missing(m_schema.fields().at(key.field).valueType);
-    CategoricalVector flags;
+    m_flagCodes.clear();
     int32_t end = 0;
     while (*p) {
         const char* key = p;
@@ -308,13 +320,29 @@ int32_t VcfLineParser::readInfo(char* p, PVariantVector& values) {
         if (!declared)
             warnUndeclared("INFO", key, int(id.size()));
         else if (declared->kind == VcfKey::Flag && m_wantFlags)
-            flags.append(declared->flagCode, m_schema.flagName(declared->flagCode));
+            m_flagCodes.push_back(declared->flagCode);
         else if (declared->field >= 0 && value && m_wanted[size_t(declared->field)])
             readInfoValue(*declared, value, &values[declared->field]);
     }
     if (m_wantFlags)
-        values[m_schema.flagsIdx()] = PVariant(flags);
+        values[m_schema.flagsIdx()] = flagsValue();
     return end > 0 ? end : 0;
+}
+
+// The flags of the line. A file sets a few combinations of flags over and over: a record with a
+// recent one shares its value.
+PVariant VcfLineParser::flagsValue() {
+    for (const RecentFlags& recent : m_recentFlags)
+        if (recent.value.isValid() && recent.codes == m_flagCodes)
+            return recent.value;
+    CategoricalVector flags;
+    for (int32_t code : m_flagCodes)
+        flags.append(code, m_schema.flagName(code));
+    RecentFlags& oldest = m_recentFlags[m_nextRecentFlags];
+    m_nextRecentFlags = (m_nextRecentFlags + 1) % m_recentFlags.size();
+    oldest.codes = m_flagCodes;
+    oldest.value = PVariant(flags);
+    return oldest.value;
 }
 
 // A key given twice keeps its first value, as htslib reads it, with a warning the first time.

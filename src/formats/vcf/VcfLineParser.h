@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QStringList>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,8 +64,10 @@ private:
     PVariant readIds(const char* p) const;
     PVariant readQuality(const char* p);
     PVariant readFilters(const char* p);
+    PVariant filtersOf(const char* p);
     // Reads the INFO column; returns END, or 0 when there is none.
     int32_t readInfo(char* p, PVariantVector& values);
+    PVariant flagsValue();
     bool firstOnLine(const VcfKey& key);
     int32_t findEnd(const char* p) const;
     void readInfoValue(const VcfKey& key, const char* p, PVariant* value);
@@ -97,6 +100,21 @@ private:
     TextCache m_texts;
     QStringList m_warnings;
     QSet<QByteArray> m_warned;
+    // The last few FILTER texts and flag combinations read, with their values; the flags of the
+    // current line.
+    struct RecentFilters {
+        std::string text;
+        PVariant value;
+    };
+    struct RecentFlags {
+        std::vector<int32_t> codes;
+        PVariant value;
+    };
+    std::array<RecentFilters, 4> m_recentFilters;
+    size_t m_nextRecentFilters = 0;
+    std::array<RecentFlags, 4> m_recentFlags;
+    size_t m_nextRecentFlags = 0;
+    std::vector<int32_t> m_flagCodes;
     // Per INFO key, the number of the last line that gave it, to find keys given twice.
     std::vector<uint32_t> m_infoSeen;
     uint32_t m_lineStamp = 0;

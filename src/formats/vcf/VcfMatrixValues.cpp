@@ -3,6 +3,7 @@
 #include "source/values/SampleMatrix.h"
 #include "source/values/TextCache.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace VcfText;
@@ -40,7 +41,7 @@ void VcfMatrixValues::begin() {
         m_flatInts.clear();
         m_flatFloats.clear();
         m_flatTexts.clear();
-        m_offsets = QVector<int32_t>(m_sampleCount + 1, 0);
+        m_offsets.assign(size_t(m_sampleCount) + 1, 0);
         return;
     }
     switch (m_key.kind) {
@@ -162,5 +163,14 @@ PVariant VcfMatrixValues::take() {
     PVariant flat = m_key.kind == VcfKey::Int     ? PVariant(toVector(m_flatInts))
                     : m_key.kind == VcfKey::Float ? PVariant(toVector(m_flatFloats))
                                                   : PVariant(toVector(m_flatTexts));
-    return PVariant(SampleMatrix(std::move(flat), std::move(m_offsets)));
+    return PVariant(SampleMatrix(std::move(flat), sharedOffsets()));
+}
+
+// Records mostly give each sample as many values as the record before (the same number of
+// alleles), and then share its offsets.
+QVector<int32_t> VcfMatrixValues::sharedOffsets() {
+    if (size_t(m_lastOffsets.size()) != m_offsets.size() ||
+        !std::equal(m_offsets.begin(), m_offsets.end(), m_lastOffsets.constBegin()))
+        m_lastOffsets = toVector(m_offsets);
+    return m_lastOffsets;
 }

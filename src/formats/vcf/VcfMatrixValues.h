@@ -36,6 +36,7 @@ private:
         return status == VcfText::Status::Invalid && describeInvalid(begin);
     }
     bool describeInvalid(const char* begin);
+    QVector<int32_t> sharedOffsets();
 
     VcfKey m_key;
     int m_sampleCount;
@@ -49,6 +50,7 @@ private:
     std::vector<int32_t> m_flatInts;
     std::vector<float> m_flatFloats;
     std::vector<QByteArray> m_flatTexts;
-    QVector<int32_t> m_offsets;
+    std::vector<int32_t> m_offsets;
+    QVector<int32_t> m_lastOffsets;
     int m_samplesDone = 0;
 };
