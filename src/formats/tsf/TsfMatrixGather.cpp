@@ -91,35 +91,44 @@ bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMa
     return true;
 }
 
+// Records are filled in blocks, each entity column by entity column: the block's output vectors
+// and the stretch of each column they read stay in the first-level cache and its address
+// translations. (Record by record, every value would come from another of the entities' chunks;
+// a whole run at once writes to more vectors than that cache holds.)
 void TsfMatrixGather::fillRun(const Run& run, PVariant* const* out) {
-    const int* positions = m_positions.data() + run.first;
+    constexpr int BlockRecords = 64;
+    for (int first = 0; first < run.count; first += BlockRecords)
+        fillBlock(run, m_positions.data() + run.first + first, std::min(BlockRecords, run.count - first),
+                  out + first);
+}
+
+void TsfMatrixGather::fillBlock(const Run& run, const int* positions, int count, PVariant* const* out) {
     switch (m_stored) {
     case ValueType::Int:
-        return scalars<int32_t>(run, positions, out);
+        return scalars<int32_t>(run, positions, count, out);
     case ValueType::Float:
-        return scalars<float>(run, positions, out);
+        return scalars<float>(run, positions, count, out);
     case ValueType::Float64:
-        return scalars<double>(run, positions, out);
+        return scalars<double>(run, positions, count, out);
     case ValueType::Bool:
-        return scalars<uint8_t>(run, positions, out);
+        return scalars<uint8_t>(run, positions, count, out);
     case ValueType::String:
-        return strings(run, positions, out);
+        return strings(run, positions, count, out);
     case ValueType::IntArray:
-        return arrays<int32_t>(run, positions, out);
+        return arrays<int32_t>(run, positions, count, out);
     case ValueType::FloatArray:
-        return arrays<float>(run, positions, out);
+        return arrays<float>(run, positions, count, out);
     case ValueType::Float64Array:
-        return arrays<double>(run, positions, out);
+        return arrays<double>(run, positions, count, out);
     case ValueType::BoolArray:
-        return arrays<uint8_t>(run, positions, out);
+        return arrays<uint8_t>(run, positions, count, out);
     default:
-        return others(run, positions, out);
+        return others(run, positions, count, out);
     }
 }
 
 template <class T>
-void TsfMatrixGather::scalars(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::scalars(const Run& run, const int* positions, int count, PVariant* const* out) const {
     std::vector<QVector<T>> vectors = sized<T>(count, m_entities);
     std::vector<T*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
@@ -134,8 +143,7 @@ void TsfMatrixGather::scalars(const Run& run, const int* positions, PVariant* co
 }
 
 template <class T>
-void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PVariant* const* out) const {
     // Item counts of every entity first, then the items, both column by column.
     std::vector<QVector<int32_t>> offsets = sized<int32_t>(count, m_entities + 1);
     std::vector<int32_t*> starts(static_cast<size_t>(count));
@@ -177,8 +185,7 @@ void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* con
             PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
 }
 
-void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* const* out) {
-    const int count = run.count;
+void TsfMatrixGather::strings(const Run& run, const int* positions, int count, PVariant* const* out) {
     std::vector<QVector<QByteArray>> vectors = sized<QByteArray>(count, m_entities);
     std::vector<QByteArray*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
@@ -193,8 +200,7 @@ void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* co
         *out[j] = PVariant(std::move(vectors[size_t(j)]));
 }
 
-void TsfMatrixGather::others(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::others(const Run& run, const int* positions, int count, PVariant* const* out) const {
     for (int j = 0; j < count; ++j) {
         const int position = positions[j];
         if (m_stored == ValueType::StringArray) {

@@ -38,12 +38,15 @@ private:
     bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, qint64 lastRow,
               QString* error);
     bool mapColumns(TsfIndexMap& entityMap, QString* error);
-    // Fills the outputs of a run of rows (positions in the run's chunks).
+    // Fills the outputs of a run of rows, and of count rows of a run at its positions.
     void fillRun(const Run& run, PVariant* const* out);
-    template <class T> void scalars(const Run& run, const int* positions, PVariant* const* out) const;
-    template <class T> void arrays(const Run& run, const int* positions, PVariant* const* out) const;
-    void strings(const Run& run, const int* positions, PVariant* const* out);
-    void others(const Run& run, const int* positions, PVariant* const* out) const;
+    void fillBlock(const Run& run, const int* positions, int count, PVariant* const* out);
+    template <class T>
+    void scalars(const Run& run, const int* positions, int count, PVariant* const* out) const;
+    template <class T>
+    void arrays(const Run& run, const int* positions, int count, PVariant* const* out) const;
+    void strings(const Run& run, const int* positions, int count, PVariant* const* out);
+    void others(const Run& run, const int* positions, int count, PVariant* const* out) const;
 
     QByteArray m_fieldName;
     ValueType m_stored;
