@@ -1,9 +1,9 @@
 #include "formats/tsf/TsfFieldReader.h"
 
 #include "formats/tsf/RawSqlTableReader.h"
+#include "formats/tsf/TsfLocusGather.h"
 #include "formats/tsf/TsfMatrixGather.h"
 #include "formats/tsf/TsfSourceRecords.h"
-#include "source/values/CategoricalVector.h"
 #include "source/values/SharedNames.h"
 
 namespace {
@@ -15,44 +15,6 @@ ValueType storedType(ValueType type) {
     if (type == ValueType::CategoricalArray)
         return ValueType::IntArray;
     return type;
-}
-
-bool codeOutOfRange(const VkField& field, int32_t code, QString* error) {
-    *error = QStringLiteral("Category code %1 of field %2 is outside its %3 categories")
-                 .arg(code)
-                 .arg(QString::fromUtf8(field.name))
-                 .arg(field.enumNames.size());
-    return false;
-}
-
-// Chunks hold category codes; features carry the categories themselves, code and name. A code
-// past the field's categories is damage, not a missing value.
-bool categoryValue(const VkField& field, const PVariant& stored, PVariant* value, QString* error) {
-    const auto inRange = [&](int32_t code) { return code >= 0 && code < field.enumNames.size(); };
-    if (field.valueType == ValueType::Categorical && stored.type() == ValueType::Int) {
-        const int32_t code = stored.intValue();
-        if (code == PVariant::MissingInt) {
-            *value = PVariant::missing(ValueType::Categorical);
-            return true;
-        }
-        if (!inRange(code))
-            return codeOutOfRange(field, code, error);
-        *value = PVariant::categorical(code, field.enumNames.at(code));
-        return true;
-    }
-    if (field.valueType == ValueType::CategoricalArray && stored.type() == ValueType::IntArray) {
-        CategoricalVector categories;
-        categories.reserve(stored.size());
-        for (int32_t code : stored.intVector()) {
-            if (!inRange(code))
-                return codeOutOfRange(field, code, error);
-            categories.append(code, field.enumNames.at(code));
-        }
-        *value = PVariant(categories);
-        return true;
-    }
-    *value = stored;
-    return true;
 }
 
 bool readableByField(ValueType type) {
@@ -267,10 +229,10 @@ bool TsfFieldReader::locusValue(FieldAccess& access, qint64 record, PVariant* va
         const TsfValueArray* chunk = access.chunks->chunkAt(row, access.column, &position, error);
         if (!chunk)
             return false;
-        return categoryValue(access.field, chunk->valueAt(position), value, error);
+        return TsfLocusGather::categoryValue(access.field, chunk->valueAt(position), value, error);
     }
     const PVariant stored = access.table->valueAt(row, access.column, error);
-    return error->isEmpty() && categoryValue(access.field, stored, value, error);
+    return error->isEmpty() && TsfLocusGather::categoryValue(access.field, stored, value, error);
 }
 
 bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error) {
@@ -307,6 +269,13 @@ bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int c
     if (m_lastRecord >= 0 && access.table->locusMap().kind() == TsfIndexMap::Kind::Identity)
         lastRow = m_lastRecord;
     return access.gather->gather(*access.chunks, access.table->entityMap(), rows, count, lastRow, out, error);
+}
+
+bool TsfFieldReader::gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                                 QString* error) {
+    if (!access.locus)
+        access.locus = std::make_shared<TsfLocusGather>(access.field);
+    return access.locus->gather(*access.chunks, access.column, rows, count, out, error);
 }
 
 bool TsfFieldReader::cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value,
@@ -420,13 +389,14 @@ bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<
         FieldAccess* found = access(field, error);
         if (!found)
             return false;
-        if (found->field.isMatrix() && found->chunks) {
+        if (found->chunks && found->field.fieldType != VkField::EntityAttribute) {
             for (int j = 0; j < count; ++j) {
                 targets[size_t(j)] = values[size_t(j)].data() + field;
                 if (!found->table->locusMap().map(records[j], &rows[size_t(j)], error))
                     return false;
             }
-            if (!gatherMatrix(*found, rows.data(), count, targets.data(), error))
+            if (!(found->field.isMatrix() ? gatherMatrix(*found, rows.data(), count, targets.data(), error)
+                                          : gatherLocus(*found, rows.data(), count, targets.data(), error)))
                 return false;
             continue;
         }
@@ -487,7 +457,7 @@ PVariantVector TsfFieldReader::readValues(qint64 row, int firstField, int endFie
             if (mapped) {
                 const PVariant stored = readable.table->valueAt(tableRow, readable.column, &error);
                 if (error.isEmpty())
-                    categoryValue(readable.field, stored, &value, &error);
+                    TsfLocusGather::categoryValue(readable.field, stored, &value, &error);
             }
             if (!error.isEmpty())
                 m_errorText = error;

@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+class TsfLocusGather;
 class TsfMatrixGather;
 
 // The field reader of a TSF source. It opens its own read-only connection and maps each field
@@ -59,6 +60,7 @@ private:
         int column = 0;
         VkField field;
         std::shared_ptr<TsfMatrixGather> gather; // matrix fields in a chunk table
+        std::shared_ptr<TsfLocusGather> locus;   // locus fields in a chunk table
         QString error;                           // set when the field cannot be read
     };
 
@@ -72,6 +74,7 @@ private:
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
                       QString* error);
+    bool gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out, QString* error);
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);
