@@ -4,6 +4,7 @@
 #include "source/values/SampleMatrix.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -143,25 +144,24 @@ void TsfMatrixGather::scalars(const Run& run, const int* positions, int count, P
 }
 
 template <class T>
-void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PVariant* const* out) const {
+void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PVariant* const* out) {
     // Item counts of every entity first, then the items, both column by column.
-    std::vector<QVector<int32_t>> offsets = sized<int32_t>(count, m_entities + 1);
-    std::vector<int32_t*> starts(static_cast<size_t>(count));
-    for (int j = 0; j < count; ++j) {
-        starts[size_t(j)] = offsets[size_t(j)].data();
-        starts[size_t(j)][0] = 0;
-    }
+    const size_t width = size_t(m_entities) + 1;
+    m_offsets.resize(size_t(count) * width);
+    for (int j = 0; j < count; ++j)
+        m_offsets[size_t(j) * width] = 0;
     for (int e = 0; e < m_entities; ++e) {
         const uint32_t* itemOffsets = run.chunks[size_t(e)]->offsets().data();
+        int32_t* counts = m_offsets.data() + e + 1;
         for (int j = 0; j < count; ++j) {
             const int position = positions[j];
-            starts[size_t(j)][e + 1] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
+            counts[size_t(j) * width] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
         }
     }
     std::vector<QVector<T>> items(static_cast<size_t>(count));
     std::vector<T*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j) {
-        int32_t* offset = starts[size_t(j)];
+        int32_t* offset = m_offsets.data() + size_t(j) * width;
         for (int e = 0; e < m_entities; ++e)
             offset[e + 1] += offset[e];
         items[size_t(j)] = QVector<T>(offset[m_entities]);
@@ -171,18 +171,29 @@ void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PV
         const TsfValueArray& chunk = *run.chunks[size_t(e)];
         const T* base = reinterpret_cast<const T*>(chunk.bytes().data());
         const uint32_t* itemOffsets = chunk.offsets().data();
-        for (int j = 0; j < count; ++j) {
-            const int32_t* offset = starts[size_t(j)];
+        const int32_t* offset = m_offsets.data() + e;
+        for (int j = 0; j < count; ++j, offset += width) {
             // Lists per entity are short (a few depths or likelihoods): a loop beats a memcpy call.
             const T* from = base + itemOffsets[positions[j]];
-            T* to = targets[size_t(j)] + offset[e];
-            for (int32_t k = 0, n = offset[e + 1] - offset[e]; k < n; ++k)
+            T* to = targets[size_t(j)] + offset[0];
+            for (int32_t k = 0, n = offset[1] - offset[0]; k < n; ++k)
                 to[k] = from[k];
         }
     }
     for (int j = 0; j < count; ++j)
-        *out[j] =
-            PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
+        *out[j] = PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])),
+                                        sharedOffsets(m_offsets.data() + size_t(j) * width)));
+}
+
+// Records of one place in a file mostly have as many items per entity as the one before (two
+// depths and three likelihoods per sample, say): they share one offsets vector.
+QVector<int32_t> TsfMatrixGather::sharedOffsets(const int32_t* offsets) {
+    const size_t bytes = (size_t(m_entities) + 1) * sizeof(int32_t);
+    if (m_lastOffsets.size() != m_entities + 1 || std::memcmp(m_lastOffsets.constData(), offsets, bytes) != 0) {
+        m_lastOffsets = QVector<int32_t>(m_entities + 1);
+        std::memcpy(m_lastOffsets.data(), offsets, bytes);
+    }
+    return m_lastOffsets;
 }
 
 void TsfMatrixGather::strings(const Run& run, const int* positions, int count, PVariant* const* out) {

@@ -43,8 +43,8 @@ private:
     void fillBlock(const Run& run, const int* positions, int count, PVariant* const* out);
     template <class T>
     void scalars(const Run& run, const int* positions, int count, PVariant* const* out) const;
-    template <class T>
-    void arrays(const Run& run, const int* positions, int count, PVariant* const* out) const;
+    template <class T> void arrays(const Run& run, const int* positions, int count, PVariant* const* out);
+    QVector<int32_t> sharedOffsets(const int32_t* offsets);
     void strings(const Run& run, const int* positions, int count, PVariant* const* out);
     void others(const Run& run, const int* positions, int count, PVariant* const* out) const;
 
@@ -59,4 +59,6 @@ private:
     TextCache m_texts;            // genotype-like texts repeat across entities and records
     std::vector<int> m_positions; // positions of the rows being gathered in their chunks
     std::vector<Run> m_runs;
+    std::vector<int32_t> m_offsets;  // item offsets of the records being filled, entities + 1 each
+    QVector<int32_t> m_lastOffsets;  // the offsets last handed out
 };
