@@ -323,8 +323,14 @@ bool TsfFieldReader::readFeatureValue(qint64 record, int field, PVariant* value,
 }
 
 bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* error) {
+    return readSegments(&record, 1, segment, error);
+}
+
+bool TsfFieldReader::readSegments(const qint64* records, int count, VkSegment* segments, QString* error) {
     const int ids[] = {TsfLayout::ChrFieldId, TsfLayout::StartFieldId, TsfLayout::StopFieldId};
-    int32_t numbers[3] = {0, 0, -1};
+    m_positions.resize(size_t(count) * 3);
+    m_positionRows.resize(size_t(count));
+    const TsfTableReader* mapped = nullptr; // the table whose locus map gave m_positionRows
     for (int i = 0; i < 3; ++i) {
         QString reason;
         FieldAccess* found = access(ids[i], &reason);
@@ -335,33 +341,62 @@ bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* err
             *error = reason;
             return false;
         }
-        qint64 row = 0;
-        int position = 0;
-        if (!found->table->locusMap().map(record, &row, error))
+        // The three fields share one table and map: the records are mapped once.
+        if (found->table.get() != mapped) {
+            for (int j = 0; j < count; ++j)
+                if (!found->table->locusMap().map(records[j], &m_positionRows[size_t(j)], error))
+                    return false;
+            mapped = found->table.get();
+        }
+        if (!positionNumbers(*found, count, m_positions.data() + size_t(i) * size_t(count), error))
             return false;
-        if (found->chunks) {
-            const TsfValueArray* chunk = found->chunks->chunkAt(row, found->column, &position, error);
-            if (!chunk)
-                return false;
-            if (chunk->type() != ValueType::Int) {
-                *error = QStringLiteral("Position column %1 does not hold Int values").arg(found->column);
-                return false;
-            }
-            numbers[i] = chunk->scalarAt<int32_t>(position);
-        } else {
-            numbers[i] = found->table->valueAt(row, found->column, error).toInt();
+    }
+    const int32_t* chromosomes = m_positions.data();
+    const int32_t* starts = chromosomes + count;
+    const int32_t* stops = starts + count;
+    for (int j = 0; j < count; ++j) {
+        if (chromosomes[j] < 0 || chromosomes[j] >= m_resource->chromosomes.size()) {
+            *error =
+                QStringLiteral("Chromosome code %1 of record %2 is outside the %3 chromosomes of the source")
+                    .arg(chromosomes[j])
+                    .arg(records[j])
+                    .arg(m_resource->chromosomes.size());
+            return false;
+        }
+        segments[j] = VkSegment(m_resource->chromosomes.at(chromosomes[j]), starts[j], stops[j]);
+    }
+    return true;
+}
+
+// One position field's numbers at m_positionRows, the chunk looked up once per run of rows in it.
+bool TsfFieldReader::positionNumbers(FieldAccess& field, int count, int32_t* numbers, QString* error) {
+    if (!field.chunks) {
+        for (int j = 0; j < count; ++j) {
+            numbers[j] = field.table->valueAt(m_positionRows[size_t(j)], field.column, error).toInt();
             if (!error->isEmpty())
                 return false;
         }
+        return true;
     }
-    if (numbers[0] < 0 || numbers[0] >= m_resource->chromosomes.size()) {
-        *error = QStringLiteral("Chromosome code %1 of record %2 is outside the %3 chromosomes of the source")
-                     .arg(numbers[0])
-                     .arg(record)
-                     .arg(m_resource->chromosomes.size());
-        return false;
+    const int chunkBits = field.chunks->meta().chunkBits;
+    const qint64 mask = field.chunks->meta().chunkSize() - 1;
+    const TsfValueArray* chunk = nullptr;
+    qint64 chunkNumber = -1;
+    for (int j = 0; j < count; ++j) {
+        const qint64 row = m_positionRows[size_t(j)];
+        int position = int(row & mask);
+        if (row >> chunkBits != chunkNumber || position >= chunk->size()) {
+            chunk = field.chunks->chunkAt(row, field.column, &position, error);
+            if (!chunk)
+                return false;
+            if (chunk->type() != ValueType::Int) {
+                *error = QStringLiteral("Position column %1 does not hold Int values").arg(field.column);
+                return false;
+            }
+            chunkNumber = row >> chunkBits;
+        }
+        numbers[j] = chunk->scalarAt<int32_t>(position);
     }
-    *segment = VkSegment(m_resource->chromosomes.at(numbers[0]), numbers[1], numbers[2]);
     return true;
 }
 
@@ -404,12 +439,11 @@ bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<
             if (!readFeatureValue(records[j], field, values[size_t(j)].data() + field, error))
                 return false;
     }
-    for (int j = 0; j < count; ++j) {
-        VkSegment segment;
-        if (!readSegment(records[j], &segment, error))
-            return false;
-        features->append(VkFeature(std::move(segment), std::move(values[size_t(j)])));
-    }
+    std::vector<VkSegment> segments(static_cast<size_t>(count));
+    if (!readSegments(records, count, segments.data(), error))
+        return false;
+    for (int j = 0; j < count; ++j)
+        features->append(VkFeature(std::move(segments[size_t(j)]), std::move(values[size_t(j)])));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <map>
 #include <memory>
+#include <vector>
 
 class TsfLocusGather;
 class TsfMatrixGather;
@@ -33,6 +34,8 @@ public:
     // The record's position from the hidden Chr, Start and Stop fields; an empty segment when
     // the source has none.
     bool readSegment(qint64 record, VkSegment* segment, QString* error);
+    // The segments of count records, into segments[0, count).
+    bool readSegments(const qint64* records, int count, VkSegment* segments, QString* error);
     // A whole feature: its segment and the listed fields (the others stay invalid).
     bool readFeature(qint64 record, const QList<int>& fields, VkFeature* feature, QString* error);
     // The last record the current read will ask for (-1: unknown), so that no chunk past it is
@@ -78,6 +81,7 @@ private:
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);
+    bool positionNumbers(FieldAccess& field, int count, int32_t* numbers, QString* error);
 
     const TsfSourceResource* m_resource;
     TsfDatabase m_db;
@@ -86,4 +90,6 @@ private:
     QHash<qint64, std::shared_ptr<TypedChunkTableReader>> m_chunkTables;
     QHash<int, PVariant> m_entityValues;
     qint64 m_lastRecord = -1;
+    std::vector<int32_t> m_positions;   // chromosome codes, starts and stops of the records in hand
+    std::vector<qint64> m_positionRows; // their rows in the position fields' table
 };
