@@ -77,7 +77,8 @@ private:
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
                       QString* error);
-    bool gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out, QString* error);
+    bool gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                     QString* error);
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);

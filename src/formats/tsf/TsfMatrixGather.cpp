@@ -208,7 +208,8 @@ void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PV
 // depths and three likelihoods per sample, say): they share one offsets vector.
 QVector<int32_t> TsfMatrixGather::sharedOffsets(const int32_t* offsets) {
     const size_t bytes = (size_t(m_entities) + 1) * sizeof(int32_t);
-    if (m_lastOffsets.size() != m_entities + 1 || std::memcmp(m_lastOffsets.constData(), offsets, bytes) != 0) {
+    if (m_lastOffsets.size() != m_entities + 1 ||
+        std::memcmp(m_lastOffsets.constData(), offsets, bytes) != 0) {
         m_lastOffsets = QVector<int32_t>(m_entities + 1);
         std::memcpy(m_lastOffsets.data(), offsets, bytes);
     }

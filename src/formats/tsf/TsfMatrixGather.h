@@ -59,6 +59,6 @@ private:
     TextCache m_texts;            // genotype-like texts repeat across entities and records
     std::vector<int> m_positions; // positions of the rows being gathered in their chunks
     std::vector<Run> m_runs;
-    std::vector<int32_t> m_offsets;  // item offsets of the records being filled, entities + 1 each
-    QVector<int32_t> m_lastOffsets;  // the offsets last handed out
+    std::vector<int32_t> m_offsets; // item offsets of the records being filled, entities + 1 each
+    QVector<int32_t> m_lastOffsets; // the offsets last handed out
 };

@@ -202,8 +202,9 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
 
 // A missing or unreadable chunk is left for the ordinary read to report.
 bool TypedChunkTableReader::readBlob(sqlite3_blob** blob, qint64 chunkId, QByteArray* bytes) {
-    const int opened = *blob ? sqlite3_blob_reopen(*blob, chunkId)
-                             : sqlite3_blob_open(m_db, "main", m_tableNameUtf8.constData(), "chunk", chunkId, 0, blob);
+    const int opened =
+        *blob ? sqlite3_blob_reopen(*blob, chunkId)
+              : sqlite3_blob_open(m_db, "main", m_tableNameUtf8.constData(), "chunk", chunkId, 0, blob);
     if (opened != SQLITE_OK) {
         // A handle that failed to move is of no further use.
         sqlite3_blob_close(*blob);
