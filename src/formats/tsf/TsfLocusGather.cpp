@@ -107,13 +107,15 @@ bool TsfLocusGather::listKey(const TsfValueArray& chunk, int position, uint64_t*
         const uint32_t size = chunk.stringOffsets()[string + 1] - begin;
         if (count > 1 || size > SharedTextLength)
             return false;
-        std::memcpy(key, chunk.bytes().data() + begin, size);
+        if (size > 0)
+            std::memcpy(key, chunk.bytes().data() + begin, size);
         *key |= uint64_t(size) << 56;
         return true;
     }
     const size_t bytes = size_t(count) * size_t(TsfValueArray::itemWidth(chunk.type()));
     if (bytes > sizeof *key)
         return false;
-    std::memcpy(key, chunk.arrayItems(position), bytes);
+    if (bytes > 0)
+        std::memcpy(key, chunk.arrayItems(position), bytes);
     return true;
 }
