@@ -54,6 +54,18 @@ best() {
     printf -v "${name}Peak" '%s' "$bestPeak"
 }
 
+# keep_best <name>: after a measure, keeps its WALL, CPU and PEAK_MB as <name>Wall, <name>Cpu and
+# <name>Peak when it is the fastest so far; alternating the runs of two jobs this way spreads the
+# neighbours' load over both.
+keep_best() {
+    local wall="${1}Wall"
+    if [ -z "${!wall:-}" ] || awk -v a="$WALL" -v b="${!wall}" 'BEGIN {exit !(a < b)}'; then
+        printf -v "${1}Wall" '%s' "$WALL"
+        printf -v "${1}Cpu" '%s' "$CPU"
+        printf -v "${1}Peak" '%s' "$PEAK_MB"
+    fi
+}
+
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 verdict() { awk -v r="$1" -v bar="$2" 'BEGIN {print (r <= bar) ? "ok" : "over the bar"}'; }
 size() { stat -c %s "$1"; }

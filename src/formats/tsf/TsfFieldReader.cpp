@@ -1,9 +1,9 @@
 #include "formats/tsf/TsfFieldReader.h"
 
 #include "formats/tsf/RawSqlTableReader.h"
+#include "formats/tsf/TsfLocusGather.h"
 #include "formats/tsf/TsfMatrixGather.h"
 #include "formats/tsf/TsfSourceRecords.h"
-#include "source/values/CategoricalVector.h"
 #include "source/values/SharedNames.h"
 
 namespace {
@@ -15,44 +15,6 @@ ValueType storedType(ValueType type) {
     if (type == ValueType::CategoricalArray)
         return ValueType::IntArray;
     return type;
-}
-
-bool codeOutOfRange(const VkField& field, int32_t code, QString* error) {
-    *error = QStringLiteral("Category code %1 of field %2 is outside its %3 categories")
-                 .arg(code)
-                 .arg(QString::fromUtf8(field.name))
-                 .arg(field.enumNames.size());
-    return false;
-}
-
-// Chunks hold category codes; features carry the categories themselves, code and name. A code
-// past the field's categories is damage, not a missing value.
-bool categoryValue(const VkField& field, const PVariant& stored, PVariant* value, QString* error) {
-    const auto inRange = [&](int32_t code) { return code >= 0 && code < field.enumNames.size(); };
-    if (field.valueType == ValueType::Categorical && stored.type() == ValueType::Int) {
-        const int32_t code = stored.intValue();
-        if (code == PVariant::MissingInt) {
-            *value = PVariant::missing(ValueType::Categorical);
-            return true;
-        }
-        if (!inRange(code))
-            return codeOutOfRange(field, code, error);
-        *value = PVariant::categorical(code, field.enumNames.at(code));
-        return true;
-    }
-    if (field.valueType == ValueType::CategoricalArray && stored.type() == ValueType::IntArray) {
-        CategoricalVector categories;
-        categories.reserve(stored.size());
-        for (int32_t code : stored.intVector()) {
-            if (!inRange(code))
-                return codeOutOfRange(field, code, error);
-            categories.append(code, field.enumNames.at(code));
-        }
-        *value = PVariant(categories);
-        return true;
-    }
-    *value = stored;
-    return true;
 }
 
 bool readableByField(ValueType type) {
@@ -267,10 +229,10 @@ bool TsfFieldReader::locusValue(FieldAccess& access, qint64 record, PVariant* va
         const TsfValueArray* chunk = access.chunks->chunkAt(row, access.column, &position, error);
         if (!chunk)
             return false;
-        return categoryValue(access.field, chunk->valueAt(position), value, error);
+        return TsfLocusGather::categoryValue(access.field, chunk->valueAt(position), value, error);
     }
     const PVariant stored = access.table->valueAt(row, access.column, error);
-    return error->isEmpty() && categoryValue(access.field, stored, value, error);
+    return error->isEmpty() && TsfLocusGather::categoryValue(access.field, stored, value, error);
 }
 
 bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error) {
@@ -307,6 +269,13 @@ bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int c
     if (m_lastRecord >= 0 && access.table->locusMap().kind() == TsfIndexMap::Kind::Identity)
         lastRow = m_lastRecord;
     return access.gather->gather(*access.chunks, access.table->entityMap(), rows, count, lastRow, out, error);
+}
+
+bool TsfFieldReader::gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                                 QString* error) {
+    if (!access.locus)
+        access.locus = std::make_shared<TsfLocusGather>(access.field);
+    return access.locus->gather(*access.chunks, access.column, rows, count, out, error);
 }
 
 bool TsfFieldReader::cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value,
@@ -354,8 +323,14 @@ bool TsfFieldReader::readFeatureValue(qint64 record, int field, PVariant* value,
 }
 
 bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* error) {
+    return readSegments(&record, 1, segment, error);
+}
+
+bool TsfFieldReader::readSegments(const qint64* records, int count, VkSegment* segments, QString* error) {
     const int ids[] = {TsfLayout::ChrFieldId, TsfLayout::StartFieldId, TsfLayout::StopFieldId};
-    int32_t numbers[3] = {0, 0, -1};
+    m_positions.resize(size_t(count) * 3);
+    m_positionRows.resize(size_t(count));
+    const TsfTableReader* mapped = nullptr; // the table whose locus map gave m_positionRows
     for (int i = 0; i < 3; ++i) {
         QString reason;
         FieldAccess* found = access(ids[i], &reason);
@@ -366,33 +341,62 @@ bool TsfFieldReader::readSegment(qint64 record, VkSegment* segment, QString* err
             *error = reason;
             return false;
         }
-        qint64 row = 0;
-        int position = 0;
-        if (!found->table->locusMap().map(record, &row, error))
+        // The three fields share one table and map: the records are mapped once.
+        if (found->table.get() != mapped) {
+            for (int j = 0; j < count; ++j)
+                if (!found->table->locusMap().map(records[j], &m_positionRows[size_t(j)], error))
+                    return false;
+            mapped = found->table.get();
+        }
+        if (!positionNumbers(*found, count, m_positions.data() + size_t(i) * size_t(count), error))
             return false;
-        if (found->chunks) {
-            const TsfValueArray* chunk = found->chunks->chunkAt(row, found->column, &position, error);
-            if (!chunk)
-                return false;
-            if (chunk->type() != ValueType::Int) {
-                *error = QStringLiteral("Position column %1 does not hold Int values").arg(found->column);
-                return false;
-            }
-            numbers[i] = chunk->scalarAt<int32_t>(position);
-        } else {
-            numbers[i] = found->table->valueAt(row, found->column, error).toInt();
+    }
+    const int32_t* chromosomes = m_positions.data();
+    const int32_t* starts = chromosomes + count;
+    const int32_t* stops = starts + count;
+    for (int j = 0; j < count; ++j) {
+        if (chromosomes[j] < 0 || chromosomes[j] >= m_resource->chromosomes.size()) {
+            *error =
+                QStringLiteral("Chromosome code %1 of record %2 is outside the %3 chromosomes of the source")
+                    .arg(chromosomes[j])
+                    .arg(records[j])
+                    .arg(m_resource->chromosomes.size());
+            return false;
+        }
+        segments[j] = VkSegment(m_resource->chromosomes.at(chromosomes[j]), starts[j], stops[j]);
+    }
+    return true;
+}
+
+// One position field's numbers at m_positionRows, the chunk looked up once per run of rows in it.
+bool TsfFieldReader::positionNumbers(FieldAccess& field, int count, int32_t* numbers, QString* error) {
+    if (!field.chunks) {
+        for (int j = 0; j < count; ++j) {
+            numbers[j] = field.table->valueAt(m_positionRows[size_t(j)], field.column, error).toInt();
             if (!error->isEmpty())
                 return false;
         }
+        return true;
     }
-    if (numbers[0] < 0 || numbers[0] >= m_resource->chromosomes.size()) {
-        *error = QStringLiteral("Chromosome code %1 of record %2 is outside the %3 chromosomes of the source")
-                     .arg(numbers[0])
-                     .arg(record)
-                     .arg(m_resource->chromosomes.size());
-        return false;
+    const int chunkBits = field.chunks->meta().chunkBits;
+    const qint64 mask = field.chunks->meta().chunkSize() - 1;
+    const TsfValueArray* chunk = nullptr;
+    qint64 chunkNumber = -1;
+    for (int j = 0; j < count; ++j) {
+        const qint64 row = m_positionRows[size_t(j)];
+        int position = int(row & mask);
+        if (row >> chunkBits != chunkNumber || position >= chunk->size()) {
+            chunk = field.chunks->chunkAt(row, field.column, &position, error);
+            if (!chunk)
+                return false;
+            if (chunk->type() != ValueType::Int) {
+                *error = QStringLiteral("Position column %1 does not hold Int values").arg(field.column);
+                return false;
+            }
+            chunkNumber = row >> chunkBits;
+        }
+        numbers[j] = chunk->scalarAt<int32_t>(position);
     }
-    *segment = VkSegment(m_resource->chromosomes.at(numbers[0]), numbers[1], numbers[2]);
     return true;
 }
 
@@ -420,13 +424,14 @@ bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<
         FieldAccess* found = access(field, error);
         if (!found)
             return false;
-        if (found->field.isMatrix() && found->chunks) {
+        if (found->chunks && found->field.fieldType != VkField::EntityAttribute) {
             for (int j = 0; j < count; ++j) {
                 targets[size_t(j)] = values[size_t(j)].data() + field;
                 if (!found->table->locusMap().map(records[j], &rows[size_t(j)], error))
                     return false;
             }
-            if (!gatherMatrix(*found, rows.data(), count, targets.data(), error))
+            if (!(found->field.isMatrix() ? gatherMatrix(*found, rows.data(), count, targets.data(), error)
+                                          : gatherLocus(*found, rows.data(), count, targets.data(), error)))
                 return false;
             continue;
         }
@@ -434,12 +439,11 @@ bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<
             if (!readFeatureValue(records[j], field, values[size_t(j)].data() + field, error))
                 return false;
     }
-    for (int j = 0; j < count; ++j) {
-        VkSegment segment;
-        if (!readSegment(records[j], &segment, error))
-            return false;
-        features->append(VkFeature(std::move(segment), std::move(values[size_t(j)])));
-    }
+    std::vector<VkSegment> segments(static_cast<size_t>(count));
+    if (!readSegments(records, count, segments.data(), error))
+        return false;
+    for (int j = 0; j < count; ++j)
+        features->append(VkFeature(std::move(segments[size_t(j)]), std::move(values[size_t(j)])));
     return true;
 }
 
@@ -487,7 +491,7 @@ PVariantVector TsfFieldReader::readValues(qint64 row, int firstField, int endFie
             if (mapped) {
                 const PVariant stored = readable.table->valueAt(tableRow, readable.column, &error);
                 if (error.isEmpty())
-                    categoryValue(readable.field, stored, &value, &error);
+                    TsfLocusGather::categoryValue(readable.field, stored, &value, &error);
             }
             if (!error.isEmpty())
                 m_errorText = error;

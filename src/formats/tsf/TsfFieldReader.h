@@ -8,7 +8,9 @@
 #include <QHash>
 #include <map>
 #include <memory>
+#include <vector>
 
+class TsfLocusGather;
 class TsfMatrixGather;
 
 // The field reader of a TSF source. It opens its own read-only connection and maps each field
@@ -32,6 +34,8 @@ public:
     // The record's position from the hidden Chr, Start and Stop fields; an empty segment when
     // the source has none.
     bool readSegment(qint64 record, VkSegment* segment, QString* error);
+    // The segments of count records, into segments[0, count).
+    bool readSegments(const qint64* records, int count, VkSegment* segments, QString* error);
     // A whole feature: its segment and the listed fields (the others stay invalid).
     bool readFeature(qint64 record, const QList<int>& fields, VkFeature* feature, QString* error);
     // The last record the current read will ask for (-1: unknown), so that no chunk past it is
@@ -59,6 +63,7 @@ private:
         int column = 0;
         VkField field;
         std::shared_ptr<TsfMatrixGather> gather; // matrix fields in a chunk table
+        std::shared_ptr<TsfLocusGather> locus;   // locus fields in a chunk table
         QString error;                           // set when the field cannot be read
     };
 
@@ -72,9 +77,12 @@ private:
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
                       QString* error);
+    bool gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                     QString* error);
     bool entityValues(FieldAccess& access, PVariant* value, QString* error);
     bool cellValue(FieldAccess& access, qint64 row, qint64 entity, PVariant* value, QString* error);
     const FieldAccess* plainField(int field);
+    bool positionNumbers(FieldAccess& field, int count, int32_t* numbers, QString* error);
 
     const TsfSourceResource* m_resource;
     TsfDatabase m_db;
@@ -83,4 +91,6 @@ private:
     QHash<qint64, std::shared_ptr<TypedChunkTableReader>> m_chunkTables;
     QHash<int, PVariant> m_entityValues;
     qint64 m_lastRecord = -1;
+    std::vector<int32_t> m_positions;   // chromosome codes, starts and stops of the records in hand
+    std::vector<qint64> m_positionRows; // their rows in the position fields' table
 };

@@ -4,6 +4,7 @@
 #include "source/values/SampleMatrix.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -14,6 +15,15 @@ template <class T> std::vector<QVector<T>> sized(int count, int size) {
     for (int j = 0; j < count; ++j)
         vectors.emplace_back(size);
     return vectors;
+}
+
+// Asks for the lines of a stretch of memory ahead of use: the lists of the next entity's column
+// are fetched while this one's are copied (a stretch of a dozen lines, too short for the
+// hardware to notice before it ends).
+void prefetch(const void* begin, size_t bytes) {
+    const char* at = static_cast<const char*>(begin);
+    for (size_t offset = 0; offset < bytes; offset += 64)
+        __builtin_prefetch(at + offset);
 }
 
 } // namespace
@@ -91,35 +101,44 @@ bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMa
     return true;
 }
 
+// Records are filled in blocks, each entity column by entity column: the block's output vectors
+// and the stretch of each column they read stay in the first-level cache and its address
+// translations. (Record by record, every value would come from another of the entities' chunks;
+// a whole run at once writes to more vectors than that cache holds.)
 void TsfMatrixGather::fillRun(const Run& run, PVariant* const* out) {
-    const int* positions = m_positions.data() + run.first;
+    constexpr int BlockRecords = 64;
+    for (int first = 0; first < run.count; first += BlockRecords)
+        fillBlock(run, m_positions.data() + run.first + first, std::min(BlockRecords, run.count - first),
+                  out + first);
+}
+
+void TsfMatrixGather::fillBlock(const Run& run, const int* positions, int count, PVariant* const* out) {
     switch (m_stored) {
     case ValueType::Int:
-        return scalars<int32_t>(run, positions, out);
+        return scalars<int32_t>(run, positions, count, out);
     case ValueType::Float:
-        return scalars<float>(run, positions, out);
+        return scalars<float>(run, positions, count, out);
     case ValueType::Float64:
-        return scalars<double>(run, positions, out);
+        return scalars<double>(run, positions, count, out);
     case ValueType::Bool:
-        return scalars<uint8_t>(run, positions, out);
+        return scalars<uint8_t>(run, positions, count, out);
     case ValueType::String:
-        return strings(run, positions, out);
+        return strings(run, positions, count, out);
     case ValueType::IntArray:
-        return arrays<int32_t>(run, positions, out);
+        return arrays<int32_t>(run, positions, count, out);
     case ValueType::FloatArray:
-        return arrays<float>(run, positions, out);
+        return arrays<float>(run, positions, count, out);
     case ValueType::Float64Array:
-        return arrays<double>(run, positions, out);
+        return arrays<double>(run, positions, count, out);
     case ValueType::BoolArray:
-        return arrays<uint8_t>(run, positions, out);
+        return arrays<uint8_t>(run, positions, count, out);
     default:
-        return others(run, positions, out);
+        return others(run, positions, count, out);
     }
 }
 
 template <class T>
-void TsfMatrixGather::scalars(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::scalars(const Run& run, const int* positions, int count, PVariant* const* out) const {
     std::vector<QVector<T>> vectors = sized<T>(count, m_entities);
     std::vector<T*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
@@ -134,26 +153,28 @@ void TsfMatrixGather::scalars(const Run& run, const int* positions, PVariant* co
 }
 
 template <class T>
-void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::arrays(const Run& run, const int* positions, int count, PVariant* const* out) {
     // Item counts of every entity first, then the items, both column by column.
-    std::vector<QVector<int32_t>> offsets = sized<int32_t>(count, m_entities + 1);
-    std::vector<int32_t*> starts(static_cast<size_t>(count));
-    for (int j = 0; j < count; ++j) {
-        starts[size_t(j)] = offsets[size_t(j)].data();
-        starts[size_t(j)][0] = 0;
-    }
+    const size_t width = size_t(m_entities) + 1;
+    m_offsets.resize(size_t(count) * width);
+    for (int j = 0; j < count; ++j)
+        m_offsets[size_t(j) * width] = 0;
+    const int first = positions[0];
+    const int last = positions[count - 1];
     for (int e = 0; e < m_entities; ++e) {
         const uint32_t* itemOffsets = run.chunks[size_t(e)]->offsets().data();
+        if (e + 1 < m_entities)
+            prefetch(run.chunks[size_t(e) + 1]->offsets().data() + first, size_t(last - first + 2) * 4);
+        int32_t* counts = m_offsets.data() + e + 1;
         for (int j = 0; j < count; ++j) {
             const int position = positions[j];
-            starts[size_t(j)][e + 1] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
+            counts[size_t(j) * width] = int32_t(itemOffsets[position + 1] - itemOffsets[position]);
         }
     }
     std::vector<QVector<T>> items(static_cast<size_t>(count));
     std::vector<T*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j) {
-        int32_t* offset = starts[size_t(j)];
+        int32_t* offset = m_offsets.data() + size_t(j) * width;
         for (int e = 0; e < m_entities; ++e)
             offset[e + 1] += offset[e];
         items[size_t(j)] = QVector<T>(offset[m_entities]);
@@ -163,22 +184,39 @@ void TsfMatrixGather::arrays(const Run& run, const int* positions, PVariant* con
         const TsfValueArray& chunk = *run.chunks[size_t(e)];
         const T* base = reinterpret_cast<const T*>(chunk.bytes().data());
         const uint32_t* itemOffsets = chunk.offsets().data();
-        for (int j = 0; j < count; ++j) {
-            const int32_t* offset = starts[size_t(j)];
+        if (e + 1 < m_entities) {
+            const TsfValueArray& next = *run.chunks[size_t(e) + 1];
+            const uint32_t* nextOffsets = next.offsets().data();
+            prefetch(reinterpret_cast<const T*>(next.bytes().data()) + nextOffsets[first],
+                     size_t(nextOffsets[last + 1] - nextOffsets[first]) * sizeof(T));
+        }
+        const int32_t* offset = m_offsets.data() + e;
+        for (int j = 0; j < count; ++j, offset += width) {
             // Lists per entity are short (a few depths or likelihoods): a loop beats a memcpy call.
             const T* from = base + itemOffsets[positions[j]];
-            T* to = targets[size_t(j)] + offset[e];
-            for (int32_t k = 0, n = offset[e + 1] - offset[e]; k < n; ++k)
+            T* to = targets[size_t(j)] + offset[0];
+            for (int32_t k = 0, n = offset[1] - offset[0]; k < n; ++k)
                 to[k] = from[k];
         }
     }
     for (int j = 0; j < count; ++j)
-        *out[j] =
-            PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])), std::move(offsets[size_t(j)])));
+        *out[j] = PVariant(SampleMatrix(PVariant(std::move(items[size_t(j)])),
+                                        sharedOffsets(m_offsets.data() + size_t(j) * width)));
 }
 
-void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* const* out) {
-    const int count = run.count;
+// Records of one place in a file mostly have as many items per entity as the one before (two
+// depths and three likelihoods per sample, say): they share one offsets vector.
+QVector<int32_t> TsfMatrixGather::sharedOffsets(const int32_t* offsets) {
+    const size_t bytes = (size_t(m_entities) + 1) * sizeof(int32_t);
+    if (m_lastOffsets.size() != m_entities + 1 ||
+        std::memcmp(m_lastOffsets.constData(), offsets, bytes) != 0) {
+        m_lastOffsets = QVector<int32_t>(m_entities + 1);
+        std::memcpy(m_lastOffsets.data(), offsets, bytes);
+    }
+    return m_lastOffsets;
+}
+
+void TsfMatrixGather::strings(const Run& run, const int* positions, int count, PVariant* const* out) {
     std::vector<QVector<QByteArray>> vectors = sized<QByteArray>(count, m_entities);
     std::vector<QByteArray*> targets(static_cast<size_t>(count));
     for (int j = 0; j < count; ++j)
@@ -193,8 +231,7 @@ void TsfMatrixGather::strings(const Run& run, const int* positions, PVariant* co
         *out[j] = PVariant(std::move(vectors[size_t(j)]));
 }
 
-void TsfMatrixGather::others(const Run& run, const int* positions, PVariant* const* out) const {
-    const int count = run.count;
+void TsfMatrixGather::others(const Run& run, const int* positions, int count, PVariant* const* out) const {
     for (int j = 0; j < count; ++j) {
         const int position = positions[j];
         if (m_stored == ValueType::StringArray) {

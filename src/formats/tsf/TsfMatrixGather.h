@@ -38,12 +38,15 @@ private:
     bool load(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber, qint64 lastRow,
               QString* error);
     bool mapColumns(TsfIndexMap& entityMap, QString* error);
-    // Fills the outputs of a run of rows (positions in the run's chunks).
+    // Fills the outputs of a run of rows, and of count rows of a run at its positions.
     void fillRun(const Run& run, PVariant* const* out);
-    template <class T> void scalars(const Run& run, const int* positions, PVariant* const* out) const;
-    template <class T> void arrays(const Run& run, const int* positions, PVariant* const* out) const;
-    void strings(const Run& run, const int* positions, PVariant* const* out);
-    void others(const Run& run, const int* positions, PVariant* const* out) const;
+    void fillBlock(const Run& run, const int* positions, int count, PVariant* const* out);
+    template <class T>
+    void scalars(const Run& run, const int* positions, int count, PVariant* const* out) const;
+    template <class T> void arrays(const Run& run, const int* positions, int count, PVariant* const* out);
+    QVector<int32_t> sharedOffsets(const int32_t* offsets);
+    void strings(const Run& run, const int* positions, int count, PVariant* const* out);
+    void others(const Run& run, const int* positions, int count, PVariant* const* out) const;
 
     QByteArray m_fieldName;
     ValueType m_stored;
@@ -56,4 +59,6 @@ private:
     TextCache m_texts;            // genotype-like texts repeat across entities and records
     std::vector<int> m_positions; // positions of the rows being gathered in their chunks
     std::vector<Run> m_runs;
+    std::vector<int32_t> m_offsets; // item offsets of the records being filled, entities + 1 each
+    QVector<int32_t> m_lastOffsets; // the offsets last handed out
 };

@@ -17,11 +17,13 @@ public:
         : m_reader(std::move(reader)), m_records(std::move(records)), m_fields(std::move(fields)),
           m_count(qint64(m_records.size())) {
         m_reader->setLastRecord(m_records.empty() ? -1 : m_records.back());
+        beginRead();
     }
     RecordCursor(std::unique_ptr<TsfFieldReader> reader, qint64 first, qint64 end, QList<int> fields)
         : m_reader(std::move(reader)), m_fields(std::move(fields)), m_first(first),
           m_count(std::max<qint64>(end - first, 0)) {
         m_reader->setLastRecord(m_first + m_count - 1);
+        beginRead();
     }
 
     bool fill(VkFeatureList& batch, int maxCount, QString* error) override {
@@ -46,13 +48,9 @@ public:
 
     // A region read: reseeks look the new regions up in the genomic index on the same connection,
     // and decoded chunks stay in the shared cache.
-    // One read transaction for the cursor's life: without it every query's statements take and
-    // drop the file lock and look for a journal, a dozen system calls per query.
     void setRegionMode(bool exact) {
         m_regionRead = true;
         m_exact = exact;
-        QString ignored;
-        m_reader->database().exec("BEGIN", &ignored);
     }
     bool canReseek() const override { return m_regionRead; }
     bool reseek(const QList<VkSegment>& regions, QString* error) override {
@@ -66,6 +64,13 @@ public:
     }
 
 private:
+    // One read transaction for the cursor's life: without it every chunk fetched and every query
+    // takes and drops the file lock and looks for a journal, a dozen system calls each.
+    void beginRead() {
+        QString ignored;
+        m_reader->database().exec("BEGIN", &ignored);
+    }
+
     std::unique_ptr<TsfFieldReader> m_reader;
     std::vector<qint64> m_records;
     std::vector<qint64> m_range; // records of the current batch of a range read

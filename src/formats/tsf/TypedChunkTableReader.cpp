@@ -4,12 +4,15 @@
 #include "formats/tsf/TsfChunkCodec.h"
 #include "formats/tsf/TsfPrefetchThreads.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 TypedChunkTableReader::TypedChunkTableReader(const TsfDatabase& db, const QString& tableName,
                                              const TsfChunkTableMeta& meta, const QString& identity,
                                              TsfIndexMap locusMap, TsfIndexMap entityMap)
-    : TsfTableReader(std::move(locusMap), std::move(entityMap)), m_tableName(tableName), m_meta(meta),
+    : TsfTableReader(std::move(locusMap), std::move(entityMap)), m_tableName(tableName),
+      m_tableNameUtf8(tableName.toUtf8()), m_db(db.handle()), m_meta(meta),
       m_tableKey(ChunkTableCacheResource::instance().acquireTableKey(identity)),
       m_select(db, QStringLiteral("SELECT chunk FROM %1 WHERE chunk_id = ?").arg(tableName).toUtf8()),
       m_remembered(size_t(std::max<qint64>(meta.fieldCount, 0))) {}
@@ -156,21 +159,21 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
     auto job = std::make_shared<Prefetch>();
     job->chunkNumber = chunkNumber;
     ChunkTableCacheResource& cache = ChunkTableCacheResource::instance();
+    // The blobs are read straight into the job's buffers: a query's result would be gathered from
+    // the pages into a buffer of the engine's first, and copied again.
+    sqlite3_blob* blob = nullptr;
     for (int column : columns) {
         if (column < 0 || size_t(column) >= m_remembered.size() ||
             m_remembered[size_t(column)].chunkNumber == chunkNumber ||
             cache.find(m_tableKey, column, chunkNumber))
             continue;
-        m_select.reset();
-        m_select.bind(1, TsfLayout::chunkId(chunkNumber, column));
-        if (!m_select.next())
+        QByteArray bytes;
+        if (!readBlob(&blob, TsfLayout::chunkId(chunkNumber, column), &bytes))
             continue;
-        int size = 0;
-        const char* blob = m_select.columnBlob(0, &size);
         job->columns.push_back(column);
-        job->blobs.emplace_back(blob, size);
+        job->blobs.push_back(std::move(bytes));
     }
-    m_select.reset();
+    sqlite3_blob_close(blob);
     if (job->columns.empty())
         return;
     job->decoded.resize(job->columns.size());
@@ -195,6 +198,22 @@ void TypedChunkTableReader::prefetch(qint64 chunkNumber, const std::vector<int>&
         }
     } catch (...) {
     }
+}
+
+// A missing or unreadable chunk is left for the ordinary read to report.
+bool TypedChunkTableReader::readBlob(sqlite3_blob** blob, qint64 chunkId, QByteArray* bytes) {
+    const int opened =
+        *blob ? sqlite3_blob_reopen(*blob, chunkId)
+              : sqlite3_blob_open(m_db, "main", m_tableNameUtf8.constData(), "chunk", chunkId, 0, blob);
+    if (opened != SQLITE_OK) {
+        // A handle that failed to move is of no further use.
+        sqlite3_blob_close(*blob);
+        *blob = nullptr;
+        return false;
+    }
+    const int size = sqlite3_blob_bytes(*blob);
+    bytes->resize(size);
+    return sqlite3_blob_read(*blob, bytes->data(), size, 0) == SQLITE_OK;
 }
 
 void TypedChunkTableReader::decodePrefetched(Prefetch& job, int tableKey, qint64 expectedCount) {

@@ -7,6 +7,8 @@
 #include <future>
 #include <vector>
 
+struct sqlite3_blob;
+
 // Reads a "chunk_table" table. Each column remembers the last chunk it fetched, so consecutive
 // reads within a chunk touch neither the shared cache nor the database; other chunks come from
 // ChunkTableCacheResource, and on a miss from the table, decoded and then cached.
@@ -56,6 +58,8 @@ private:
         std::vector<QByteArray> blobs;
         std::vector<TsfValueArrayPtr> decoded; // null where the blob did not decode
     };
+    // Reads a chunk's blob through an incremental-blob handle, opened or moved to the chunk's row.
+    bool readBlob(sqlite3_blob** blob, qint64 chunkId, QByteArray* bytes);
     void rememberNext(int column, TsfValueArrayPtr chunk, qint64 chunkNumber);
     void takePrefetched();
     static void decodePrefetched(Prefetch& job, int tableKey, qint64 expectedCount);
@@ -67,6 +71,8 @@ private:
     TsfValueArrayPtr fetch(qint64 chunkNumber, int column, QString* error);
 
     QString m_tableName;
+    QByteArray m_tableNameUtf8;
+    sqlite3* m_db;
     TsfChunkTableMeta m_meta;
     int m_tableKey;
     TsfStatement m_select;

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
+#include <string>
 
 namespace {
 std::string written(float value) {
@@ -33,4 +35,15 @@ TEST(VcfFloatText, FloatsReadBackAsTheSameFloatInTheirShortestText) {
     EXPECT_EQ(written(1.0f / 3.0f), "0.33333334");
     EXPECT_EQ(written(PVariant::MissingFloat), ".");
     EXPECT_EQ(written(std::nanf("")), ".");
+}
+
+// Ints are written as printf's "%d" would, whether through the table of small ones or not.
+TEST(VcfFloatText, IntsAreWrittenInDecimal) {
+    for (int32_t value : {0, 7, 9, 10, 42, 99, 100, 512, 999, 1000, 1001, 65536, -1, -999, -1000,
+                          std::numeric_limits<int32_t>::max(), PVariant::MissingInt + 1}) {
+        char text[VcfValueText::IntDigits];
+        EXPECT_EQ(std::string(text, VcfValueText::writeInt(text, value)), std::to_string(value));
+    }
+    char text[VcfValueText::IntDigits];
+    EXPECT_EQ(std::string(text, VcfValueText::writeInt(text, PVariant::MissingInt)), ".");
 }

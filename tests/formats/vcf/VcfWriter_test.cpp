@@ -166,6 +166,26 @@ TEST(VcfWriterCli, ThroughTsfAndBackKeepsEveryValue) {
     EXPECT_EQ(bcftoolsQuery(output, format).out, bcftoolsQuery(input, format).out);
 }
 
+// Records whose short lists differ from the one before only in their length, one byte or a sign
+// (values a reader may hand out as shared copies) come back each as it was.
+TEST(VcfWriterCli, ThroughTsfAndBackKeepsShortListsThatAlmostRepeat) {
+    VcfFiles files;
+    const QByteArray records = "20\t100\t.\tA\tG\t9\tPASS\tAC=1;AF=0.5;DB\tGT\t0/1\n"
+                               "20\t101\trs1\tA\tG,C\t9\tLowQual\tAC=1,0;AF=0.5,0\tGT\t1/2\n"
+                               "20\t102\trs1;rs2\tA\tGC\t9\tPASS;LowQual\tAC=2;AF=-0;DB;SOMATIC\tGT\t0/1\n"
+                               "20\t103\t.\tA\tG\t9\tPASS\tAC=1;AF=0;SOMATIC\tGT\t0/1\n"
+                               "20\t104\t.\tAC\tG\t9\t.\tAC=1;AF=0.5;DB\tGT\t0/1\n";
+    const QString input = files.write(QStringLiteral("lists.vcf"), vcfHeader(QByteArray(), "A") + records);
+    const QString tsf = files.path(QStringLiteral("lists.tsf"));
+    const QString output = files.path(QStringLiteral("lists.out.vcf"));
+    ASSERT_EQ(runVarkit({"writetsf", input, tsf}).exitCode, 0);
+    const CliResult result = runVarkit({"writevcf", tsf, output});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    const QString format = QStringLiteral("%POS\t%ID\t%REF\t%ALT\t%FILTER\t%INFO/AC\t%INFO/AF\t%INFO/DB\t"
+                                          "%INFO/SOMATIC[\t%GT]\n");
+    EXPECT_EQ(bcftoolsQuery(output, format).out, bcftoolsQuery(input, format).out);
+}
+
 // The TSF copy keeps every category the VCF header declares, with its description, whether or not
 // a record uses it.
 TEST(VcfWriterCli, ThroughTsfAndBackKeepsFlagsAndFiltersNoRecordUses) {
