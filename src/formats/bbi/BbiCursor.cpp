@@ -23,7 +23,7 @@ BbiCursor::BbiCursor(std::unique_ptr<BbiFile> file, QVector<Range> ranges, qint6
 
 BbiCursor::~BbiCursor() {
     if (m_iterator)
-        bwIteratorDestroy(m_iterator);
+        m_file->library().destroy(m_iterator);
 }
 
 QVector<BbiCursor::Range> BbiCursor::wholeFile(const BbiFile& file) {
@@ -50,17 +50,17 @@ QVector<BbiCursor::Range> BbiCursor::rangesOf(const BbiFile& file, const QList<V
 
 bool BbiCursor::openRange(int range, QString* error) {
     if (m_iterator)
-        bwIteratorDestroy(m_iterator);
+        m_file->library().destroy(m_iterator);
     m_iterator = nullptr;
     m_item = 0;
     for (m_range = range; m_range < m_ranges.size(); ++m_range) {
         const Range& r = m_ranges[m_range];
         const char* chromosome = m_file->chromosomes()[r.tid].constData();
         m_iterator = m_file->isBigBed()
-                         ? bbOverlappingEntriesIterator(m_file->handle(), chromosome, uint32_t(r.begin),
-                                                        uint32_t(r.end), 1, BlocksPerStep)
-                         : bwOverlappingIntervalsIterator(m_file->handle(), chromosome, uint32_t(r.begin),
-                                                          uint32_t(r.end), BlocksPerStep);
+                         ? m_file->library().entries(m_file->handle(), chromosome, uint32_t(r.begin),
+                                                     uint32_t(r.end), 1, BlocksPerStep)
+                         : m_file->library().intervals(m_file->handle(), chromosome, uint32_t(r.begin),
+                                                       uint32_t(r.end), BlocksPerStep);
         if (!m_iterator)
             return damaged(error);
         if (m_iterator->data)
@@ -70,7 +70,7 @@ bool BbiCursor::openRange(int range, QString* error) {
         const auto* blocks = static_cast<const bwOverlapBlock_t*>(m_iterator->blocks);
         if (blocks && blocks->n > 0)
             return damaged(error);
-        bwIteratorDestroy(m_iterator);
+        m_file->library().destroy(m_iterator);
         m_iterator = nullptr;
     }
     return true;
@@ -105,7 +105,7 @@ bool BbiCursor::fill(VkFeatureList& batch, int maxCount, QString* error) {
     while (added < maxCount && !atEnd()) {
         if (m_item >= itemCount()) {
             // libBigWig frees an iterator whose next blocks cannot be read and returns null.
-            m_iterator = bwIteratorNext(m_iterator);
+            m_iterator = m_file->library().next(m_iterator);
             m_item = 0;
             if (!m_iterator)
                 return damaged(error);

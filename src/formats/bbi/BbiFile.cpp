@@ -6,12 +6,6 @@
 #include <cstdlib>
 
 namespace {
-// libBigWig wants one set-up call per process before files are opened.
-bool initialised() {
-    static const bool ok = bwInit(1 << 17) == 0;
-    return ok;
-}
-
 // Little-endian fields of the fixed header and of the chromosome tree's header.
 quint64 field(const QByteArray& bytes, int at, int size) {
     quint64 value = 0;
@@ -53,13 +47,14 @@ bool plausibleHeader(const QString& path) {
 }
 } // namespace
 
-BbiFile::BbiFile(QString path, bigWigFile_t* handle) : m_path(std::move(path)), m_handle(handle) {
+BbiFile::BbiFile(const BbiLibrary& library, QString path, bigWigFile_t* handle)
+    : m_library(library), m_path(std::move(path)), m_handle(handle) {
     for (int64_t i = 0; i < handle->cl->nKeys; ++i)
         m_chromosomes.append(QByteArray(handle->cl->chrom[i]));
 }
 
 BbiFile::~BbiFile() {
-    bwClose(m_handle);
+    m_library.close(m_handle);
 }
 
 std::unique_ptr<BbiFile> BbiFile::open(const QString& path, QString* error) {
@@ -67,26 +62,29 @@ std::unique_ptr<BbiFile> BbiFile::open(const QString& path, QString* error) {
         *error = QStringLiteral("%1 does not exist").arg(path);
         return nullptr;
     }
+    const BbiLibrary* library = BbiLibrary::get(error);
+    if (!library)
+        return nullptr;
     const QByteArray name = QFile::encodeName(path);
-    const bool bigBed = initialised() && bbIsBigBed(name.constData(), nullptr);
-    if (!bigBed && !(initialised() && bwIsBigWig(name.constData(), nullptr))) {
+    const bool bigBed = library->isBigBed(name.constData(), nullptr);
+    if (!bigBed && !library->isBigWig(name.constData(), nullptr)) {
         *error = QStringLiteral("%1 is not a bigWig or bigBed file").arg(path);
         return nullptr;
     }
     bigWigFile_t* handle = !plausibleHeader(path) ? nullptr
-                           : bigBed               ? bbOpen(name.constData(), nullptr)
-                                                  : bwOpen(name.constData(), nullptr, "r");
+                           : bigBed               ? library->openBigBed(name.constData(), nullptr)
+                                                  : library->openBigWig(name.constData(), nullptr, "r");
     if (!handle || !handle->cl) {
         if (handle)
-            bwClose(handle);
+            library->close(handle);
         *error = QStringLiteral("%1 is damaged: its header or chromosome list cannot be read").arg(path);
         return nullptr;
     }
-    return std::unique_ptr<BbiFile>(new BbiFile(path, handle));
+    return std::unique_ptr<BbiFile>(new BbiFile(*library, path, handle));
 }
 
 QByteArray BbiFile::autoSql() const {
-    char* text = bbGetSQL(m_handle);
+    char* text = m_library.autoSql(m_handle);
     const QByteArray sql(text);
     std::free(text);
     return sql;

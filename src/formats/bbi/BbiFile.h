@@ -4,7 +4,7 @@
 #include <QString>
 #include <QVector>
 
-#include <bigWig.h>
+#include "formats/bbi/BbiLibrary.h"
 
 #include <memory>
 
@@ -21,6 +21,7 @@ public:
 
     bool isBigBed() const { return m_handle->type == 1; }
     bigWigFile_t* handle() const { return m_handle; }
+    const BbiLibrary& library() const { return m_library; }
     const QString& path() const { return m_path; }
     // The chromosomes in the order of their ids, which is the order of the data.
     const QVector<QByteArray>& chromosomes() const { return m_chromosomes; }
@@ -30,8 +31,9 @@ public:
     QByteArray autoSql() const;
 
 private:
-    BbiFile(QString path, bigWigFile_t* handle);
+    BbiFile(const BbiLibrary& library, QString path, bigWigFile_t* handle);
 
+    const BbiLibrary& m_library;
     QString m_path;
     bigWigFile_t* m_handle;
     QVector<QByteArray> m_chromosomes;

@@ -110,6 +110,16 @@ TEST_F(BigWigSourceTest, ReadsEveryIntervalInOrder) {
     EXPECT_EQ(tail.first(), featureOf(m_written[3490]));
 }
 
+// The command loads libBigWig only when it meets a bigWig file: the binary itself must find it.
+TEST_F(BigWigSourceTest, TheCommandLineReadsItWithTheLibraryLoadedOnDemand) {
+    const QString out = m_dir.filePath(QStringLiteral("signal.txt"));
+    const CliResult result = runVarkit({"writetxt", m_path, out});
+    ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
+    QFile text(out);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    EXPECT_EQ(text.readAll().count('\n'), m_written.size() + 1);
+}
+
 TEST_F(BigWigSourceTest, RegionReadsMatchABruteForceOverlap) {
     const QList<VkSegment> regions = {VkSegment("chr1", 5000, 9000),   VkSegment("chr1", 8000, 12000),
                                       VkSegment("chr1", 30000, 30001), VkSegment("chr2", 0, 1001),
