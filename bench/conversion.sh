@@ -19,7 +19,7 @@ varkit="$build/varkit"
 
 report() {
     local job=$1 ours=$2 ourPeak=$3 theirs=$4 theirPeak=$5
-    printf "%-34s varkit %7.2f s %5s MB   bcftools %7.2f s %5s MB   ratio %s\n" \
+    printf "%-34s varkit %7.3f s %5s MB   bcftools %7.3f s %5s MB   ratio %s\n" \
         "$job" "$ours" "$ourPeak" "$theirs" "$theirPeak" "$(ratio "$ours" "$theirs")"
 }
 
