@@ -252,11 +252,34 @@ bool TsfFieldReader::matrixValue(FieldAccess& access, qint64 record, PVariant* v
     return gatherMatrix(access, &row, 1, &target, error);
 }
 
-bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
-                                  QString* error) {
+TsfMatrixGather& TsfFieldReader::matrixGather(FieldAccess& access) {
     if (!access.gather)
         access.gather = std::make_shared<TsfMatrixGather>(
             access.field.name, storedType(access.field.valueType), int(m_resource->entityCount));
+    return *access.gather;
+}
+
+// The per-sample chunks a batch starts in are set decoding on the prefetch threads for every
+// field at once before the first field is gathered; otherwise the first chunks of a read (all of
+// them, for a small region) decode one after another on this thread.
+void TsfFieldReader::prefetchMatrixChunks(qint64 firstRecord, const QList<int>& fields) {
+    QString ignored;
+    for (int field : fields) {
+        FieldAccess* found =
+            field >= 0 && field < m_resource->fieldRows.size() ? access(field, &ignored) : nullptr;
+        qint64 row = 0;
+        if (!found || !found->chunks || !found->field.isMatrix() ||
+            !found->table->locusMap().map(firstRecord, &row, &ignored) || row < 0 ||
+            row >= found->chunks->rowCount())
+            continue;
+        matrixGather(*found).prefetchChunks(*found->chunks, found->table->entityMap(),
+                                            row >> found->chunks->meta().chunkBits);
+    }
+}
+
+bool TsfFieldReader::gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
+                                  QString* error) {
+    matrixGather(access);
     for (int j = 0; j < count; ++j) {
         if (rows[j] < 0 || rows[j] >= access.chunks->rowCount()) {
             *error = QStringLiteral("Error reading chunk: row %1 is outside table %2")
@@ -418,6 +441,8 @@ bool TsfFieldReader::readFeatures(const qint64* records, int count, const QList<
         values.emplace_back(fieldCount);
     std::vector<PVariant*> targets(static_cast<size_t>(count));
     std::vector<qint64> rows(static_cast<size_t>(count));
+    if (count > 0)
+        prefetchMatrixChunks(records[0], fields);
     for (int field : fields) {
         if (field < 0 || field >= fieldCount)
             continue;

@@ -75,6 +75,8 @@ private:
     bool indexMap(const QString& text, TsfIndexMap* map, QString* error);
     bool locusValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
     bool matrixValue(FieldAccess& access, qint64 record, PVariant* value, QString* error);
+    TsfMatrixGather& matrixGather(FieldAccess& access);
+    void prefetchMatrixChunks(qint64 firstRecord, const QList<int>& fields);
     bool gatherMatrix(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,
                       QString* error);
     bool gatherLocus(FieldAccess& access, const qint64* rows, int count, PVariant* const* out,

@@ -69,6 +69,15 @@ bool TsfMatrixGather::load(TypedChunkTableReader& table, TsfIndexMap& entityMap,
     return true;
 }
 
+void TsfMatrixGather::prefetchChunks(TypedChunkTableReader& table, TsfIndexMap& entityMap,
+                                     qint64 chunkNumber) {
+    QString ignored;
+    if (chunkNumber == m_chunkNumber ||
+        (m_columns.size() != size_t(m_entities) && !mapColumns(entityMap, &ignored)))
+        return;
+    table.prefetch(chunkNumber, m_columns);
+}
+
 bool TsfMatrixGather::gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows,
                              int count, qint64 lastRow, PVariant* const* out, QString* error) {
     m_chunkBits = table.meta().chunkBits;

@@ -26,6 +26,9 @@ public:
     // cannot be read or holds another type or too few values.
     bool gather(TypedChunkTableReader& table, TsfIndexMap& entityMap, const qint64* rows, int count,
                 qint64 lastRow, PVariant* const* out, QString* error);
+    // Starts decoding, on the prefetch threads, the entity chunks of a chunk number the next
+    // gather will load, unless they are the ones in hand. Failures are left to that gather.
+    void prefetchChunks(TypedChunkTableReader& table, TsfIndexMap& entityMap, qint64 chunkNumber);
 
 private:
     // Consecutive rows in one chunk number, with that chunk number's entity chunks.
