@@ -401,26 +401,16 @@ bool TsfFieldReader::positionNumbers(FieldAccess& field, int count, int32_t* num
         }
         return true;
     }
-    const int chunkBits = field.chunks->meta().chunkBits;
-    const qint64 mask = field.chunks->meta().chunkSize() - 1;
-    const TsfValueArray* chunk = nullptr;
-    qint64 chunkNumber = -1;
-    for (int j = 0; j < count; ++j) {
-        const qint64 row = m_positionRows[size_t(j)];
-        int position = int(row & mask);
-        if (row >> chunkBits != chunkNumber || position >= chunk->size()) {
-            chunk = field.chunks->chunkAt(row, field.column, &position, error);
-            if (!chunk)
-                return false;
-            if (chunk->type() != ValueType::Int) {
+    return field.chunks->visitRows(
+        field.column, m_positionRows.data(), count, error,
+        [&](const TsfValueArray& chunk, int position, int j) {
+            if (chunk.type() != ValueType::Int) {
                 *error = QStringLiteral("Position column %1 does not hold Int values").arg(field.column);
                 return false;
             }
-            chunkNumber = row >> chunkBits;
-        }
-        numbers[j] = chunk->scalarAt<int32_t>(position);
-    }
-    return true;
+            numbers[j] = chunk.scalarAt<int32_t>(position);
+            return true;
+        });
 }
 
 bool TsfFieldReader::readFeature(qint64 record, const QList<int>& fields, VkFeature* feature,

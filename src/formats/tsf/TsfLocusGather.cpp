@@ -53,22 +53,9 @@ bool TsfLocusGather::categoryValue(const VkField& field, const PVariant& stored,
 
 bool TsfLocusGather::gather(TypedChunkTableReader& table, int column, const qint64* rows, int count,
                             PVariant* const* out, QString* error) {
-    const int chunkBits = table.meta().chunkBits;
-    const qint64 mask = table.meta().chunkSize() - 1;
-    const TsfValueArray* chunk = nullptr;
-    qint64 chunkNumber = -1;
-    for (int j = 0; j < count; ++j) {
-        int position = int(rows[j] & mask);
-        if (rows[j] >> chunkBits != chunkNumber || position >= chunk->size()) {
-            chunk = table.chunkAt(rows[j], column, &position, error);
-            if (!chunk)
-                return false;
-            chunkNumber = rows[j] >> chunkBits;
-        }
-        if (!valueAt(*chunk, position, out[j], error))
-            return false;
-    }
-    return true;
+    return table.visitRows(column, rows, count, error, [&](const TsfValueArray& chunk, int position, int j) {
+        return valueAt(chunk, position, out[j], error);
+    });
 }
 
 bool TsfLocusGather::valueAt(const TsfValueArray& chunk, int position, PVariant* value, QString* error) {

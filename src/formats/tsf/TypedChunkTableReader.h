@@ -38,6 +38,27 @@ public:
     // valid until the column's next fetch of another chunk.
     const TsfValueArray* chunkAt(qint64 row, int column, int* position, QString* error);
     PVariant valueAt(qint64 row, int column, QString* error) override;
+    // Calls visit(chunk, position, j) for rows[j] of a column, j < count, looking each chunk up
+    // once per run of rows in it. False when a chunk cannot be read (with the message) or when
+    // visit returns false.
+    template <typename Visit>
+    bool visitRows(int column, const qint64* rows, int count, QString* error, Visit visit) {
+        const qint64 mask = m_meta.chunkSize() - 1;
+        const TsfValueArray* chunk = nullptr;
+        qint64 chunkNumber = -1;
+        for (int j = 0; j < count; ++j) {
+            int position = int(rows[j] & mask);
+            if (rows[j] >> m_meta.chunkBits != chunkNumber || position >= chunk->size()) {
+                chunk = chunkAt(rows[j], column, &position, error);
+                if (!chunk)
+                    return false;
+                chunkNumber = rows[j] >> m_meta.chunkBits;
+            }
+            if (!visit(*chunk, position, j))
+                return false;
+        }
+        return true;
+    }
     // The decoded chunk of a column by chunk number, remembered as chunkAt() does; null with the
     // message on failure, or when the table has no such chunk.
     TsfValueArrayPtr chunk(qint64 chunkNumber, int column, QString* error);
